@@ -1,0 +1,68 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# Adds every direct or nested sub-folder of DIR that has a CMakeLists.txt (a folder that adds its own
+# children is not searched further).
+function(qel_add_subdirectories dir)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/${dir}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child})
+      if(EXISTS ${child}/CMakeLists.txt)
+        add_subdirectory(${child})
+      else()
+        file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${child})
+        qel_add_subdirectories(${rel})
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+# qel_library(NAME [DEPS targets...] [PRIVATE_DEPS targets...])
+# A static library of every .cpp/.c below the current folder. Includes are written from the project
+# root ("engine/core/core_data.h"). Static libraries may depend on each other in a cycle.
+function(qel_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# qel_test(NAME LIBS targets... [GL] [XVFB] [TIMEOUT seconds])
+# One GoogleTest executable of every *_test.cpp in the current folder, run by CTest as one test.
+#   GL:   needs a GL context; runs with SDL's offscreen video driver (EGL, no X server).
+#   XVFB: needs a real window; runs under xvfb-run inside timeout -s KILL.
+function(qel_test name)
+  cmake_parse_arguments(ARG "GL;XVFB" "TIMEOUT" "LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(env "SDL_AUDIODRIVER=dummy" "QEL_UNDER_TEST=1" "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(ARG_XVFB)
+    add_test(NAME ${name}
+             COMMAND timeout -s KILL ${ARG_TIMEOUT} xvfb-run -a -s "-screen 0 1024x768x24"
+                     $<TARGET_FILE:${name}>
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    list(APPEND env "SDL_VIDEODRIVER=x11")
+  else()
+    add_test(NAME ${name} COMMAND $<TARGET_FILE:${name}> WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    if(ARG_GL)
+      list(APPEND env "SDL_VIDEODRIVER=offscreen")
+    endif()
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# qel_fuzz(NAME SOURCE file LIBS targets...): a libFuzzer target (built only with QEL_FUZZ).
+function(qel_fuzz name)
+  cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCE})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()
