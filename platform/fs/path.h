@@ -1,0 +1,27 @@
+// Every file the engine and the game open goes through this resolver. The game names files the way
+// its original platform did: "\" as separator and any letter case ("Art\heaven.jpg"). On Linux the
+// resolver maps "\" to "/" and matches each component case-insensitively where the exact name does
+// not exist.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::fs {
+
+// The path of an existing file or folder that matches `name`; when nothing matches, the name with its
+// separators mapped (and the existing leading folders matched), so it can be created.
+std::string ResolvePath(std::string_view name);
+
+// fopen through the resolver.
+FILE* OpenFile(std::string_view name, const char* mode);
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out);
+
+// True when the name resolves to an existing regular file.
+bool FileExists(std::string_view name);
+
+}  // namespace platform::fs
