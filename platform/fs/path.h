@@ -13,6 +13,12 @@ namespace platform::fs {
 
 // The path of an existing file or folder that matches `name`; when nothing matches, the name with its
 // separators mapped (and the existing leading folders matched), so it can be created.
+//  - Each component is taken exactly when it exists, else the first case-insensitive match (ASCII
+//    letters) in byte order among the folder's entries.
+//  - "/..." and "\..." are absolute; anything else is relative to the current folder. "." and ".."
+//    are kept as they are, so the kernel gives them their usual meaning.
+//  - A drive name ("C:", "C:\...", "c:/...") has no meaning here: the result is empty, so every open
+//    of it fails. "a:b" (no separator after the colon) is an ordinary name.
 std::string ResolvePath(std::string_view name);
 
 // fopen through the resolver.
@@ -23,5 +29,8 @@ bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out);
 
 // True when the name resolves to an existing regular file.
 bool FileExists(std::string_view name);
+
+// True when the name resolves to an existing folder.
+bool FolderExists(std::string_view name);
 
 }  // namespace platform::fs

@@ -1,0 +1,35 @@
+// Saving without ever losing the previous good file: the new contents go to a temporary file beside
+// the target, which replaces the target by a rename only once it is completely written.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform::fs {
+
+class SafeSave {
+ public:
+  // Opens the temporary file beside the (resolved) target; file() is null when that fails.
+  explicit SafeSave(std::string_view target);
+  ~SafeSave();  // abandons the save unless Commit succeeded
+  SafeSave(const SafeSave&) = delete;
+  SafeSave& operator=(const SafeSave&) = delete;
+
+  FILE* file() const { return file_; }
+  // Flushes the new file to disk and renames it over the target. False when any write failed or the
+  // rename did not happen; the target then keeps its previous contents and the temporary is gone.
+  bool Commit();
+  // Drops the new contents; the target is untouched.
+  void Abandon();
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  FILE* file_ = nullptr;
+};
+
+// Replaces (or creates) the named file with `size` bytes through a SafeSave.
+bool SaveWholeFile(std::string_view name, const void* data, size_t size);
+
+}  // namespace platform::fs

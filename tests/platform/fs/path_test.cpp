@@ -1,0 +1,72 @@
+#include "platform/fs/path.h"
+
+#include "scratch_folder.h"
+
+namespace fs = platform::fs;
+
+class ResolvePathTest : public ScratchFolderTest {
+ protected:
+  void SetUp() override {
+    ScratchFolderTest::SetUp();
+    Write("art/heaven.jpg", "sky");
+    Write("maps/In Progress/level.qel", "map");
+    Write("MiXed.txt", "upper");
+    Write("mixed.TXT", "lower");
+  }
+};
+
+TEST_F(ResolvePathTest, MapsSeparatorsAndMatchesEachComponentWithoutCase) {
+  struct Case {
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {"Art\\HEAVEN.jpg", "art/heaven.jpg"},
+      {"art/heaven.jpg", "art/heaven.jpg"},
+      {"MAPS\\in progress\\LEVEL.QEL", "maps/In Progress/level.qel"},
+      {"Maps\\In Progress\\", "maps/In Progress/"},
+      {"art\\\\heaven.jpg", "art/heaven.jpg"},
+      // A missing last component keeps its name as given, below the matched folders (to create it).
+      {"ART\\New Picture.JPG", "art/New Picture.JPG"},
+      {"Maps\\In Progress\\Untitled.qel", "maps/In Progress/Untitled.qel"},
+      // Nothing below a missing folder can exist.
+      {"Missing\\Art\\heaven.jpg", "Missing/Art/heaven.jpg"},
+      {".\\ART\\.\\Heaven.JPG", "./art/./heaven.jpg"},
+      {"Maps\\In Progress\\..\\..\\Art\\HEAVEN.jpg", "maps/In Progress/../../art/heaven.jpg"},
+      // The exact name wins; among several case-insensitive matches, the first in byte order.
+      {"mixed.TXT", "mixed.TXT"},
+      {"MIXED.txt", "MiXed.txt"},
+      {"a:b", "a:b"},
+      // Drive names mean nothing on Linux: refused.
+      {"C:\\Windows\\temp\\x.txt", ""},
+      {"c:/x", ""},
+      {"D:", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(fs::ResolvePath(c.name), c.expected) << c.name;
+}
+
+TEST_F(ResolvePathTest, AbsolutePaths) {
+  EXPECT_EQ(fs::ResolvePath(root_ + "\\ART\\Heaven.JPG"), root_ + "/art/heaven.jpg");
+  EXPECT_EQ(fs::ResolvePath(root_ + "/Art/missing.jpg"), root_ + "/art/missing.jpg");
+  EXPECT_EQ(fs::ResolvePath("\\"), "/");
+  EXPECT_EQ(fs::ResolvePath("/"), "/");
+}
+
+TEST_F(ResolvePathTest, FileFunctionsGoThroughTheResolver) {
+  EXPECT_TRUE(fs::FileExists("Art\\HEAVEN.jpg"));
+  EXPECT_FALSE(fs::FileExists("Art"));
+  EXPECT_FALSE(fs::FileExists("Art\\missing.jpg"));
+  EXPECT_TRUE(fs::FolderExists("MAPS\\In progress"));
+  EXPECT_FALSE(fs::FolderExists("Art\\HEAVEN.jpg"));
+
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(fs::ReadWholeFile("ART\\heaven.JPG", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "sky");
+  EXPECT_FALSE(fs::ReadWholeFile("Art\\missing.jpg", bytes));
+  EXPECT_FALSE(fs::ReadWholeFile("Art", bytes));
+
+  FILE* created = fs::OpenFile("Art\\New.txt", "wb");
+  ASSERT_NE(created, nullptr);
+  std::fclose(created);
+  EXPECT_TRUE(Exists("art/New.txt"));
+}
