@@ -19,8 +19,8 @@ enum : int32_t { CAPS_LOGPIXELSX = 88, CAPS_LOGPIXELSY = 90 };
 
 enum : int32_t { WEIGHT_DONTCARE = 0, WEIGHT_NORMAL = 400, WEIGHT_BOLD = 700 };
 
-// Output quality: NONANTIALIASED and the draft/proof qualities give one-bit glyphs; DEFAULT and the
-// smoothed qualities give antialiased glyphs blended over the background.
+// Output quality: NONANTIALIASED gives one-bit glyphs (text colour or nothing); every other quality
+// gives antialiased glyphs blended over what is under them.
 enum : uint8_t {
   QUALITY_DEFAULT = 0, QUALITY_DRAFT = 1, QUALITY_PROOF = 2, QUALITY_NONANTIALIASED = 3,
   QUALITY_ANTIALIASED = 4, QUALITY_CLEARTYPE = 5, QUALITY_CLEARTYPE_NATURAL = 6,
@@ -97,7 +97,7 @@ struct TextMetrics {
   int32_t internalLeading = 0;  // cell height minus the em size
   int32_t externalLeading = 0;
   int32_t aveCharWidth = 0;  // advance of "x"
-  int32_t maxCharWidth = 0;  // widest advance of the bytes 32-255
+  int32_t maxCharWidth = 0;  // widest advance in the face
   int32_t weight = 0;
   uint8_t italic = 0;
   uint8_t charSet = 0;
@@ -110,6 +110,7 @@ class Context;
 // A font for the spec. Unknown faces get the font system's substitute, "Arial" is Liberation Sans and
 // "fixedsys" DejaVu Sans Mono. Null only when no font file can be loaded at all.
 Font* CreateFont(const FontSpec& spec);
+// Deselect a font from every context before deleting it.
 void DeleteFont(Font* font);
 // The family the font was resolved to, e.g. "Liberation Sans".
 std::string ResolvedFamily(const Font* font);
