@@ -123,21 +123,28 @@ uint32_t ReadVertexWord(const uint8_t* vertex, uint32_t word) {
 }
 void WriteVertexWord(uint8_t* vertex, uint32_t word, uint32_t value) { std::memcpy(vertex + size_t{word} * 4, &value, 4); }
 
+namespace {
+Vector3 ReadVertexVector(const uint8_t* vertex, uint32_t x, uint32_t y, uint32_t z) {
+  return {ReadVertexFloat(vertex, x), ReadVertexFloat(vertex, y), ReadVertexFloat(vertex, z)};
+}
+void WriteVertexVector(uint8_t* vertex, uint32_t x, uint32_t y, uint32_t z, const Vector3& v) {
+  WriteVertexFloat(vertex, x, v.x);
+  WriteVertexFloat(vertex, y, v.y);
+  WriteVertexFloat(vertex, z, v.z);
+}
+}  // namespace
+
 Vector3 ReadVertexPosition(const uint8_t* vertex, const FVFLayout& layout) {
-  return {ReadVertexFloat(vertex, layout.x), ReadVertexFloat(vertex, layout.y), ReadVertexFloat(vertex, layout.z)};
+  return ReadVertexVector(vertex, layout.x, layout.y, layout.z);
 }
 void WriteVertexPosition(uint8_t* vertex, const FVFLayout& layout, const Vector3& p) {
-  WriteVertexFloat(vertex, layout.x, p.x);
-  WriteVertexFloat(vertex, layout.y, p.y);
-  WriteVertexFloat(vertex, layout.z, p.z);
+  WriteVertexVector(vertex, layout.x, layout.y, layout.z, p);
 }
 Vector3 ReadVertexNormal(const uint8_t* vertex, const FVFLayout& layout) {
-  return {ReadVertexFloat(vertex, layout.nx), ReadVertexFloat(vertex, layout.ny), ReadVertexFloat(vertex, layout.nz)};
+  return ReadVertexVector(vertex, layout.nx, layout.ny, layout.nz);
 }
 void WriteVertexNormal(uint8_t* vertex, const FVFLayout& layout, const Vector3& n) {
-  WriteVertexFloat(vertex, layout.nx, n.x);
-  WriteVertexFloat(vertex, layout.ny, n.y);
-  WriteVertexFloat(vertex, layout.nz, n.z);
+  WriteVertexVector(vertex, layout.nx, layout.ny, layout.nz, n);
 }
 
 bool WriteVertex(uint32_t fvf, uint8_t* data, uint32_t index, float x, float y, float z, float nx, float ny,
