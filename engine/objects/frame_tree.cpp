@@ -38,6 +38,8 @@ bool BuildObjectMeshList(ObjectRecord* object) {
     f->index = uint32_t(object->frameList.size());
     object->frameList.push_back(f);
     if (f->mesh) object->meshList.push_back(f->mesh.get());
+    // Builders and the model reader link children only downwards; the parent links follow here.
+    for (FrameRecord* c = f->child.get(); c; c = c->sibling.get()) c->parent = f;
   });
   object->meshList.shrink_to_fit();
   object->noMeshes = object->meshList.empty() ? 1 : 0;

@@ -14,8 +14,8 @@ void ForEachFrame(FrameRecord* frame, const std::function<void(FrameRecord*)>& v
 void CountFrames(FrameRecord* frame, int32_t* counter);
 void CountMeshFrames(FrameRecord* frame, int32_t* counter);
 
-// Rebuilds the frame list (setting each frame's index) and the mesh list from the tree; a second
-// build replaces the first. Sets noMeshes when the tree carries no mesh.
+// Rebuilds the frame list (setting each frame's index and parent) and the mesh list from the tree; a
+// second build replaces the first. Sets noMeshes when the tree carries no mesh.
 bool BuildObjectMeshList(ObjectRecord* object);
 // Lists, then every frame's offset matrix from its vectors, then the combined matrices from the
 // identity. False without a root frame.

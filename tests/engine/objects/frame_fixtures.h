@@ -13,7 +13,6 @@ inline FrameRecord* AddChildFrame(FrameRecord* parent, const char* name, Vector3
   auto frame = std::make_unique<FrameRecord>();
   CopyRecordName(frame->name, name);
   frame->localMatrix = platform::d3dx::MatrixTranslation(translation.x, translation.y, translation.z);
-  frame->parent = parent;
   FrameRecord* raw = frame.get();
   std::unique_ptr<FrameRecord>* slot = &parent->child;
   while (*slot) slot = &(*slot)->sibling;

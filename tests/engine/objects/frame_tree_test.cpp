@@ -24,6 +24,8 @@ TEST(FrameTree, ListsFollowWalkOrderAndRebuildCleanly) {
     ASSERT_EQ(object->meshList, (std::vector<MeshRecord*>{a->mesh.get(), b->mesh.get()}));
   }
   EXPECT_EQ(b->index, 3u);
+  EXPECT_EQ(a1->parent, a);
+  EXPECT_EQ(b->parent, object->root.get());
   EXPECT_EQ(object->noMeshes, 0);
   int32_t frames = 10, meshes = 0;
   CountFrames(object->root.get(), &frames);
