@@ -1,0 +1,125 @@
+// The text encoding, with the looseness exporters rely on.
+#include <gtest/gtest.h>
+
+#include "tests/platform/xfile/xfile_fixtures.h"
+
+namespace {
+
+using namespace xfile_test;
+namespace ids = platform::xfile::ids;
+
+TEST(XText, LooseSeparatorsIntegersAndCommentsReadAlike) {
+  const char* kVariants[] = {
+      "Vector v { 1.0; 2.0; 3.0; }",
+      "Vector v {1,2,3}",
+      "Vector v { 1;; 2;; 3;;; }",
+      "Vector v { 1 2 3 }",
+      "Vector v { // one\n 1.0; # two\n 2.0e0;\n +3.000000;; }",
+      "Vector v{1.;2.;3.;;}",
+      "vector v { 1; 2; 3; }",  // template names in any letter case
+  };
+  for (const char* variant : kVariants) {
+    SCOPED_TRACE(variant);
+    xf::Reader reader;
+    ASSERT_TRUE(OpenText(reader, Text(variant))) << reader.Error();
+    ASSERT_EQ(reader.DataObjects().size(), 1u);
+    const xf::DataObject& v = *reader.DataObjects()[0];
+    EXPECT_EQ(v.Type(), ids::Vector);
+    EXPECT_EQ(v.Name(), "v");
+    EXPECT_EQ(Floats(v), (std::vector<float>{1, 2, 3}));
+  }
+}
+
+TEST(XText, NumbersInTheirExporterSpellings) {
+  const std::pair<const char*, float> kFloats[] = {
+      {"-1.#IND00", -1.0f}, {"1.#INF00", 1.0f}, {"1.#QNAN0", 1.0f}, {"1e3", 1000.0f}, {"-.5", -0.5f}, {"7", 7.0f},
+  };
+  for (auto [text, value] : kFloats) {
+    SCOPED_TRACE(text);
+    xf::Reader reader;
+    ASSERT_TRUE(OpenText(reader, Text(std::string("Coords2d { ") + text + "; 0; }"))) << reader.Error();
+    EXPECT_EQ(Floats(*reader.DataObjects()[0])[0], value);
+  }
+  // Integers read from any number; negative ones wrap as the 32-bit values they were written from.
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("RightHanded { -1; } RightHanded { 2.7; }"))) << reader.Error();
+  EXPECT_EQ(Words(*reader.DataObjects()[0])[0], 0xFFFFFFFFu);
+  EXPECT_EQ(Words(*reader.DataObjects()[1])[0], 2u);
+}
+
+TEST(XText, NamesMayStartWithADigitOrHoldDashesAndDots) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("Frame 1st-bone.L_01 { }\nFrame f { {1st-bone.L_01} }"))) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 2u);
+  EXPECT_EQ(reader.DataObjects()[0]->Name(), "1st-bone.L_01");
+  const xf::Child& ref = reader.DataObjects()[1]->Children().at(0);
+  EXPECT_EQ(ref.Resolve(), reader.DataObjects()[0]);
+}
+
+TEST(XText, MeshBlobIsTheFlatLayoutOfItsTemplate) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text(R"(
+Mesh quad {
+  4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;
+  2; 4;0,1,2,3;, 3;0,2,3;;
+  MeshMaterialList { 1; 2; 0, 0;; Material red { 1;0;0;1;; 10; 0;0;0;; 0;0;0;; TextureFilename { "wall.jpg"; } } }
+}
+)"))) << reader.Error();
+  const xf::DataObject& mesh = *reader.DataObjects().at(0);
+  EXPECT_EQ(mesh.Type(), ids::Mesh);
+  // nVertices, 4 x Vector, nFaces, MeshFace{4; 4 indices}, MeshFace{3; 3 indices}
+  ASSERT_EQ(mesh.Size(), 4u + 4 * 12 + 4 + (4 + 16) + (4 + 12));
+  std::vector<uint32_t> w = Words(mesh);
+  EXPECT_EQ(w[0], 4u);
+  float x1;
+  std::memcpy(&x1, &w[4], 4);
+  EXPECT_EQ(x1, 1.0f);
+  EXPECT_EQ(std::vector<uint32_t>(w.begin() + 13, w.end()), (std::vector<uint32_t>{2, 4, 0, 1, 2, 3, 3, 0, 2, 3}));
+
+  const xf::DataObject& list = *mesh.Children().at(0).Object();
+  EXPECT_EQ(list.Type(), ids::MeshMaterialList);
+  EXPECT_EQ(Words(list), (std::vector<uint32_t>{1, 2, 0, 0}));
+  const xf::DataObject& material = *list.Children().at(0).Object();
+  EXPECT_EQ(material.Size(), 44u);
+  EXPECT_EQ(Floats(material)[4], 10.0f);
+
+  // A STRING member is a 4-byte handle the object turns back into text.
+  const xf::DataObject& texture = *material.Children().at(0).Object();
+  ASSERT_EQ(texture.Size(), 4u);
+  xf::BlobReader blob(texture);
+  const char* name = nullptr;
+  ASSERT_TRUE(blob.ReadString(name));
+  EXPECT_STREQ(name, "wall.jpg");
+  EXPECT_EQ(texture.String(0), nullptr);
+  EXPECT_EQ(texture.String(12345), nullptr);
+}
+
+TEST(XText, UnnamedObjectsAndObjectIds) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("Frame { } Frame named <01234567-89ab-cdef-0123-456789abcdef> { }"))) << reader.Error();
+  const xf::DataObject& unnamed = *reader.NextDataObject();
+  const xf::DataObject& named = *reader.NextDataObject();
+  EXPECT_EQ(reader.NextDataObject(), nullptr);
+  EXPECT_FALSE(unnamed.HasName());
+  EXPECT_EQ(unnamed.Name(), "$NoName$");
+  EXPECT_FALSE(unnamed.HasId());
+  ASSERT_TRUE(named.HasId());
+  EXPECT_EQ(xf::FormatGuid(named.Id()), "01234567-89ab-cdef-0123-456789abcdef");
+}
+
+TEST(XText, ObjectsOfUndeclaredTemplatesArePassedOverByTheirBraces) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text(R"(
+Unknown u { 1; "}{"; <01234567-89ab-cdef-0123-456789abcdef>; Inner { { ref } } }
+Frame f {
+  Gadget { 1, 2, 3; Frame notSeen { } }
+  Frame child { }
+}
+)"))) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 1u);
+  const xf::DataObject& f = *reader.DataObjects()[0];
+  ASSERT_EQ(f.Children().size(), 1u);
+  EXPECT_EQ(f.Children()[0].Object()->Name(), "child");
+}
+
+}  // namespace
