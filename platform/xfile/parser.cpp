@@ -89,6 +89,16 @@ class Parser {
     return true;
   }
 
+  // An object's name. Words up to the brace join with single spaces: a converter of ours writes
+  // unnamed objects as "Frame Default name {", which reads as the one name it means.
+  void TakeObjectName(std::string& out) {
+    while (s_.Peek().kind == Token::kName) {
+      if (!out.empty()) out += ' ';
+      out += s_.Peek().text;
+      s_.Advance();
+    }
+  }
+
   // template NAME { [<guid>] members [restriction] }
   bool ParseTemplate() {
     Template t;
@@ -179,7 +189,7 @@ class Parser {
     if (depth > kMaxNesting) return Fail("data objects nested too deep");
     std::string type_name, name;
     ExpectName(type_name);
-    if (s_.Peek().kind == Token::kName) ExpectName(name);
+    TakeObjectName(name);
     Guid id;
     bool has_id = TakeGuid(id);
     if (!Expect('{')) return false;
@@ -216,7 +226,7 @@ class Parser {
   // After '{': name, <guid> or both, then '}'.
   bool ParseReference(DataObject& parent) {
     std::string name;
-    if (s_.Peek().kind == Token::kName) ExpectName(name);
+    TakeObjectName(name);
     Guid id;
     bool has_id = TakeGuid(id);
     if (name.empty() && !has_id) return Fail("empty reference");

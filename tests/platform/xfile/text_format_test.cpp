@@ -122,4 +122,85 @@ Frame f {
   EXPECT_EQ(f.Children()[0].Object()->Name(), "child");
 }
 
+// The text our 3DS conversion writes, block for block as its writer spells them.
+TEST(XText, ReadsTheTextOurModelWriterProduces) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, R"(xof 0302txt 0032
+Header {
+1;
+0;
+1;
+}
+Material Wood_1 {
+0.500000,0.250000,0.125000,1.000000;;
+20.000000;
+0.900000,0.900000,0.900000;;
+0.000000,0.000000,0.000000;;
+TextureFilename {
+"";
+}
+}
+Frame Default name {
+FrameTransformMatrix {
+1.000000,0.000000,0.000000,0.000000,
+0.000000,1.000000,0.000000,0.000000,
+0.000000,0.000000,1.000000,0.000000,
+0.000000,0.000000,0.000000,1.000000;;
+}
+Mesh xBox {
+3;
+0.000000;0.000000;0.000000;,
+1.000000;0.000000;0.000000;,
+0.000000;1.000000;0.000000;;
+
+1;
+3;0,2,1;;
+MeshMaterialList {
+1;
+1;
+0;;
+{Wood_1}
+}
+MeshNormals  {
+1;
+0.000000;0.000000;1.000000;;
+
+1;
+3;0,0,0;;
+}
+MeshTextureCoords {
+3;
+0.000000;0.000000;,
+1.000000;0.000000;,
+0.000000;1.000000;;
+}
+}
+}
+AnimationSet x3ds_animset_0 {
+Animation x3ds_anim_0 {
+{xBox}
+AnimationKey {
+0;
+2;
+0; 4; 1.000000, 0.000000, 0.000000, 0.000000;;,
+4800; 4; 0.707107, 0.707107, 0.000000, 0.000000;;;
+}
+}
+}
+)")) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 4u);
+  const xf::DataObject& frame = *reader.DataObjects()[2];
+  EXPECT_EQ(frame.Name(), "Default name");
+  const xf::DataObject& mesh = *frame.Children().at(1).Object();
+  ASSERT_EQ(mesh.Children().size(), 3u);
+  EXPECT_EQ(mesh.Children()[0].Object()->Children().at(0).Resolve(), reader.DataObjects()[1]);
+  EXPECT_EQ(mesh.Children()[2].Object()->Size(), 4u + 3 * 8);
+  const xf::DataObject& key = *reader.DataObjects()[3]->Children().at(0).Object()->Children().at(1).Object();
+  EXPECT_EQ(key.Type(), ids::AnimationKey);
+  std::vector<uint32_t> w = Words(key);
+  ASSERT_EQ(w.size(), 2u + 2 * 6);
+  EXPECT_EQ(w[8], 4800u);
+  EXPECT_EQ(reader.DataObjects()[3]->Children()[0].Object()->Children()[0].Resolve(), &mesh);
+}
+
 }  // namespace
