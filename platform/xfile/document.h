@@ -15,7 +15,16 @@ struct Document {
   TemplateSet templates;                              // the file's declarations over the reader's
   std::vector<std::unique_ptr<DataObject>> objects;   // every object, parents before children
   std::vector<const DataObject*> top_level;
-  std::vector<std::string> strings;                   // handle h is strings[h - 1]
+  // STRING members: zero-terminated texts one after another; handle h starts at string_starts[h - 1].
+  std::string string_pool;
+  std::vector<uint32_t> string_starts;
+
+  uint32_t AddString(std::string_view text) {
+    string_starts.push_back(uint32_t(string_pool.size()));
+    string_pool.append(text.data(), text.size());
+    string_pool.push_back('\0');
+    return uint32_t(string_starts.size());
+  }
 };
 
 struct DocumentAccess {

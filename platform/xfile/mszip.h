@@ -10,7 +10,7 @@
 namespace platform::xfile {
 
 // Upper bound of a decompressed file; a larger announced size is taken as damage.
-inline constexpr uint32_t kMaxDecompressedSize = 256u << 20;
+inline constexpr uint32_t kMaxDecompressedSize = 64u << 20;
 
 // Inflates the blocks in `data` (everything after the 16-byte header) into `out`. False with a reason
 // in `error` for a truncated or damaged stream, or when the output does not match the total size.

@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/xfile/document.h"
 #include "platform/xfile/mszip.h"
@@ -102,6 +103,7 @@ class Parser {
   // template NAME { [<guid>] members [restriction] }
   bool ParseTemplate() {
     Template t;
+    std::unordered_map<std::string, int> count_members;
     if (!ExpectName(t.name) || !Expect('{')) return false;
     t.has_guid = TakeGuid(t.guid);
     for (;;) {
@@ -116,7 +118,7 @@ class Parser {
         s_.Advance();
         if (!ParseRestriction(t)) return false;
       } else if (tok.kind == Token::kName) {
-        if (!ParseMember(t)) return false;
+        if (!ParseMember(t, count_members)) return false;
       } else {
         return Fail("expected a template member");
       }
@@ -125,8 +127,8 @@ class Parser {
     return true;
   }
 
-  // [array] TYPE [name] {[count or member]} ;
-  bool ParseMember(Template& t) {
+  // [array] TYPE [name] {[count or member]} ;  `count_members`: earlier members an array may be sized by.
+  bool ParseMember(Template& t, std::unordered_map<std::string, int>& count_members) {
     TemplateMember m;
     if (IsWord(s_.Peek(), "array")) {
       m.is_array = true;
@@ -144,11 +146,9 @@ class Parser {
       } else if (tok.kind != Token::kName) {
         return Fail("expected an array size");
       } else if (!ParseCount(tok.text, d.count)) {
-        for (size_t i = 0; i < t.members.size(); ++i) {
-          const TemplateMember& earlier = t.members[i];
-          if (earlier.name == tok.text && !earlier.is_array && IsIntegral(earlier.primitive)) d.member = int(i);
-        }
-        if (d.member < 0) return Fail("array size names no earlier integer member");
+        auto it = count_members.find(tok.text);
+        if (it == count_members.end()) return Fail("array size names no earlier integer member");
+        d.member = it->second;
       }
       s_.Advance();
       if (!Expect(']')) return false;
@@ -156,6 +156,7 @@ class Parser {
       m.is_array = true;
     }
     if (IsPunct(s_.Peek(), ';')) s_.Advance();
+    if (!m.is_array && IsIntegral(m.primitive)) count_members[m.name] = int(t.members.size());
     t.members.push_back(std::move(m));
     return true;
   }
@@ -187,6 +188,7 @@ class Parser {
   // TYPE [name] [<guid>] { members children }
   bool ParseObject(DataObject* parent, int depth) {
     if (depth > kMaxNesting) return Fail("data objects nested too deep");
+    if (doc_.objects.size() >= kMaxObjects) return Fail("more data objects than a model holds");
     std::string type_name, name;
     ExpectName(type_name);
     TakeObjectName(name);
@@ -297,8 +299,7 @@ class Parser {
       case Primitive::kString: {
         std::string text;
         if (!s_.ReadString(text)) return Fail("expected a string");
-        doc_.strings.push_back(std::move(text));
-        Append(blob, doc_.strings.size(), 4);
+        Append(blob, doc_.AddString(text), 4);
         return true;
       }
       case Primitive::kUnsupported: return Fail("member type the reader does not support");

@@ -26,8 +26,8 @@ const std::string& DataObject::Name() const {
 }
 
 const char* DataObject::String(uint32_t handle) const {
-  if (handle == 0 || !document_ || handle > document_->strings.size()) return nullptr;
-  return document_->strings[handle - 1].c_str();
+  if (handle == 0 || !document_ || handle > document_->string_starts.size()) return nullptr;
+  return document_->string_pool.c_str() + document_->string_starts[handle - 1];
 }
 
 Reader::Reader() : templates_(&BuiltInTemplates()) {}

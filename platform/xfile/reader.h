@@ -39,6 +39,7 @@ struct Document;
 
 // Limits that keep damaged or hostile files from exhausting the stack or the machine. A file past
 // them fails to open.
+inline constexpr size_t kMaxObjects = 1u << 20;  // data objects in one file
 inline constexpr int kMaxNesting = 256;          // data objects inside data objects
 inline constexpr int kMaxWalkDepth = 1024;       // nesting plus followed references, along any walk
 inline constexpr uint64_t kMaxWalkObjects = 1u << 21;  // objects visited walking every top-level object

@@ -12,13 +12,6 @@
 namespace platform::xfile {
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return out;
-}
-
 std::string GuidKey(const Guid& g) { return std::string(reinterpret_cast<const char*>(&g), sizeof g); }
 
 // Objects by name (exact, then any letter case) and by GUID; the first in file order wins.

@@ -25,6 +25,13 @@ constexpr PrimitiveName kPrimitiveNames[] = {
 
 }  // namespace
 
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return out;
+}
+
 Primitive PrimitiveFromName(std::string_view name) {
   for (const PrimitiveName& p : kPrimitiveNames)
     if (EqualNoCase(name, p.name)) return p.primitive;
@@ -47,17 +54,16 @@ uint32_t PrimitiveSize(Primitive p) {
 }
 
 void TemplateSet::Add(Template t) {
-  for (auto& existing : templates_)
-    if (EqualNoCase(existing->name, t.name)) {
-      *existing = std::move(t);
-      return;
-    }
-  templates_.push_back(std::make_unique<Template>(std::move(t)));
+  auto [it, added] = by_lower_name_.emplace(Lower(t.name), templates_.size());
+  if (added)
+    templates_.push_back(std::make_unique<Template>(std::move(t)));
+  else
+    *templates_[it->second] = std::move(t);
 }
 
 const Template* TemplateSet::Find(std::string_view name) const {
-  for (const auto& t : templates_)
-    if (EqualNoCase(t->name, name)) return t.get();
+  auto it = by_lower_name_.find(Lower(name));
+  if (it != by_lower_name_.end()) return templates_[it->second].get();
   return fallback_ ? fallback_->Find(name) : nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/xfile/guid.h"
@@ -69,7 +70,11 @@ class TemplateSet {
  private:
   const TemplateSet* fallback_;
   std::vector<std::unique_ptr<Template>> templates_;
+  std::unordered_map<std::string, size_t> by_lower_name_;
 };
+
+// ASCII lower case: template names, and object names a reference gives in another case, compare so.
+std::string Lower(std::string_view s);
 
 // The standard templates and the skinning, animation and vertex-data extensions, as X text.
 std::string_view BuiltInTemplateText();
