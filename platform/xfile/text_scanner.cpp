@@ -90,7 +90,7 @@ class TextScanner final : public Scanner {
       if (uint8_t(*p_) <= ' ') {
         ++p_;
       } else if (*p_ == '#' || (*p_ == '/' && p_ + 1 < end_ && p_[1] == '/')) {
-        while (p_ < end_ && *p_ != '\n') ++p_;
+        while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
       } else {
         break;
       }

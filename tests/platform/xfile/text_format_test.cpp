@@ -16,6 +16,7 @@ TEST(XText, LooseSeparatorsIntegersAndCommentsReadAlike) {
       "Vector v { 1 2 3 }",
       "Vector v { // one\n 1.0; # two\n 2.0e0;\n +3.000000;; }",
       "Vector v{1.;2.;3.;;}",
+      "Vector v { # old line ends\r 1;\r// x\r 2; 3; }",
       "vector v { 1; 2; 3; }",  // template names in any letter case
   };
   for (const char* variant : kVariants) {
