@@ -10,6 +10,8 @@
 //     for (const Child& child : object->Children())
 //       if (const DataObject* c = child.IsReference() ? child.Resolve() : child.Object()) ...
 //   }
+// Objects, children and strings belong to the reader and last until the next Open, OpenMemory or Close,
+// or the reader's end.
 //
 // Blob layout (DataObject::Data): the template's members in order, little-endian, no padding. WORD and
 // SWORD take 2 bytes, DWORD and SDWORD 4, FLOAT 4 (64-bit file floats are narrowed), DOUBLE 8, CHAR and
