@@ -1,0 +1,74 @@
+// Inside of the reader: what one open file holds, and the access the parser and the reference
+// resolver need to the public classes' fields.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/xfile/reader.h"
+
+namespace platform::xfile {
+
+struct Document {
+  explicit Document(const TemplateSet* reader_templates) : templates(reader_templates) {}
+
+  TemplateSet templates;                              // the file's declarations over the reader's
+  std::vector<std::unique_ptr<DataObject>> objects;   // every object, parents before children
+  std::vector<const DataObject*> top_level;
+  // STRING members: zero-terminated texts one after another; handle h starts at string_starts[h - 1].
+  std::string string_pool;
+  std::vector<uint32_t> string_starts;
+
+  uint32_t AddString(std::string_view text) {
+    string_starts.push_back(uint32_t(string_pool.size()));
+    string_pool.append(text.data(), text.size());
+    string_pool.push_back('\0');
+    return uint32_t(string_starts.size());
+  }
+};
+
+struct DocumentAccess {
+  static DataObject& NewObject(Document& doc) {
+    doc.objects.push_back(std::make_unique<DataObject>());
+    doc.objects.back()->document_ = &doc;
+    doc.objects.back()->index_ = uint32_t(doc.objects.size() - 1);
+    return *doc.objects.back();
+  }
+  static void SetHeader(DataObject& o, const Template& t, std::string name, const Guid* id) {
+    o.type_ = t.guid;
+    o.template_name_ = t.name;
+    o.name_ = std::move(name);
+    o.has_id_ = id != nullptr;
+    if (id) o.id_ = *id;
+  }
+  static std::vector<uint8_t>& Blob(DataObject& o) { return o.blob_; }
+  static std::vector<Child>& Children(DataObject& o) { return o.children_; }
+  static const std::string& RawName(const DataObject& o) { return o.name_; }
+  static uint32_t Index(const DataObject& o) { return o.index_; }
+
+  static Child InlineChild(const DataObject& object) {
+    Child c;
+    c.object_ = &object;
+    return c;
+  }
+  static Child Reference(std::string name, const Guid* id) {
+    Child c;
+    c.is_reference_ = true;
+    c.reference_name_ = std::move(name);
+    c.has_reference_id_ = id != nullptr;
+    if (id) c.reference_id_ = *id;
+    return c;
+  }
+  static void SetTarget(Child& c, const DataObject* target) { c.object_ = target; }
+  static const DataObject* Target(const Child& c) { return c.object_; }
+};
+
+// Reads a whole X image (16-byte header, then the body in its encoding) into `doc`: templates it
+// declares go to doc.templates, data objects to doc.objects. False with a reason in `error`.
+bool ParseImage(const uint8_t* data, size_t size, Document& doc, std::string& error);
+
+// Points every reference at its object, drops references that close a cycle, and refuses files whose
+// walks would run past kMaxWalkDepth or kMaxWalkObjects.
+bool ResolveReferences(Document& doc, std::string& error);
+
+}  // namespace platform::xfile

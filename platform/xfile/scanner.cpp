@@ -1,0 +1,23 @@
+#include "platform/xfile/scanner.h"
+
+namespace platform::xfile {
+
+bool Scanner::ReadString(std::string& out) {
+  const Token& t = SkipSeparators();
+  if (t.kind != Token::kString && t.kind != Token::kName) return Fail("expected a string");
+  out = t.text;
+  Advance();
+  return true;
+}
+
+bool Scanner::Fail(const char* what) {
+  if (error_.empty()) error_ = std::string(what) + " at " + Where();
+  return false;
+}
+
+const Token& Scanner::SkipSeparators() {
+  while (Peek().kind == Token::kPunct && (Peek().punct == ',' || Peek().punct == ';')) Advance();
+  return Peek();
+}
+
+}  // namespace platform::xfile

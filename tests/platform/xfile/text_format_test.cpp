@@ -1,0 +1,207 @@
+// The text encoding, with the looseness exporters rely on.
+#include <gtest/gtest.h>
+
+#include "tests/platform/xfile/xfile_fixtures.h"
+
+namespace {
+
+using namespace xfile_test;
+namespace ids = platform::xfile::ids;
+
+TEST(XText, LooseSeparatorsIntegersAndCommentsReadAlike) {
+  const char* kVariants[] = {
+      "Vector v { 1.0; 2.0; 3.0; }",
+      "Vector v {1,2,3}",
+      "Vector v { 1;; 2;; 3;;; }",
+      "Vector v { 1 2 3 }",
+      "Vector v { // one\n 1.0; # two\n 2.0e0;\n +3.000000;; }",
+      "Vector v{1.;2.;3.;;}",
+      "Vector v { # old line ends\r 1;\r// x\r 2; 3; }",
+      "vector v { 1; 2; 3; }",  // template names in any letter case
+  };
+  for (const char* variant : kVariants) {
+    SCOPED_TRACE(variant);
+    xf::Reader reader;
+    ASSERT_TRUE(OpenText(reader, Text(variant))) << reader.Error();
+    ASSERT_EQ(reader.DataObjects().size(), 1u);
+    const xf::DataObject& v = *reader.DataObjects()[0];
+    EXPECT_EQ(v.Type(), ids::Vector);
+    EXPECT_EQ(v.Name(), "v");
+    EXPECT_EQ(Floats(v), (std::vector<float>{1, 2, 3}));
+  }
+}
+
+TEST(XText, NumbersInTheirExporterSpellings) {
+  const std::pair<const char*, float> kFloats[] = {
+      {"-1.#IND00", -1.0f}, {"1.#INF00", 1.0f}, {"1.#QNAN0", 1.0f}, {"1e3", 1000.0f}, {"-.5", -0.5f}, {"7", 7.0f},
+  };
+  for (auto [text, value] : kFloats) {
+    SCOPED_TRACE(text);
+    xf::Reader reader;
+    ASSERT_TRUE(OpenText(reader, Text(std::string("Coords2d { ") + text + "; 0; }"))) << reader.Error();
+    EXPECT_EQ(Floats(*reader.DataObjects()[0])[0], value);
+  }
+  // Integers read from any number; negative ones wrap as the 32-bit values they were written from.
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("RightHanded { -1; } RightHanded { 2.7; }"))) << reader.Error();
+  EXPECT_EQ(Words(*reader.DataObjects()[0])[0], 0xFFFFFFFFu);
+  EXPECT_EQ(Words(*reader.DataObjects()[1])[0], 2u);
+}
+
+TEST(XText, NamesMayStartWithADigitOrHoldDashesAndDots) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("Frame 1st-bone.L_01 { }\nFrame f { {1st-bone.L_01} }"))) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 2u);
+  EXPECT_EQ(reader.DataObjects()[0]->Name(), "1st-bone.L_01");
+  const xf::Child& ref = reader.DataObjects()[1]->Children().at(0);
+  EXPECT_EQ(ref.Resolve(), reader.DataObjects()[0]);
+}
+
+TEST(XText, MeshBlobIsTheFlatLayoutOfItsTemplate) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text(R"(
+Mesh quad {
+  4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;
+  2; 4;0,1,2,3;, 3;0,2,3;;
+  MeshMaterialList { 1; 2; 0, 0;; Material red { 1;0;0;1;; 10; 0;0;0;; 0;0;0;; TextureFilename { "wall.jpg"; } } }
+}
+)"))) << reader.Error();
+  const xf::DataObject& mesh = *reader.DataObjects().at(0);
+  EXPECT_EQ(mesh.Type(), ids::Mesh);
+  // nVertices, 4 x Vector, nFaces, MeshFace{4; 4 indices}, MeshFace{3; 3 indices}
+  ASSERT_EQ(mesh.Size(), 4u + 4 * 12 + 4 + (4 + 16) + (4 + 12));
+  std::vector<uint32_t> w = Words(mesh);
+  EXPECT_EQ(w[0], 4u);
+  float x1;
+  std::memcpy(&x1, &w[4], 4);
+  EXPECT_EQ(x1, 1.0f);
+  EXPECT_EQ(std::vector<uint32_t>(w.begin() + 13, w.end()), (std::vector<uint32_t>{2, 4, 0, 1, 2, 3, 3, 0, 2, 3}));
+
+  const xf::DataObject& list = *mesh.Children().at(0).Object();
+  EXPECT_EQ(list.Type(), ids::MeshMaterialList);
+  EXPECT_EQ(Words(list), (std::vector<uint32_t>{1, 2, 0, 0}));
+  const xf::DataObject& material = *list.Children().at(0).Object();
+  EXPECT_EQ(material.Size(), 44u);
+  EXPECT_EQ(Floats(material)[4], 10.0f);
+
+  // A STRING member is a 4-byte handle the object turns back into text.
+  const xf::DataObject& texture = *material.Children().at(0).Object();
+  ASSERT_EQ(texture.Size(), 4u);
+  xf::BlobReader blob(texture);
+  const char* name = nullptr;
+  ASSERT_TRUE(blob.ReadString(name));
+  EXPECT_STREQ(name, "wall.jpg");
+  EXPECT_EQ(texture.String(0), nullptr);
+  EXPECT_EQ(texture.String(12345), nullptr);
+}
+
+TEST(XText, UnnamedObjectsAndObjectIds) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("Frame { } Frame named <01234567-89ab-cdef-0123-456789abcdef> { }"))) << reader.Error();
+  const xf::DataObject& unnamed = *reader.NextDataObject();
+  const xf::DataObject& named = *reader.NextDataObject();
+  EXPECT_EQ(reader.NextDataObject(), nullptr);
+  EXPECT_FALSE(unnamed.HasName());
+  EXPECT_EQ(unnamed.Name(), "$NoName$");
+  EXPECT_FALSE(unnamed.HasId());
+  ASSERT_TRUE(named.HasId());
+  EXPECT_EQ(xf::FormatGuid(named.Id()), "01234567-89ab-cdef-0123-456789abcdef");
+}
+
+TEST(XText, ObjectsOfUndeclaredTemplatesArePassedOverByTheirBraces) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text(R"(
+Unknown u { 1; "}{"; <01234567-89ab-cdef-0123-456789abcdef>; Inner { { ref } } }
+Frame f {
+  Gadget { 1, 2, 3; Frame notSeen { } }
+  Frame child { }
+}
+)"))) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 1u);
+  const xf::DataObject& f = *reader.DataObjects()[0];
+  ASSERT_EQ(f.Children().size(), 1u);
+  EXPECT_EQ(f.Children()[0].Object()->Name(), "child");
+}
+
+// The text our 3DS conversion writes, block for block as its writer spells them.
+TEST(XText, ReadsTheTextOurModelWriterProduces) {
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, R"(xof 0302txt 0032
+Header {
+1;
+0;
+1;
+}
+Material Wood_1 {
+0.500000,0.250000,0.125000,1.000000;;
+20.000000;
+0.900000,0.900000,0.900000;;
+0.000000,0.000000,0.000000;;
+TextureFilename {
+"";
+}
+}
+Frame Default name {
+FrameTransformMatrix {
+1.000000,0.000000,0.000000,0.000000,
+0.000000,1.000000,0.000000,0.000000,
+0.000000,0.000000,1.000000,0.000000,
+0.000000,0.000000,0.000000,1.000000;;
+}
+Mesh xBox {
+3;
+0.000000;0.000000;0.000000;,
+1.000000;0.000000;0.000000;,
+0.000000;1.000000;0.000000;;
+
+1;
+3;0,2,1;;
+MeshMaterialList {
+1;
+1;
+0;;
+{Wood_1}
+}
+MeshNormals  {
+1;
+0.000000;0.000000;1.000000;;
+
+1;
+3;0,0,0;;
+}
+MeshTextureCoords {
+3;
+0.000000;0.000000;,
+1.000000;0.000000;,
+0.000000;1.000000;;
+}
+}
+}
+AnimationSet x3ds_animset_0 {
+Animation x3ds_anim_0 {
+{xBox}
+AnimationKey {
+0;
+2;
+0; 4; 1.000000, 0.000000, 0.000000, 0.000000;;,
+4800; 4; 0.707107, 0.707107, 0.000000, 0.000000;;;
+}
+}
+}
+)")) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 4u);
+  const xf::DataObject& frame = *reader.DataObjects()[2];
+  EXPECT_EQ(frame.Name(), "Default name");
+  const xf::DataObject& mesh = *frame.Children().at(1).Object();
+  ASSERT_EQ(mesh.Children().size(), 3u);
+  EXPECT_EQ(mesh.Children()[0].Object()->Children().at(0).Resolve(), reader.DataObjects()[1]);
+  EXPECT_EQ(mesh.Children()[2].Object()->Size(), 4u + 3 * 8);
+  const xf::DataObject& key = *reader.DataObjects()[3]->Children().at(0).Object()->Children().at(1).Object();
+  EXPECT_EQ(key.Type(), ids::AnimationKey);
+  std::vector<uint32_t> w = Words(key);
+  ASSERT_EQ(w.size(), 2u + 2 * 6);
+  EXPECT_EQ(w[8], 4800u);
+  EXPECT_EQ(reader.DataObjects()[3]->Children()[0].Object()->Children()[0].Resolve(), &mesh);
+}
+
+}  // namespace
