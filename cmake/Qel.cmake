@@ -32,6 +32,24 @@ function(qel_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  if(rel MATCHES "^(engine|game)/")
+    set_property(GLOBAL APPEND PROPERTY QEL_MODULE_LIBRARIES ${name})
+  endif()
+endfunction()
+
+# qel_link_modules(TARGET): links TARGET with every library below engine/ and game/, once every folder
+# has been read. The core's table names every module's functions, so the core takes them all; anything
+# linking the core then links the whole engine (only the objects it uses are pulled in).
+function(qel_link_modules target)
+  # Deferred arguments are expanded when the call runs, so the name is written in as it is now.
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _qel_link_modules [[${target}]])")
+endfunction()
+function(_qel_link_modules target)
+  get_property(libs GLOBAL PROPERTY QEL_MODULE_LIBRARIES)
+  list(REMOVE_ITEM libs ${target})
+  target_link_libraries(${target} PUBLIC ${libs})
 endfunction()
 
 # qel_test(NAME LIBS targets... [GL] [XVFB] [TIMEOUT seconds])
