@@ -2,6 +2,10 @@
 // AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
+#include "engine/display/display.h"
+#include "engine/system/empty_module.h"
+#include "engine/system/net_session_module.h"
+#include "engine/system/system_module.h"
 
 namespace {
 
@@ -22,29 +26,55 @@ void FillEmpty(Fn& slot) {
 }  // namespace
 
 void FillCoreTable(CoreTable& t) {
-  // Display.
-  t.DisplayModule = AbsentModule();
-  FillEmpty(t.DisplayConstructor);
-  FillEmpty(t.DisplayPassCoreData);
-  FillEmpty(t.BeginScene);
-  FillEmpty(t.EndScene);
-  FillEmpty(t.PresentFrame);
-  FillEmpty(t.OverrideHWND);
+  // Display: constructed by the window opening, handed CoreData in two stages; no RefreshD3D of its own.
+  t.DisplayModule = ModuleEntries{EmptyEntry, DisplayModule::Destructor, DisplayModule::SetErrorHandler, nullptr,
+                                  nullptr};
+  t.DisplayConstructor = DisplayModule::Constructor;
+  t.DisplayPassCoreData = DisplayModule::PassCoreData;
+  t.BeginScene = BeginScene;
+  t.EndScene = EndScene;
+  t.PresentFrame = PresentFrame;
+  t.OverrideHWND = OverrideHWND;
+  t.SetDisplayModeWH = SetDisplayModeWH;
+  t.SetDisplayModeWHD = SetDisplayModeWHD;
+  t.SetDisplayModeWHDW = SetDisplayModeWHDW;
+  t.SetDisplayModeWHDWV = SetDisplayModeWHDWV;
+  t.SetDisplayModeAll = SetDisplayModeAll;
+  t.ResetDevice = ResetDevice;
+  t.ClearScreen = ClearScreen;
+  t.SetGamma = SetGamma;
+  t.GetGamma = GetGamma;
+  t.GetDirect3DDevice = GetDirect3DDevice;
+  t.GetDisplayWidth = GetDisplayWidth;
+  t.GetDisplayHeight = GetDisplayHeight;
+  t.GetDisplayDepth = GetDisplayDepth;
+  t.IsWindowed = IsWindowed;
+  t.GetDisplayModeCount = GetDisplayModeCount;
+  t.SetDitherEnable = SetDitherEnable;
+  t.SetShadeMode = SetShadeMode;
+  t.SetLightingEnable = SetLightingEnable;
+  t.SetCullMode = SetCullMode;
+  t.SetSpecularEnable = SetSpecularEnable;
+  t.SetRenderStateValue = SetRenderStateValue;
+  t.SetDisplayDebug = SetDisplayDebug;
+  t.GetAdapterCount = GetAdapterCount;
+  t.DisplayPassThrough = DisplayPassThrough;
 
   t.Basic2DModule = AbsentModule();
   t.TextModule = AbsentModule();
   t.ImageModule = AbsentModule();
   t.SpriteModule = AbsentModule();
   t.InputModule = AbsentModule();
-  t.SystemModule = AbsentModule();
+  t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = AbsentModule();
   t.MusicModule = AbsentModule();
   t.FileModule = AbsentModule();
-  t.EmptyModule = AbsentModule();
+  t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
+                                EmptyModule::PassCoreData, nullptr};
   t.MemoryBlockModule = AbsentModule();
   t.VideoModule = AbsentModule();
   t.BitmapModule = AbsentModule();
-  t.NetSessionModule = AbsentModule();
+  t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
   t.CameraModule = AbsentModule();
   t.LightModule = AbsentModule();
 

@@ -2,22 +2,24 @@
 
 #include <SDL.h>
 
+#include "platform/gfx/window.h"
 #include "platform/window/window_registry.h"
 
 namespace platform::window {
 
+struct Window::DeviceHook final : gfx::Window {
+  explicit DeviceHook(SDL_Window* window) : window(window) {}
+  SDL_Window* SdlWindow() const override { return window; }
+  SDL_Window* window;
+};
+
+Window::~Window() { delete hook_; }
+
+gfx::Window* Window::DeviceWindow() const { return hook_; }
+
 namespace {
 
 bool Framed(uint32_t style) { return (style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)) != 0 && !(style & WS_POPUP); }
-
-void FrameSize(SDL_Window* window, int& width, int& height) {
-  int top = 0, left = 0, bottom = 0, right = 0;
-  width = height = 0;
-  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0) {
-    width = left + right;
-    height = top + bottom;
-  }
-}
 
 }  // namespace
 
@@ -35,6 +37,7 @@ Window* Window::Create(const char* title, uint32_t style, int x, int y, int widt
   }
   auto* window = new Window();
   window->window_ = native;
+  window->hook_ = new DeviceHook(native);
   window->id_ = SDL_GetWindowID(native);
   window->style_ = style & ~WS_VISIBLE;
   window->procedure_ = procedure;
@@ -83,21 +86,12 @@ void Window::SetPosition(int x, int y) { SDL_SetWindowPosition(window_, x, y); }
 
 void Window::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(window_, &x, &y); }
 
+// The window manager's frame lies outside the window on this platform: the outer size is the client's.
 void Window::SetOuterSize(int width, int height) {
-  int frameWidth, frameHeight;
-  FrameSize(window_, frameWidth, frameHeight);
-  width -= frameWidth;
-  height -= frameHeight;
   SDL_SetWindowSize(window_, width < 1 ? 1 : width, height < 1 ? 1 : height);
 }
 
-void Window::GetOuterSize(int& width, int& height) const {
-  int frameWidth, frameHeight;
-  FrameSize(window_, frameWidth, frameHeight);
-  SDL_GetWindowSize(window_, &width, &height);
-  width += frameWidth;
-  height += frameHeight;
-}
+void Window::GetOuterSize(int& width, int& height) const { SDL_GetWindowSize(window_, &width, &height); }
 
 void Window::GetClientSize(int& width, int& height) const {
   SDL_GetWindowSize(window_, &width, &height);

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/window/device_window.h"
 #include "platform/window/messages.h"
+
+struct SDL_Window;
+namespace platform::gfx { class Window; }
 
 namespace platform::window {
 
@@ -30,7 +32,7 @@ bool InitPlatform(std::string* why = nullptr);
 // True when SDL's video is running.
 bool PlatformReady();
 
-class Window final : public gfx::Window {
+class Window final {
  public:
   // A window of `style` (WS_*) whose outer size is width x height at x, y, created hidden; null (with
   // the reason in `why`) when it cannot be made.
@@ -39,8 +41,11 @@ class Window final : public gfx::Window {
   // Sends WM_DESTROY to the procedure, then closes the window.
   static void Destroy(Window* window);
 
-  SDL_Window* NativeWindow() const override { return window_; }
-  void DrawableSize(int& width, int& height) const override;
+  SDL_Window* NativeWindow() const { return window_; }
+  // What the device presents into (its PresentParams::deviceWindow).
+  gfx::Window* DeviceWindow() const;
+  // Pixels of the area the device presents into (0 x 0 while minimised).
+  void DrawableSize(int& width, int& height) const;
 
   WindowProc Procedure() const { return procedure_; }
 
@@ -54,7 +59,8 @@ class Window final : public gfx::Window {
   uint32_t Style() const { return style_; }
   void SetPosition(int x, int y);
   void GetPosition(int& x, int& y) const;
-  // Outer size, frame included, as the engine places windows.
+  // Size as the engine places windows. The window manager's frame lies outside it, so it equals the
+  // client size while the window is not minimised.
   void SetOuterSize(int width, int height);
   void GetOuterSize(int& width, int& height) const;
   // Client area in window coordinates (0 x 0 while minimised).
@@ -72,8 +78,11 @@ class Window final : public gfx::Window {
   bool paintQueued = false;
 
  private:
+  struct DeviceHook;
   Window() = default;
+  ~Window();
   SDL_Window* window_ = nullptr;
+  DeviceHook* hook_ = nullptr;
   uint32_t id_ = 0;
   uint32_t style_ = 0;
   WindowProc procedure_ = nullptr;
