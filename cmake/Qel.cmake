@@ -68,7 +68,8 @@ function(qel_test name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  set(env "SDL_AUDIODRIVER=dummy" "QEL_UNDER_TEST=1" "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  set(env "SDL_AUDIODRIVER=dummy" "QEL_UNDER_TEST=1" "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+          "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan.supp:print_suppressions=0")
   if(ARG_XVFB)
     add_test(NAME ${name}
              COMMAND timeout -s KILL ${ARG_TIMEOUT} xvfb-run -a -s "-screen 0 1024x768x24"

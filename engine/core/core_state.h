@@ -34,5 +34,16 @@ struct CoreState {
 };
 
 CoreState& Core();
+
+struct CoreData;
+// Module construction in its fixed order (start-up).
+void ConstructModules(CoreData* data);
+void ConstructRemainingModules(CoreData* data);
+// Pointer position in back-buffer pixels from client coordinates; an empty (minimised) client area
+// leaves the position as it was.
+void ScaleMousePosition(int32_t backBufferWidth, int32_t backBufferHeight, int clientWidth, int clientHeight, int x,
+                        int y, int32_t& mouseX, int32_t& mouseY);
+// The engine's temporary folder ("tvqdata" below $TMPDIR or /tmp), made when missing.
+std::string EngineTempFolder();
 // Back to the start values (tests; start-up runs once in the program).
 void ResetCoreState();

@@ -58,6 +58,27 @@ void Construct(const ModuleEntries& module, ModuleIndex index, CoreData* data) {
   HandOver(module, data);
 }
 
+void StoreCallbacks(CoreData* data) {
+  data->allocFree = CoreAllocFree;
+  data->pumpMessages = ProcessMessages;
+  data->print = PrintString;
+  data->resolveMediaPath = ResolveMediaPath;
+  data->decryptFile = DecryptFile;
+  data->encryptFile = EncryptFile;
+  data->setCursorShape = SetCursorShape;
+}
+
+std::string ErrorDescription(const char* what) {
+  std::string reason = what;
+  char code[48];
+  std::snprintf(code, sizeof code, " (error %u)", Core().hostErrorWord);
+  if (Core().hostErrorWord) reason += code;
+  if (*LastErrorText()) reason += std::string(": ") + LastErrorText();
+  return reason;
+}
+
+}  // namespace
+
 void ConstructModules(CoreData* data) {
   CoreTable& t = GetCoreTable();
   data->modulePresent[kDisplayModule] = 1;
@@ -98,27 +119,6 @@ void ConstructRemainingModules(CoreData* data) {
   }
   Construct(t.ParticleModule, kParticleModule, data);
 }
-
-void StoreCallbacks(CoreData* data) {
-  data->allocFree = CoreAllocFree;
-  data->pumpMessages = ProcessMessages;
-  data->print = PrintString;
-  data->resolveMediaPath = ResolveMediaPath;
-  data->decryptFile = DecryptFile;
-  data->encryptFile = EncryptFile;
-  data->setCursorShape = SetCursorShape;
-}
-
-std::string ErrorDescription(const char* what) {
-  std::string reason = what;
-  char code[48];
-  std::snprintf(code, sizeof code, " (error %u)", Core().hostErrorWord);
-  if (Core().hostErrorWord) reason += code;
-  if (*LastErrorText()) reason += std::string(": ") + LastErrorText();
-  return reason;
-}
-
-}  // namespace
 
 const char* StartUpFailureReason() { return g_failure.c_str(); }
 

@@ -34,16 +34,20 @@ void AppendTypedCharacter(CoreData* data, char c) {
   data->typedChars[core.typedLength] = 0;
 }
 
-// Pointer position in back-buffer pixels; a zero-size (minimised) client area leaves it alone.
 void TrackMouse(pw::Window* window, CoreData* data, intptr_t lParam) {
   int clientWidth = 0, clientHeight = 0;
   window->GetClientSize(clientWidth, clientHeight);
-  const int x = pw::LowWord(lParam), y = pw::HighWord(lParam);
-  if (clientWidth > 0) data->mouseX = int32_t(double(data->backBufferWidth) / clientWidth * x);
-  if (clientHeight > 0) data->mouseY = int32_t(double(data->backBufferHeight) / clientHeight * y);
+  ScaleMousePosition(data->backBufferWidth, data->backBufferHeight, clientWidth, clientHeight, pw::LowWord(lParam),
+                     pw::HighWord(lParam), data->mouseX, data->mouseY);
 }
 
 }  // namespace
+
+void ScaleMousePosition(int32_t backBufferWidth, int32_t backBufferHeight, int clientWidth, int clientHeight, int x,
+                        int y, int32_t& mouseX, int32_t& mouseY) {
+  if (clientWidth > 0) mouseX = int32_t(double(backBufferWidth) / clientWidth * x);
+  if (clientHeight > 0) mouseY = int32_t(double(backBufferHeight) / clientHeight * y);
+}
 
 intptr_t WindowProc(pw::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   CoreData* data = GetCoreDataPointer();
