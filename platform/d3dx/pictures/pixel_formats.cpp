@@ -1,6 +1,8 @@
 #include "platform/d3dx/pictures/pixel_formats.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include "platform/d3dx/pictures/dxt_blocks.h"
 
@@ -92,6 +94,62 @@ void StoreWord(uint8_t* p, uint32_t bytes, uint64_t w) {
   for (uint32_t i = 0; i < bytes; ++i) p[i] = uint8_t(w >> (8 * i));
 }
 
+// Floating-point formats: red, green, blue, alpha in that order, 16-bit halves or 32-bit floats.
+uint32_t FloatChannelBytes(Format format) {
+  return format == gfx::FMT_A16B16G16R16F ? 2 : format == gfx::FMT_A32B32G32R32F ? 4 : 0;
+}
+
+float HalfToFloat(uint32_t h) {
+  const uint32_t exponent = h >> 10 & 0x1F, mantissa = h & 0x3FF;
+  float value = exponent == 0    ? std::ldexp(float(mantissa), -24)
+                : exponent == 31 ? (mantissa ? NAN : INFINITY)
+                                 : std::ldexp(float(mantissa | 0x400), int(exponent) - 25);
+  return (h & 0x8000) ? -value : value;
+}
+
+// Only values from 0 to 1 are written: they are exact enough as normal halves (or zero).
+uint16_t UnitToHalf(float f) {
+  if (f <= 0) return 0;
+  int exponent;
+  const float m = std::frexp(f, &exponent);  // f = m * 2^exponent, m in [0.5, 1)
+  if (exponent < -13) return 0;
+  uint32_t mantissa = uint32_t(std::lround((m * 2 - 1) * 1024));
+  uint32_t biased = uint32_t(exponent - 1 + 15);
+  if (mantissa == 1024) mantissa = 0, ++biased;
+  return uint16_t(biased << 10 | mantissa);
+}
+
+float LoadFloatChannel(const uint8_t* p, uint32_t bytes) {
+  if (bytes == 2) return HalfToFloat(uint32_t(p[0] | p[1] << 8));
+  float f;
+  std::memcpy(&f, p, 4);
+  return f;
+}
+
+void StoreFloatChannel(uint8_t* p, uint32_t bytes, uint32_t value8) {
+  const float f = value8 / 255.0f;
+  if (bytes == 2) {
+    const uint16_t h = UnitToHalf(f);
+    p[0] = uint8_t(h), p[1] = uint8_t(h >> 8);
+  } else {
+    std::memcpy(p, &f, 4);
+  }
+}
+
+uint32_t FloatToArgb(const uint8_t* p, uint32_t bytes) {
+  uint32_t argb = 0;
+  for (int c = 0; c < 4; ++c) {
+    const float f = LoadFloatChannel(p + c * bytes, bytes);
+    const uint32_t v = std::isnan(f) ? 0 : uint32_t(std::lround(std::clamp(f, 0.0f, 1.0f) * 255));
+    argb |= v << (c == 3 ? 24 : 16 - 8 * c);
+  }
+  return argb;
+}
+
+void ArgbToFloat(uint32_t argb, uint8_t* p, uint32_t bytes) {
+  for (int c = 0; c < 4; ++c) StoreFloatChannel(p + c * bytes, bytes, argb >> (c == 3 ? 24 : 16 - 8 * c) & 0xFF);
+}
+
 }  // namespace
 
 uint8_t LuminanceOf(uint32_t argb) {
@@ -104,19 +162,21 @@ bool IsBlockFormat(Format format) {
          format == gfx::FMT_DXT4 || format == gfx::FMT_DXT5;
 }
 
-bool IsConvertibleFormat(Format format) { return FindPlain(format) || IsBlockFormat(format); }
+bool IsConvertibleFormat(Format format) {
+  return FindPlain(format) || IsBlockFormat(format) || FloatChannelBytes(format);
+}
 
 uint32_t FormatBits(Format format) {
   if (const PlainFormat* p = FindPlain(format)) return p->bytes * 8u;
   if (format == gfx::FMT_DXT1) return 4;
   if (IsBlockFormat(format)) return 8;
   if (format == gfx::FMT_P8) return 8;
-  return 0;
+  return FloatChannelBytes(format) * 32;
 }
 
 bool FormatHasAlpha(Format format) {
   if (const PlainFormat* p = FindPlain(format)) return p->a.bits != 0;
-  return IsBlockFormat(format);
+  return IsBlockFormat(format) || FloatChannelBytes(format);
 }
 
 size_t FormatRowBytes(Format format, uint32_t width) {
@@ -137,6 +197,11 @@ bool ReadPixels(Format format, const uint8_t* bits, size_t pitch, uint32_t width
       uint32_t* dst = out.Row(y);
       for (uint32_t x = 0; x < width; ++x, src += p->bytes) dst[x] = PlainToArgb(*p, LoadWord(src, p->bytes));
     }
+    return true;
+  }
+  if (const uint32_t bytes = FloatChannelBytes(format)) {
+    for (uint32_t y = 0; y < height; ++y)
+      for (uint32_t x = 0; x < width; ++x) out.At(x, y) = FloatToArgb(bits + y * pitch + x * 4 * bytes, bytes);
     return true;
   }
   if (!IsBlockFormat(format)) return false;
@@ -160,6 +225,11 @@ bool WritePixels(Format format, const Picture& in, uint8_t* bits, size_t pitch) 
       const uint32_t* src = in.Row(y);
       for (uint32_t x = 0; x < in.width; ++x, dst += p->bytes) StoreWord(dst, p->bytes, ArgbToPlain(*p, src[x]));
     }
+    return true;
+  }
+  if (const uint32_t bytes = FloatChannelBytes(format)) {
+    for (uint32_t y = 0; y < in.height; ++y)
+      for (uint32_t x = 0; x < in.width; ++x) ArgbToFloat(in.At(x, y), bits + y * pitch + x * 4 * bytes, bytes);
     return true;
   }
   if (!IsBlockFormat(format)) return false;

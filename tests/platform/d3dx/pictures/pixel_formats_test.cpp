@@ -51,6 +51,8 @@ TEST(PixelFormats, KnownValuesInEachPlainFormat) {
       {gfx::FMT_A8L8, 0x40FFFFFF, {0xFF, 0x40}, 0x40FFFFFF},
       {gfx::FMT_A4L4, 0xFF000000, {0xF0}, 0xFF000000},
       {gfx::FMT_L16, 0xFFFFFFFF, {0xFF, 0xFF}, 0xFFFFFFFF},
+      {gfx::FMT_A16B16G16R16F, 0x80FF0000, {0x00, 0x3C, 0, 0, 0, 0, 0x04, 0x38}, 0x80FF0000},
+      {gfx::FMT_A32B32G32R32F, 0xFF0000FF, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F}, 0xFF0000FF},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WriteOne(c.format, c.argb), c.bytes) << c.format;
@@ -69,6 +71,9 @@ TEST(PixelFormats, EveryStoredValueSurvivesARoundTrip) {
   }
   for (Format f : {gfx::FMT_L8, gfx::FMT_A8, gfx::FMT_R3G3B2, gfx::FMT_A4L4})
     for (uint32_t v = 0; v < 0x100; ++v) ASSERT_EQ(WriteOne(f, ReadOne(f, {uint8_t(v)})), std::vector<uint8_t>{uint8_t(v)}) << f;
+  // Floating-point formats hold every 8-bit channel value exactly.
+  for (Format f : {gfx::FMT_A16B16G16R16F, gfx::FMT_A32B32G32R32F})
+    for (uint32_t v = 0; v < 0x100; ++v) ASSERT_EQ(ReadOne(f, WriteOne(f, v * 0x01010101u)), v * 0x01010101u) << f;
 }
 
 TEST(PixelFormats, SizesOfRowsAndBlocks) {
