@@ -9,7 +9,8 @@ namespace gfx = platform::gfx;
 void BeginFrameScene() {
   DisplayState& d = Display();
   d.frameSample = 1;
-  if (d.device && gfx::Succeeded(d.device->BeginScene())) d.sceneOpen = 1;
+  // A scene already open stays open (the device refuses a second BeginScene anyway).
+  if (d.device && !d.sceneOpen && gfx::Succeeded(d.device->BeginScene())) d.sceneOpen = 1;
 }
 
 void EndFrameScene() {
