@@ -169,6 +169,7 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->devCaps = DEVCAPS_HWTRANSFORMANDLIGHT;
   // Full non-power-of-two support: neither POW2 nor NONPOW2CONDITIONAL.
   caps->textureCaps = PTEXTURECAPS_PERSPECTIVE | PTEXTURECAPS_ALPHA | PTEXTURECAPS_MIPMAP | PTEXTURECAPS_CUBEMAP |
+                      PTEXTURECAPS_PROJECTED |
                       PTEXTURECAPS_MIPCUBEMAP;
   caps->maxTextureWidth = caps->maxTextureHeight = uint32_t(gl->maxTextureSize);
   caps->maxTextureAspectRatio = uint32_t(gl->maxTextureSize);
@@ -195,14 +196,7 @@ Result ApiImpl::GetDeviceCaps(uint32_t adapter, uint32_t deviceType, Caps* caps)
 
 }  // namespace platform::gfx
 
-namespace platform::gfx {
 
-Result ApiImpl::CreateDevice(uint32_t, uint32_t, Window*, uint32_t, PresentParams*, Device** device) {
-  if (device) *device = nullptr;
-  return kNotAvailable;
-}
-
-}  // namespace platform::gfx
 
 // The GL driver keeps allocations for the life of the process; leak checks of every program that
 // uses the device would report them. Only read when the program is built with a leak checker.

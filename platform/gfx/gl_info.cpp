@@ -69,6 +69,12 @@ std::unique_ptr<GlInfo> Probe() {
 
 }  // namespace
 
+GlInfo ReadCurrentGlInfo() {
+  GlInfo info;
+  ReadCurrent(&info);
+  return info;
+}
+
 const GlInfo* QueryGlInfo() {
   static std::unique_ptr<GlInfo> info = Probe();
   return info.get();

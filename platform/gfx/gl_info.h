@@ -18,6 +18,8 @@ struct GlInfo {
   bool mirrorClamp = false;
 };
 
+// Reads the limits of the current context.
+GlInfo ReadCurrentGlInfo();
 // Null when no GL context could be made (no video driver).
 const GlInfo* QueryGlInfo();
 
