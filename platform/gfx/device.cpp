@@ -3,6 +3,7 @@
 
 #include "platform/gfx/device_impl.h"
 #include "platform/gfx/format.h"
+#include "platform/gfx/gl_interop.h"
 #include "platform/gfx/state_block.h"
 #include "platform/gfx/window.h"
 
@@ -344,6 +345,18 @@ Result DeviceImpl::SetSoftwareVertexProcessing(int32_t software) {
 Result DeviceImpl::ValidateDevice(uint32_t* passes) {
   if (passes) *passes = 1;
   return kOk;
+}
+
+}  // namespace platform::gfx
+
+namespace platform::gfx {
+
+void MakeDeviceContextCurrent(Device* device) {
+  if (device) static_cast<DeviceImpl*>(device)->MakeCurrent();
+}
+
+void InvalidateDeviceGlState(Device* device) {
+  if (device) static_cast<DeviceImpl*>(device)->InvalidateGlState();
 }
 
 }  // namespace platform::gfx

@@ -24,20 +24,20 @@ struct StreamSlot {
 };
 
 struct DeviceState {
-  uint32_t rs[kRenderStateCount];
-  uint32_t tss[kMaxTextureStages][kTextureStageStateCount];
-  uint32_t samp[kMaxSamplers][kSamplerStateCount];
-  BaseTexture* textures[kMaxSamplers];  // referenced while set
-  Matrix transforms[kTransformSlots];
-  Material material;
+  uint32_t rs[kRenderStateCount] = {};
+  uint32_t tss[kMaxTextureStages][kTextureStageStateCount] = {};
+  uint32_t samp[kMaxSamplers][kSamplerStateCount] = {};
+  BaseTexture* textures[kMaxSamplers] = {};  // referenced while set
+  Matrix transforms[kTransformSlots] = {};
+  Material material{};
   std::map<uint32_t, LightSlot> lights;
-  Viewport viewport;
-  Rect scissor;
-  float clipPlanes[kMaxClipPlanes][4];
-  uint32_t fvf;
-  VertexDeclaration* declaration;  // referenced while set
+  Viewport viewport{};
+  Rect scissor{};
+  float clipPlanes[kMaxClipPlanes][4] = {};
+  uint32_t fvf = 0;
+  VertexDeclaration* declaration = nullptr;  // referenced while set
   StreamSlot streams[kMaxStreams];
-  IndexBuffer* indices;            // referenced while set
+  IndexBuffer* indices = nullptr;            // referenced while set
 };
 
 // Which states a state block holds.
