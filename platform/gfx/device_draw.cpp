@@ -197,23 +197,27 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
   return kOk;
 }
 
+bool DeviceImpl::GatherStreams(const VertexLayout& layout, uint32_t first, uint32_t count, StreamSource* sources) {
+  for (int i = 0; i < kMaxStreams; ++i) {
+    if (!(layout.streamMask & (1u << i))) continue;
+    const StreamSlot& slot = state_.streams[i];
+    if (!slot.buffer) return false;
+    VertexBufferImpl* vb = VbImpl(slot.buffer);
+    uint32_t stride = slot.stride ? slot.stride : layout.size;
+    // Reading past the end of the buffer is refused rather than left to the GL.
+    if (count && uint64_t(slot.offset) + uint64_t(first + count - 1) * stride + layout.size > vb->length())
+      return false;
+    sources[i] = {vb->cpu(), vb->glName(), slot.offset, stride};
+  }
+  return true;
+}
+
 Result DeviceImpl::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
   const VertexLayout& layout = CurrentLayout();
   if (!layout.valid || !Mode(type)) return kInvalidCall;
   uint32_t count = ElementCount(type, primitiveCount);
   StreamSource sources[kMaxStreams];
-  for (int i = 0; i < kMaxStreams; ++i) {
-    if (!(layout.streamMask & (1u << i))) continue;
-    const StreamSlot& slot = state_.streams[i];
-    if (!slot.buffer) return kInvalidCall;
-    VertexBufferImpl* vb = VbImpl(slot.buffer);
-    uint32_t stride = slot.stride ? slot.stride : layout.size;
-    // Reading past the end of the buffer is refused rather than left to the GL.
-    if (uint64_t(slot.offset) + uint64_t(startVertex + count) * stride > vb->length() + uint64_t(stride) - layout.size &&
-        count)
-      return kInvalidCall;
-    sources[i] = {vb->cpu(), vb->glName(), slot.offset, stride};
-  }
+  if (!GatherStreams(layout, startVertex, count, sources)) return kInvalidCall;
   return DrawCommon(type, primitiveCount, sources, startVertex, count, nullptr, 0, 0, 0, 0);
 }
 
@@ -228,17 +232,7 @@ Result DeviceImpl::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, 
   int64_t first = int64_t(baseVertexIndex) + minVertexIndex;
   if (first < 0) return kInvalidCall;
   StreamSource sources[kMaxStreams];
-  for (int i = 0; i < kMaxStreams; ++i) {
-    if (!(layout.streamMask & (1u << i))) continue;
-    const StreamSlot& slot = state_.streams[i];
-    if (!slot.buffer) return kInvalidCall;
-    VertexBufferImpl* vb = VbImpl(slot.buffer);
-    uint32_t stride = slot.stride ? slot.stride : layout.size;
-    if (uint64_t(slot.offset) + uint64_t(first + numVertices) * stride > vb->length() + uint64_t(stride) - layout.size &&
-        numVertices)
-      return kInvalidCall;
-    sources[i] = {vb->cpu(), vb->glName(), slot.offset, stride};
-  }
+  if (!GatherStreams(layout, uint32_t(first), numVertices, sources)) return kInvalidCall;
   return DrawCommon(type, primitiveCount, sources, uint32_t(first), numVertices, ib->cpu(), ib->glName(),
                     size_t(startIndex) * size, size, baseVertexIndex);
 }

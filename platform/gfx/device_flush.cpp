@@ -68,14 +68,6 @@ void Color4(uint32_t argb, float out[4]) {
   out[3] = (argb >> 24) / 255.0f;
 }
 
-Matrix Multiply(const Matrix& a, const Matrix& b) {
-  Matrix r;
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
-  return r;
-}
-
 }  // namespace
 
 void DeviceImpl::Flush(const VertexLayout& layout, bool points) {
@@ -199,13 +191,13 @@ void DeviceImpl::FlushTransforms(bool pre) {
     fix.m[3][1] = 1.0f / float(v.height);
     fix.m[3][2] = -1.0f;
     fix.m[3][3] = 1.0f;
-    Matrix p = Multiply(state_.transforms[TransformSlot(TS_PROJECTION)], fix);
+    Matrix p = MultiplyMatrix(state_.transforms[TransformSlot(TS_PROJECTION)], fix);
     gl_.MatrixMode(GL_PROJECTION);
     glLoadMatrixf(&p.m[0][0]);
   }
   if ((dirty_ & (kDirtyWorld | kDirtyView)) || transformsPretransformed_) {
     // Row-vector matrices read column-major are the transposes GL wants: no conversion.
-    Matrix wv = Multiply(state_.transforms[TransformSlot(TS_WORLD)], state_.transforms[TransformSlot(TS_VIEW)]);
+    Matrix wv = MultiplyMatrix(state_.transforms[TransformSlot(TS_WORLD)], state_.transforms[TransformSlot(TS_VIEW)]);
     gl_.MatrixMode(GL_MODELVIEW);
     glLoadMatrixf(&wv.m[0][0]);
   }

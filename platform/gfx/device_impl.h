@@ -208,6 +208,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     uint32_t stride = 0;
   };
   const VertexLayout& CurrentLayout();
+  // Sources of the streams a layout reads, checked to hold `count` vertices from `first`.
+  bool GatherStreams(const VertexLayout& layout, uint32_t first, uint32_t count, StreamSource* sources);
   bool BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first, uint32_t count,
                        int32_t baseVertex);
   Result DrawCommon(uint32_t type, uint32_t primitiveCount, const StreamSource* sources, uint32_t firstVertex,

@@ -50,6 +50,14 @@ Matrix IdentityMatrix() {
   return m;
 }
 
+Matrix MultiplyMatrix(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j)
+      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+  return r;
+}
+
 void SetDefaultStates(DeviceState* s, bool zEnable, float maxPointSize) {
   uint32_t* rs = s->rs;
   std::memset(rs, 0, sizeof s->rs);

@@ -57,6 +57,8 @@ struct StateMask {
 // Default values (without resources); the viewport and scissor are set from the render target.
 void SetDefaultStates(DeviceState* state, bool zEnable, float maxPointSize);
 Matrix IdentityMatrix();
+// a x b for row-vector matrices (a point goes through a, then b).
+Matrix MultiplyMatrix(const Matrix& a, const Matrix& b);
 // Fills `mask` for a CreateStateBlock type.
 void MaskForType(uint32_t type, StateMask* mask);
 

@@ -6,25 +6,6 @@
 #include "platform/gfx/state_block.h"
 
 namespace platform::gfx {
-namespace {
-
-template <class T>
-void Hold(T*& slot, T* object) {
-  if (object) object->AddRef();
-  if (slot) slot->Release();
-  slot = object;
-}
-
-Matrix Multiply(const Matrix& a, const Matrix& b) {
-  Matrix r;
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
-  return r;
-}
-
-}  // namespace
-
 void DeviceImpl::MarkRenderState(uint32_t state) {
   switch (state) {
     case RS_ZENABLE: case RS_ZWRITEENABLE: case RS_ZFUNC: case RS_STENCILENABLE: case RS_STENCILFAIL:
@@ -171,7 +152,7 @@ Result DeviceImpl::MultiplyTransform(uint32_t state, const Matrix* matrix) {
   if (!matrix) return kInvalidCall;
   Matrix current;
   GetTransform(state, &current);
-  Matrix product = Multiply(*matrix, current);
+  Matrix product = MultiplyMatrix(*matrix, current);
   return SetTransform(state, &product);
 }
 

@@ -18,4 +18,12 @@ class RefCountedImpl : public Interface {
   uint32_t refs_ = 1;
 };
 
+// Points `slot` at `object`, taking a reference on the new one and giving back the old one's.
+template <class T>
+void Hold(T*& slot, T* object) {
+  if (object) object->AddRef();
+  if (slot) slot->Release();
+  slot = object;
+}
+
 }  // namespace platform::gfx

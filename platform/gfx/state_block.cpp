@@ -5,17 +5,6 @@
 #include "platform/gfx/device_impl.h"
 
 namespace platform::gfx {
-namespace {
-
-template <class T>
-void Hold(T*& slot, T* object) {
-  if (object) object->AddRef();
-  if (slot) slot->Release();
-  slot = object;
-}
-
-}  // namespace
-
 StateBlockImpl::StateBlockImpl(DeviceImpl* device, const StateMask& mask) : DeviceChild(device, true), mask_(mask) {
   std::memset(values_.rs, 0, sizeof values_.rs);
   for (BaseTexture*& t : values_.textures) t = nullptr;

@@ -177,27 +177,20 @@ void TextureStore::GenerateMips() {
   glGenerateMipmap(glTarget_);
 }
 
+uint32_t TextureStore::SetLod(uint32_t value) {
+  uint32_t old = lod;
+  lod = std::min(value, levelCount() - 1);
+  sampling_.baseLevel = -1;  // sent again at the next draw
+  return old;
+}
+
 TextureImpl::TextureImpl(DeviceImpl* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                          uint32_t fmt, uint32_t pool, bool holdDevice)
     : DeviceChild(device, holdDevice), TextureStore(device, 1, width, height, levels, usage, fmt, pool) {}
 
-uint32_t TextureImpl::SetLOD(uint32_t value) {
-  uint32_t old = lod;
-  lod = std::min(value, levelCount() - 1);
-  sampling().baseLevel = -1;
-  return old;
-}
-
 CubeTextureImpl::CubeTextureImpl(DeviceImpl* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t fmt,
                                  uint32_t pool)
     : DeviceChild(device, true), TextureStore(device, 6, edge, edge, levels, usage, fmt, pool) {}
-
-uint32_t CubeTextureImpl::SetLOD(uint32_t value) {
-  uint32_t old = lod;
-  lod = std::min(value, levelCount() - 1);
-  sampling().baseLevel = -1;
-  return old;
-}
 
 TextureStore* StoreOf(BaseTexture* texture) {
   if (!texture) return nullptr;

@@ -57,6 +57,7 @@ class TextureStore {
   // Sends a rectangle of a level's CPU pixels to GL (and rebuilds mipmaps of autogen textures).
   void Upload(uint32_t face, uint32_t level, const Rect& rect);
   void GenerateMips();
+  uint32_t SetLod(uint32_t value);  // returns the previous value
   uint32_t lod = 0;
   uint32_t autoGenFilter = TEXF_LINEAR;
 
@@ -77,7 +78,7 @@ class TextureImpl final : public DeviceChild<Texture>, public TextureStore {
               uint32_t pool, bool holdDevice);
   uint32_t GetType() override { return RTYPE_TEXTURE; }
   uint32_t GetLevelCount() override { return levelCount(); }
-  uint32_t SetLOD(uint32_t value) override;
+  uint32_t SetLOD(uint32_t value) override { return SetLod(value); }
   uint32_t GetLOD() override { return lod; }
   Result SetAutoGenFilterType(uint32_t filter) override { autoGenFilter = filter; return kOk; }
   uint32_t GetAutoGenFilterType() override { return autoGenFilter; }
@@ -99,7 +100,7 @@ class CubeTextureImpl final : public DeviceChild<CubeTexture>, public TextureSto
                   uint32_t pool);
   uint32_t GetType() override { return RTYPE_CUBETEXTURE; }
   uint32_t GetLevelCount() override { return levelCount(); }
-  uint32_t SetLOD(uint32_t value) override;
+  uint32_t SetLOD(uint32_t value) override { return SetLod(value); }
   uint32_t GetLOD() override { return lod; }
   Result SetAutoGenFilterType(uint32_t filter) override { autoGenFilter = filter; return kOk; }
   uint32_t GetAutoGenFilterType() override { return autoGenFilter; }
