@@ -87,6 +87,9 @@ endfunction()
 
 # qel_fuzz(NAME SOURCE file LIBS targets...): a libFuzzer target (built only with QEL_FUZZ).
 function(qel_fuzz name)
+  if(NOT QEL_FUZZ)
+    return()  # tests/ is read in every build; the fuzz targets need clang's libFuzzer
+  endif()
   cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCE})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})

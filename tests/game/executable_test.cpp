@@ -1,8 +1,9 @@
 // The real executable: its window appears at 640 x 480, closing it through the X server ends the
 // process with exit code 0, and without a display it says why and exits non-zero.
+#include <gtest/gtest.h>
+// After the test framework: the X headers define macros (None, Bool, ...) it would trip over.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,10 @@ pid_t Start(bool withDisplay, int stderrFd = -1) {
       unsetenv("WAYLAND_DISPLAY");
     }
     if (stderrFd >= 0) dup2(stderrFd, 2);
+    // This test is about the exit code. The game ends with its GL driver threads still running, and the
+    // leak checker's thread-stopping tracer is known to crash among them now and then; leaks are
+    // checked by the in-process tests, which release the device first.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
     execl(QEL_EXECUTABLE, QEL_EXECUTABLE, static_cast<char*>(nullptr));
     _exit(127);
   }
