@@ -8,6 +8,8 @@
 namespace platform::gfx {
 namespace {
 
+bool ValidType(uint32_t type) { return type >= PT_POINTLIST && type <= PT_TRIANGLEFAN; }
+
 GLenum Mode(uint32_t type) {
   switch (type) {
     case PT_POINTLIST: return GL_POINTS;
@@ -16,7 +18,7 @@ GLenum Mode(uint32_t type) {
     case PT_TRIANGLELIST: return GL_TRIANGLES;
     case PT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
     case PT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-    default: return 0;
+    default: return GL_TRIANGLES;
   }
 }
 
@@ -173,8 +175,8 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
 Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const StreamSource* sources,
                               uint32_t firstVertex, uint32_t vertexCount, const void* indices, GLuint indexBuffer,
                               size_t indexOffset, uint32_t indexSize, int32_t baseVertex) {
+  if (!ValidType(type)) return kInvalidCall;
   GLenum mode = Mode(type);
-  if (!mode) return kInvalidCall;
   uint32_t elements = ElementCount(type, primitiveCount);
   if (primitiveCount == 0) return kOk;
   const VertexLayout& layout = CurrentLayout();
@@ -214,7 +216,7 @@ bool DeviceImpl::GatherStreams(const VertexLayout& layout, uint32_t first, uint3
 
 Result DeviceImpl::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
   const VertexLayout& layout = CurrentLayout();
-  if (!layout.valid || !Mode(type)) return kInvalidCall;
+  if (!layout.valid || !ValidType(type)) return kInvalidCall;
   uint32_t count = ElementCount(type, primitiveCount);
   StreamSource sources[kMaxStreams];
   if (!GatherStreams(layout, startVertex, count, sources)) return kInvalidCall;
@@ -224,7 +226,7 @@ Result DeviceImpl::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t p
 Result DeviceImpl::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, uint32_t minVertexIndex,
                                         uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) {
   const VertexLayout& layout = CurrentLayout();
-  if (!layout.valid || !Mode(type) || !state_.indices) return kInvalidCall;
+  if (!layout.valid || !ValidType(type) || !state_.indices) return kInvalidCall;
   IndexBufferImpl* ib = IbImpl(state_.indices);
   uint32_t count = ElementCount(type, primitiveCount);
   uint32_t size = ib->indexSize();
@@ -240,7 +242,7 @@ Result DeviceImpl::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, 
 Result DeviceImpl::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertexData,
                                    uint32_t vertexStride) {
   const VertexLayout& layout = CurrentLayout();
-  if (!layout.valid || !vertexData || !vertexStride || layout.streamMask != 1 || !Mode(type)) return kInvalidCall;
+  if (!layout.valid || !vertexData || !vertexStride || layout.streamMask != 1 || !ValidType(type)) return kInvalidCall;
   StreamSource sources[kMaxStreams];
   sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride};
   Result r = DrawCommon(type, primitiveCount, sources, 0, ElementCount(type, primitiveCount), nullptr, 0, 0, 0, 0);
@@ -253,7 +255,7 @@ Result DeviceImpl::DrawIndexedPrimitiveUP(uint32_t type, uint32_t minVertexIndex
                                           uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
                                           const void* vertexData, uint32_t vertexStride) {
   const VertexLayout& layout = CurrentLayout();
-  if (!layout.valid || !vertexData || !indexData || !vertexStride || layout.streamMask != 1 || !Mode(type))
+  if (!layout.valid || !vertexData || !indexData || !vertexStride || layout.streamMask != 1 || !ValidType(type))
     return kInvalidCall;
   if (indexFormat != FMT_INDEX16 && indexFormat != FMT_INDEX32) return kInvalidCall;
   StreamSource sources[kMaxStreams];
