@@ -95,7 +95,12 @@ void FitEndPoints(const uint32_t texels[16], const bool counts[16], uint16_t& c0
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) cov[r][c] += d[r] * d[c];
   }
-  double axis[3] = {1, 1, 1};
+  // Power iteration from the covariance row of the widest channel: a fixed start such as (1, 1, 1)
+  // can be orthogonal to the colours' spread (red against blue) and find no axis at all.
+  int widest = 0;
+  for (int r = 1; r < 3; ++r)
+    if (cov[r][r] > cov[widest][widest]) widest = r;
+  double axis[3] = {cov[widest][0], cov[widest][1], cov[widest][2]};
   for (int iter = 0; iter < 8; ++iter) {
     double next[3];
     for (int r = 0; r < 3; ++r) next[r] = cov[r][0] * axis[0] + cov[r][1] * axis[1] + cov[r][2] * axis[2];

@@ -119,9 +119,14 @@ TEST(DxtBlocks, EncodedBlocksDecodeCloseToTheirSource) {
     }
   }
 
-  // Solid colours that 5:6:5 can hold come back exactly.
-  for (Format f : {gfx::FMT_DXT1, gfx::FMT_DXT3, gfx::FMT_DXT5})
+  // Solid colours that 5:6:5 can hold come back exactly, and so do two of them in one block, also
+  // when their difference is at right angles to grey (red against blue).
+  d3dx::Picture twoColours(4, 4, 0xFFFF0000);
+  for (uint32_t i = 0; i < 16; i += 3) twoColours.pixels[i] = 0xFF0000FF;
+  for (Format f : {gfx::FMT_DXT1, gfx::FMT_DXT3, gfx::FMT_DXT5}) {
     EXPECT_EQ(ThroughBlocks(f, d3dx::Picture(5, 6, 0xFFFF0000)).pixels, d3dx::Picture(5, 6, 0xFFFF0000).pixels) << f;
+    EXPECT_EQ(ThroughBlocks(f, twoColours).pixels, twoColours.pixels) << f;
+  }
 }
 
 TEST(DxtBlocks, DxtOneKeepsTransparentTexelsTransparent) {
