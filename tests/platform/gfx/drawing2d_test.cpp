@@ -400,3 +400,76 @@ TEST_F(Drawing2D, RecordedStateBlockCapturesTheCallersValuesAndAppliesItsOwn) {
   all->Release();
   EXPECT_EQ(tex->Release(), 0u);
 }
+
+TEST_F(Drawing2D, MipLevelsCompressedAndCubeTextures) {
+  dev->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_SELECTARG1);
+  // Three levels of different colours: a 4 x 4 texture drawn on one pixel reads the 1 x 1 level.
+  gfx::Texture* mips = nullptr;
+  ASSERT_EQ(dev->CreateTexture(4, 4, 0, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &mips, nullptr), gfx::kOk);
+  ASSERT_EQ(mips->GetLevelCount(), 3u);
+  const uint32_t colors[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+  for (uint32_t l = 0; l < 3; ++l) {
+    gfx::Surface* s = nullptr;
+    ASSERT_EQ(mips->GetSurfaceLevel(l, &s), gfx::kOk);
+    gfx::SurfaceDesc d;
+    s->GetDesc(&d);
+    EXPECT_EQ(d.width, 4u >> l);
+    EXPECT_EQ(dev->ColorFill(s, nullptr, colors[l]), gfx::kOk);
+    s->Release();
+  }
+  dev->SetSamplerState(0, gfx::SAMP_MIPFILTER, gfx::TEXF_POINT);
+  DrawSprite(mips, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(0, 0), 0xFF0000FFu);
+  DrawSprite(mips, 2, 0, 4, 4);
+  EXPECT_EQ(Pixel(3, 1), 0xFFFF0000u);
+  dev->SetSamplerState(0, gfx::SAMP_MIPFILTER, gfx::TEXF_NONE);
+  DrawSprite(mips, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+  mips->Release();
+
+  // A compressed texture keeps its blocks and draws decoded: colour 0 red, every index 0.
+  gfx::Texture* dxt = nullptr;
+  ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_DXT1, gfx::POOL_MANAGED, &dxt, nullptr), gfx::kOk);
+  gfx::LockedRect lr;
+  ASSERT_EQ(dxt->LockRect(0, &lr, nullptr, 0), gfx::kOk);
+  EXPECT_EQ(lr.pitch, 8);
+  const uint8_t block[8] = {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0};
+  std::memcpy(lr.bits, block, 8);
+  dxt->UnlockRect(0);
+  DrawSprite(dxt, 10, 0, 4, 4);
+  EXPECT_EQ(Pixel(11, 1), 0xFFFF0000u);
+  gfx::Rect unaligned{1, 1, 3, 3};
+  EXPECT_EQ(dxt->LockRect(0, &lr, &unaligned, 0), gfx::kInvalidCall);
+  dxt->Release();
+
+  // Cube faces in their order; a camera-space normal picks the face it points at.
+  gfx::CubeTexture* cube = nullptr;
+  ASSERT_EQ(dev->CreateCubeTexture(2, 1, 0, gfx::FMT_X8R8G8B8, gfx::POOL_MANAGED, &cube, nullptr), gfx::kOk);
+  const uint32_t faces[6] = {0xFFFF0000, 0xFF00FFFF, 0xFF00FF00, 0xFFFF00FF, 0xFF0000FF, 0xFFFFFF00};
+  for (uint32_t f = 0; f < 6; ++f) {
+    ASSERT_EQ(cube->LockRect(f, 0, &lr, nullptr, 0), gfx::kOk);
+    for (int i = 0; i < 2; ++i) {
+      static_cast<uint32_t*>(lr.bits)[i] = faces[f];
+      static_cast<uint32_t*>(lr.bits)[lr.pitch / 4 + i] = faces[f];
+    }
+    cube->UnlockRect(f, 0);
+  }
+  struct V {
+    float x, y, z, rhw;
+    float nx, ny, nz;
+  };
+  dev->SetTexture(0, cube);
+  for (uint32_t f = 0; f < 6; ++f) {
+    float n[3] = {0, 0, 0};
+    n[f / 2] = f % 2 ? -1.0f : 1.0f;
+    V v[3] = {{20 - 0.5f, 20 - 0.5f, 0.5f, 1, n[0], n[1], n[2]},
+              {24 - 0.5f, 20 - 0.5f, 0.5f, 1, n[0], n[1], n[2]},
+              {20 - 0.5f, 24 - 0.5f, 0.5f, 1, n[0], n[1], n[2]}};
+    // The normal rides in a three-component coordinate set, looked up directly.
+    dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_TEX1 | gfx::FvfTexCoordSize3(0));
+    ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLELIST, 1, v, sizeof(V)), gfx::kOk);
+    EXPECT_EQ(Pixel(20, 20), faces[f]) << "face " << f;
+  }
+  dev->SetTexture(0, nullptr);
+  cube->Release();
+}
