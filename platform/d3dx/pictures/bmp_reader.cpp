@@ -79,6 +79,7 @@ Result ParseHeader(Bytes f, BmpHeader& h) {
     if (!f.Has(h.paletteOffset, uint64_t(h.paletteCount) * h.paletteEntryBytes)) return kInvalidData;
   }
   h.pixelOffset = f.U32(10);
+  if (h.pixelOffset < h.paletteOffset + uint64_t(h.paletteCount) * h.paletteEntryBytes) return kInvalidData;
   // Plain rows must all be there (the last one may lack its padding); run-length data is checked as
   // it is decoded.
   const bool plain = h.compression != kRle8 && h.compression != kRle4;

@@ -112,6 +112,8 @@ TEST(BmpReader, DamagedFilesAreRefused) {
   const Case cases[] = {
       {"palette index beyond the palette", Bmp8(3).bytes},
       {"pixel offset past the end", patched(Bmp24(), 10, 0xFFFFFFF0)},
+      {"pixel offset inside the header", patched(Bmp24(), 10, 20)},
+      {"pixel offset inside the palette", patched(Bmp8(1), 10, 60)},
       {"width that overflows", patched(Bmp24(), 18, 0x7FFFFFFF)},
       {"negative width", patched(Bmp24(), 18, uint32_t(-3))},
       {"height of INT_MIN", patched(Bmp24(), 22, uint32_t(INT_MIN))},
