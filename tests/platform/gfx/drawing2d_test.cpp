@@ -473,3 +473,57 @@ TEST_F(Drawing2D, MipLevelsCompressedAndCubeTextures) {
   dev->SetTexture(0, nullptr);
   cube->Release();
 }
+
+TEST_F(Drawing2D, AddressingModesRepeatClampMirrorAndBorder) {
+  // 2 x 1 texture, red then green, drawn over 8 pixels with u from 0 to 2 (4 texels' worth).
+  gfx::Texture* tex = MakeTexture(gfx::FMT_X8R8G8B8, 2, 1, {0, 0, 255, 255, 0, 255, 0, 255});
+  dev->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_SELECTARG1);
+  struct Case {
+    uint32_t mode;
+    uint32_t expected[4];  // pixels 1, 3, 5, 7
+  } cases[] = {
+      {gfx::TADDRESS_WRAP, {0xFFFF0000, 0xFF00FF00, 0xFFFF0000, 0xFF00FF00}},
+      {gfx::TADDRESS_CLAMP, {0xFFFF0000, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00}},
+      {gfx::TADDRESS_MIRROR, {0xFFFF0000, 0xFF00FF00, 0xFF00FF00, 0xFFFF0000}},
+      {gfx::TADDRESS_BORDER, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF0000FF}},
+  };
+  dev->SetSamplerState(0, gfx::SAMP_BORDERCOLOR, 0xFF0000FF);
+  for (const Case& c : cases) {
+    dev->SetSamplerState(0, gfx::SAMP_ADDRESSU, c.mode);
+    TlVertex v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                     {7.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 0},
+                     {-0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                     {7.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 1}};
+    dev->SetTexture(0, tex);
+    dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1);
+    dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Pixel(1 + 2 * i, 0), c.expected[i]) << "mode " << c.mode << " pixel " << i;
+  }
+  dev->SetTexture(0, nullptr);
+  tex->Release();
+}
+
+TEST_F(Drawing2D, SpecularColourIsAddedWhenEnabledAndWireframeDrawsEdges) {
+  struct V {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+  };
+  auto quad = [&](float x, float y) {
+    V v[4] = {{x, y, 0.5f, 1, 0xFF400000, 0xFF004000},
+              {x + 4, y, 0.5f, 1, 0xFF400000, 0xFF004000},
+              {x, y + 4, 0.5f, 1, 0xFF400000, 0xFF004000},
+              {x + 4, y + 4, 0.5f, 1, 0xFF400000, 0xFF004000}};
+    dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_SPECULAR);
+    dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(V));
+  };
+  quad(0, 0);
+  EXPECT_EQ(Pixel(1, 1), 0xFF400000u);
+  dev->SetRenderState(gfx::RS_SPECULARENABLE, 1);
+  quad(0, 0);
+  EXPECT_EQ(Pixel(1, 1), 0xFF404000u);
+  dev->SetRenderState(gfx::RS_SPECULARENABLE, 0);
+  dev->SetRenderState(gfx::RS_FILLMODE, gfx::FILL_WIREFRAME);
+  quad(10, 10);
+  EXPECT_EQ(Pixel(12, 10), 0xFF400000u);  // on the top edge, which runs through pixel centres
+  EXPECT_EQ(Pixel(11, 11), 0xFF000000u);  // inside, off the diagonal: empty
+}

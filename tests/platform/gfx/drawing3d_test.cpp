@@ -167,6 +167,20 @@ TEST_F(Drawing3D, DirectionalLightInWorldSpaceShadesByTheAngle) {
   dev->SetRenderState(gfx::RS_COLORVERTEX, 1);
   DrawSquare(5, 1, 0xFF00FF00);
   EXPECT_TRUE(Near(Centre(), 0xFF00FF00, 2)) << std::hex << Centre();
+
+  // Specular light counts only while enabled.
+  light.specular = {1, 1, 1, 1};
+  dev->SetLight(7, &light);
+  dev->SetRenderState(gfx::RS_COLORVERTEX, 0);
+  gfx::Material shiny{};
+  shiny.specular = {1, 1, 1, 1};
+  shiny.power = 1;
+  dev->SetMaterial(&shiny);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_EQ(Centre(), 0xFF000000u);
+  dev->SetRenderState(gfx::RS_SPECULARENABLE, 1);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_TRUE(Near(Centre(), 0xFFFFFFFF, 4)) << std::hex << Centre();
 }
 
 TEST_F(Drawing3D, PointLightFadesWithAttenuationAndSpotEndsAtItsCone) {
