@@ -8,7 +8,7 @@ mode=${1:-smoke}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_FUZZ=ON >/dev/null
 targets=$(cmake --build build-fuzz --target help | sed -n 's/^\(fuzz_[a-z0-9_]*\):.*/\1/p' | sort -u)
 [ -z "$targets" ] && { echo "no fuzz targets"; exit 0; }
-cmake --build build-fuzz --target $targets
+cmake --build build-fuzz -j "${QEL_JOBS:-$(nproc)}" --target $targets
 export ASAN_OPTIONS=detect_leaks=1
 case "$mode" in
   smoke)

@@ -14,5 +14,7 @@ Run it from a desktop session, or under a virtual X server:
 MSG
   exit 2
 fi
-cd assets
-exec ../build/qel "$@"
+# The game reads its media from assets/ (cursors, art, maps) once they exist.
+root=$PWD
+if [ -d assets ]; then cd assets; fi
+exec "$root/build/qel" "$@"

@@ -8,7 +8,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libjpeg-dev libpng-dev zlib1g-dev libvorbis-dev libimgui-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libxtst-dev
+  xvfb xauth libx11-dev libxtst-dev
 )
 # Real third-party model files for the converter tests.
 if [ "${1:-}" = "--tests" ]; then

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup-deps.sh --tests
-jobs=$(nproc)
+jobs=${QEL_JOBS:-$(nproc)}
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_SANITIZE=ON >/dev/null
 cmake --build build-test -j "$jobs"
 export SDL_AUDIODRIVER=dummy

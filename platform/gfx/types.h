@@ -16,11 +16,30 @@ constexpr Result kNotAvailable = static_cast<Result>(0x8876086A);
 constexpr Result kInvalidCall = static_cast<Result>(0x8876086C);
 constexpr Result kOutOfVideoMemory = static_cast<Result>(0x8876017C);
 constexpr Result kWasStillDrawing = static_cast<Result>(0x8876021C);
+constexpr Result kNotFound = static_cast<Result>(0x88760866);
+constexpr Result kMoreData = static_cast<Result>(0x88760867);
+constexpr Result kNotSupported = static_cast<Result>(0x80004001);  // not implemented on this platform
 inline bool Succeeded(Result r) { return r >= 0; }
 inline bool Failed(Result r) { return r < 0; }
 
 constexpr uint32_t FourCC(char a, char b, char c, char d) {
   return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+}
+
+// The version number the interface is created with; any value is accepted.
+constexpr uint32_t kSdkVersion = 31;
+constexpr uint32_t kAdapterDefault = 0;
+
+// Float-valued states (fog start, point size ...) travel as the bit pattern of the float.
+inline uint32_t FloatBits(float f) {
+  uint32_t u;
+  __builtin_memcpy(&u, &f, sizeof u);
+  return u;
+}
+inline float BitsFloat(uint32_t u) {
+  float f;
+  __builtin_memcpy(&f, &u, sizeof f);
+  return f;
 }
 
 // Pixel, depth and index formats.
@@ -227,14 +246,21 @@ enum : uint32_t { SWAPEFFECT_DISCARD = 1, SWAPEFFECT_FLIP = 2, SWAPEFFECT_COPY =
 enum : uint32_t { PRESENT_INTERVAL_DEFAULT = 0, PRESENT_INTERVAL_ONE = 1, PRESENT_INTERVAL_IMMEDIATE = 0x80000000 };
 enum : uint32_t { PRESENTFLAG_LOCKABLE_BACKBUFFER = 1 };
 enum StateBlockType : uint32_t { SBT_ALL = 1, SBT_PIXELSTATE = 2, SBT_VERTEXSTATE = 3 };
+enum : uint32_t { BACKBUFFER_TYPE_MONO = 0 };
+enum : uint32_t { SGR_NO_CALIBRATION = 0, SGR_CALIBRATE = 1 };
+enum : uint32_t { MULTISAMPLE_NONE = 0 };
+enum : uint32_t { CLIPPLANE0 = 1, CLIPPLANE1 = 2, CLIPPLANE2 = 4, CLIPPLANE3 = 8, CLIPPLANE4 = 16, CLIPPLANE5 = 32 };
+constexpr int kMaxStreams = 16;
+constexpr int kMaxClipPlanes = 6;
+constexpr int kMaxSimultaneousRenderTargets = 1;
 enum : uint32_t { TEXFILTER_FROM_SAMPLER = 0 };
 
 // Capability bits the engine reads.
 enum : uint32_t {
   PTEXTURECAPS_PERSPECTIVE = 0x1, PTEXTURECAPS_POW2 = 0x2, PTEXTURECAPS_ALPHA = 0x4,
-  PTEXTURECAPS_SQUAREONLY = 0x20, PTEXTURECAPS_NONPOW2CONDITIONAL = 0x100,
-  PTEXTURECAPS_MIPMAP = 0x4000, PTEXTURECAPS_CUBEMAP = 0x10000,
-  PTEXTURECAPS_MIPCUBEMAP = 0x10000 << 1, PTEXTURECAPS_CUBEMAP_POW2 = 0x20000,
+  PTEXTURECAPS_SQUAREONLY = 0x20, PTEXTURECAPS_NONPOW2CONDITIONAL = 0x100, PTEXTURECAPS_PROJECTED = 0x400,
+  PTEXTURECAPS_CUBEMAP = 0x800, PTEXTURECAPS_VOLUMEMAP = 0x2000, PTEXTURECAPS_MIPMAP = 0x4000,
+  PTEXTURECAPS_MIPCUBEMAP = 0x10000, PTEXTURECAPS_CUBEMAP_POW2 = 0x20000,
 };
 enum : uint32_t { DEVCAPS_HWTRANSFORMANDLIGHT = 0x10000 };
 enum : uint32_t {
@@ -247,6 +273,7 @@ constexpr uint32_t ShaderVersionPS(int major, int minor) { return 0xFFFF0000u | 
 
 // Plain records.
 struct Rect { int32_t left, top, right, bottom; };
+struct Point { int32_t x, y; };
 struct Box { uint32_t left, top, right, bottom, front, back; };
 struct Vector3 { float x, y, z; };
 struct Vector4 { float x, y, z, w; };

@@ -1,0 +1,99 @@
+// The core callbacks carried in CoreData, and the core's whole-file helpers.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "engine/core/core.h"
+#include "engine/core/core_data.h"
+#include "engine/core/core_state.h"
+#include "platform/fs/path.h"
+#include "platform/window/cursor.h"
+
+namespace {
+
+// Moves every (size / 1024)-th byte by key mod 64, up to encrypt and down to decrypt.
+void ScrambleFile(const char* name, bool encrypt) {
+  const uint32_t key = GetCoreDataPointer()->scrambleKey;
+  if (key == 0 || !name || !CoreFileExists(name)) return;
+  uint32_t size = 0;
+  uint8_t* data = LoadFileToMemory(name, &size);
+  if (!data) return;
+  ScrambleBuffer(data, size, key, encrypt);
+  WriteWholeFile(name, data, size);
+  std::free(data);
+}
+
+}  // namespace
+
+void ScrambleBuffer(uint8_t* data, uint32_t size, uint32_t key, bool encrypt) {
+  // A file under 1024 bytes has step 0: only its first byte moves (the walk would never end).
+  const uint32_t step = size / 1024;
+  const uint8_t amount = uint8_t(key % 64);
+  for (uint32_t i = 0; i < size; i += step) {
+    data[i] = encrypt ? uint8_t(data[i] + amount) : uint8_t(data[i] - amount);
+    if (step == 0) break;
+  }
+}
+
+void DecryptFile(const char* name) { ScrambleFile(name, false); }
+void EncryptFile(const char* name) { ScrambleFile(name, true); }
+
+std::string EngineTempFolder() {
+  const char* base = std::getenv("TMPDIR");
+  std::string folder = std::string(base && *base ? base : "/tmp") + "/tvqdata";
+  ::mkdir(folder.c_str(), 0755);
+  return folder;
+}
+
+void ResolveMediaPath(char* name) {
+  if (!name) return;
+  // With no root folder the media folder would sit at the drive root; that place is the engine's
+  // temporary folder here.
+  const char* root = GetCoreDataPointer()->rootFolder;
+  const std::string composed = (*root ? std::string(root) : EngineTempFolder()) + "\\media\\" + name;
+  // Callers pass buffers of the usual path size; a longer path is left alone rather than overrun.
+  if (composed.size() < size_t(kRootFolderSize) && CoreFileExists(composed.c_str())) {
+    std::memcpy(name, composed.c_str(), composed.size() + 1);
+  }
+}
+
+void SetCursorShape(int shape) {
+  CoreState& core = Core();
+  if (shape == 0) core.currentCursor = core.arrowCursor;
+  else if (shape == 1) core.currentCursor = core.hourglassCursor;
+  else if (shape >= 2 && shape < kCustomCursorCount) core.currentCursor = core.customCursors[shape];
+  platform::window::SetCursor(core.currentCursor);
+}
+
+bool CoreFileExists(const char* name) { return name && platform::fs::FileExists(name); }
+
+uint8_t* LoadFileToMemory(const char* name, uint32_t* sizeOut) {
+  if (sizeOut) *sizeOut = 0;
+  std::vector<uint8_t> bytes;
+  if (!name || !platform::fs::ReadWholeFile(name, bytes)) return nullptr;
+  auto* block = static_cast<uint8_t*>(std::malloc(bytes.empty() ? 1 : bytes.size()));
+  if (!block) return nullptr;
+  if (!bytes.empty()) std::memcpy(block, bytes.data(), bytes.size());
+  if (sizeOut) *sizeOut = uint32_t(bytes.size());
+  return block;
+}
+
+bool WriteWholeFile(const char* name, const uint8_t* data, uint32_t size) {
+  if (!name) return false;
+  // A new file renamed over the old one: a failed write never loses the previous file.
+  const std::string path = platform::fs::ResolvePath(name);
+  const std::string temporary = path + ".new";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}

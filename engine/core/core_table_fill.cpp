@@ -1,0 +1,97 @@
+// Where each module's functions enter the CoreTable. A module that joins the build replaces its
+// AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+#include "engine/core/core_table.h"
+#include "engine/core/empty_entry.h"
+#include "engine/display/display.h"
+#include "engine/system/empty_module.h"
+#include "engine/system/net_session_module.h"
+#include "engine/system/system_module.h"
+
+namespace {
+
+// The full module protocol of a module namespace.
+#define MODULE_ENTRIES(M) \
+  ModuleEntries { M::Constructor, M::Destructor, M::SetErrorHandler, M::PassCoreData, M::RefreshD3D }
+
+// A module not in the build yet: constructed and destroyed through the shared empty entry; its other
+// entries stay empty, so the core skips them.
+ModuleEntries AbsentModule() { return ModuleEntries{EmptyEntry, EmptyEntry, nullptr, nullptr, nullptr}; }
+
+// Slots that must never be empty: the empty entry in the slot's own shape.
+template <typename Fn>
+void FillEmpty(Fn& slot) {
+  slot = EmptyEntryAs<Fn>();
+}
+
+}  // namespace
+
+void FillCoreTable(CoreTable& t) {
+  // Display: constructed by the window opening, handed CoreData in two stages; no RefreshD3D of its own.
+  t.DisplayModule = ModuleEntries{EmptyEntry, DisplayModule::Destructor, DisplayModule::SetErrorHandler, nullptr,
+                                  nullptr};
+  t.DisplayConstructor = DisplayModule::Constructor;
+  t.DisplayPassCoreData = DisplayModule::PassCoreData;
+  t.BeginScene = BeginScene;
+  t.EndScene = EndScene;
+  t.PresentFrame = PresentFrame;
+  t.OverrideHWND = OverrideHWND;
+  t.SetDisplayModeWH = SetDisplayModeWH;
+  t.SetDisplayModeWHD = SetDisplayModeWHD;
+  t.SetDisplayModeWHDW = SetDisplayModeWHDW;
+  t.SetDisplayModeWHDWV = SetDisplayModeWHDWV;
+  t.SetDisplayModeAll = SetDisplayModeAll;
+  t.ResetDevice = ResetDevice;
+  t.ClearScreen = ClearScreen;
+  t.SetGamma = SetGamma;
+  t.GetGamma = GetGamma;
+  t.GetDirect3DDevice = GetDirect3DDevice;
+  t.GetDisplayWidth = GetDisplayWidth;
+  t.GetDisplayHeight = GetDisplayHeight;
+  t.GetDisplayDepth = GetDisplayDepth;
+  t.IsWindowed = IsWindowed;
+  t.GetDisplayModeCount = GetDisplayModeCount;
+  t.SetDitherEnable = SetDitherEnable;
+  t.SetShadeMode = SetShadeMode;
+  t.SetLightingEnable = SetLightingEnable;
+  t.SetCullMode = SetCullMode;
+  t.SetSpecularEnable = SetSpecularEnable;
+  t.SetRenderStateValue = SetRenderStateValue;
+  t.SetDisplayDebug = SetDisplayDebug;
+  t.GetAdapterCount = GetAdapterCount;
+  t.DisplayPassThrough = DisplayPassThrough;
+
+  t.Basic2DModule = AbsentModule();
+  t.TextModule = AbsentModule();
+  t.ImageModule = AbsentModule();
+  t.SpriteModule = AbsentModule();
+  t.InputModule = AbsentModule();
+  t.SystemModule = MODULE_ENTRIES(SystemModule);
+  t.SoundModule = AbsentModule();
+  t.MusicModule = AbsentModule();
+  t.FileModule = AbsentModule();
+  t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
+                                EmptyModule::PassCoreData, nullptr};
+  t.MemoryBlockModule = AbsentModule();
+  t.VideoModule = AbsentModule();
+  t.BitmapModule = AbsentModule();
+  t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
+  t.CameraModule = AbsentModule();
+  t.LightModule = AbsentModule();
+
+  // Tile grid and tree world: present by name, nothing to do yet.
+  t.TileGridModule = AbsentModule();
+  FillEmpty(t.DrawTileGridsFirstPass);
+  FillEmpty(t.DrawTileGridsSecondPass);
+  t.ObjectModule = AbsentModule();
+  t.TreeWorldModule = AbsentModule();
+  FillEmpty(t.UpdateWorldCollisions);
+  FillEmpty(t.RenderWorld);
+  FillEmpty(t.StoreWorldCollisionPositions);
+
+  t.VectorModule = AbsentModule();
+  t.ParticleModule = AbsentModule();
+
+  // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end
+  // entry is still filled, as it is called without a test.
+  t.AdvanceCameraPass = [] { return uint32_t{1}; };
+}

@@ -1,0 +1,3 @@
+#include "engine/core/empty_entry.h"
+
+void EmptyEntry() {}

@@ -1,0 +1,75 @@
+// Vertex and index buffers (a CPU copy plus a GL buffer object) and vertex declarations.
+#pragma once
+#include <vector>
+
+#include "platform/gfx/device_child.h"
+#include "platform/gfx/gl.h"
+#include "platform/gfx/vertex_layout.h"
+
+namespace platform::gfx {
+
+// The part shared by both buffer kinds. Unlock sends the locked range to GL: a DISCARD lock gives
+// the buffer fresh storage and a NOOVERWRITE lock writes unsynchronised, so the renderer never
+// waits for draws still queued on the old contents.
+class BufferStore {
+ public:
+  BufferStore(DeviceImpl* device, GLenum target, uint32_t length, uint32_t usage, uint32_t pool);
+  virtual ~BufferStore();
+  bool Init();
+  Result LockRange(uint32_t offset, uint32_t size, void** data, uint32_t flags);
+  Result UnlockRange();
+  const uint8_t* cpu() const { return cpu_.data(); }
+  GLuint glName() const { return glName_; }
+  uint32_t length() const { return uint32_t(cpu_.size()); }
+
+ protected:
+  DeviceImpl* device_;
+  GLenum target_;
+  uint32_t usage_, pool_;
+  std::vector<uint8_t> cpu_;
+  GLuint glName_ = 0;
+  uint32_t locks_ = 0, lockFlags_ = 0, dirtyBegin_ = 0, dirtyEnd_ = 0;
+};
+
+class VertexBufferImpl final : public DeviceChild<VertexBuffer>, public BufferStore {
+ public:
+  VertexBufferImpl(DeviceImpl* device, uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool);
+  uint32_t GetType() override { return RTYPE_VERTEXBUFFER; }
+  Result Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
+    return LockRange(offset, size, data, flags);
+  }
+  Result Unlock() override { return UnlockRange(); }
+  Result GetDesc(VertexBufferDesc* desc) override;
+
+ private:
+  uint32_t fvf_;
+};
+
+class IndexBufferImpl final : public DeviceChild<IndexBuffer>, public BufferStore {
+ public:
+  IndexBufferImpl(DeviceImpl* device, uint32_t length, uint32_t usage, uint32_t format, uint32_t pool);
+  uint32_t GetType() override { return RTYPE_INDEXBUFFER; }
+  Result Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
+    return LockRange(offset, size, data, flags);
+  }
+  Result Unlock() override { return UnlockRange(); }
+  Result GetDesc(IndexBufferDesc* desc) override;
+  uint32_t format() const { return format_; }
+  uint32_t indexSize() const { return format_ == FMT_INDEX32 ? 4 : 2; }
+
+ private:
+  uint32_t format_;
+};
+
+class VertexDeclarationImpl final : public DeviceChild<VertexDeclaration> {
+ public:
+  VertexDeclarationImpl(DeviceImpl* device, const VertexElement* elements, uint32_t count);
+  Result GetDeclaration(VertexElement* elements, uint32_t* count) override;
+  const VertexLayout& layout() const { return layout_; }
+
+ private:
+  std::vector<VertexElement> elements_;
+  VertexLayout layout_;
+};
+
+}  // namespace platform::gfx

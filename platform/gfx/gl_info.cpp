@@ -1,0 +1,90 @@
+#include "platform/gfx/gl_info.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+#include <memory>
+
+#include "platform/gfx/gl.h"
+
+namespace platform::gfx {
+namespace {
+
+bool HasExtension(const char* list, const char* name) {
+  if (!list) return false;
+  size_t n = std::strlen(name);
+  for (const char* p = std::strstr(list, name); p; p = std::strstr(p + 1, name))
+    if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == 0)) return true;
+  return false;
+}
+
+std::string GlString(GLenum name) {
+  const char* s = reinterpret_cast<const char*>(glGetString(name));
+  return s ? s : "";
+}
+
+void ReadCurrent(GlInfo* info) {
+  info->vendor = GlString(GL_VENDOR);
+  info->renderer = GlString(GL_RENDERER);
+  info->version = GlString(GL_VERSION);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &info->maxTextureSize);
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &info->maxTextureUnits);
+  glGetIntegerv(GL_MAX_LIGHTS, &info->maxLights);
+  glGetIntegerv(GL_MAX_CLIP_PLANES, &info->maxClipPlanes);
+  float range[2] = {1, 64};
+  glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
+  info->maxPointSize = range[1];
+  const char* ext = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  info->s3tc = HasExtension(ext, "GL_EXT_texture_compression_s3tc");
+  info->mirrorClamp = HasExtension(ext, "GL_ARB_texture_mirror_clamp_to_edge") ||
+                      HasExtension(ext, "GL_EXT_texture_mirror_clamp");
+  if (HasExtension(ext, "GL_EXT_texture_filter_anisotropic"))
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &info->maxAnisotropy);
+}
+
+std::unique_ptr<GlInfo> Probe() {
+  auto info = std::make_unique<GlInfo>();
+  if (SDL_GL_GetCurrentContext()) {
+    ReadCurrent(info.get());
+    return info;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // Keeps the GL library loaded after the probe window goes (SDL unloads it with its last GL
+  // window): devices made later need it, and reloading the driver each time costs.
+  SDL_GL_LoadLibrary(nullptr);
+  SetContextAttributes();
+  SDL_Window* window = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+  if (context) ReadCurrent(info.get());
+  if (context) {
+    SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(context);
+  }
+  if (window) SDL_DestroyWindow(window);
+  // The video subsystem stays up for the rest of the process: shutting it down would unload the
+  // GL driver while the interface and devices still need it.
+  if (!context) return nullptr;
+  return info;
+}
+
+}  // namespace
+
+GlInfo ReadCurrentGlInfo() {
+  GlInfo info;
+  ReadCurrent(&info);
+  return info;
+}
+
+const GlInfo* QueryGlInfo() {
+  static std::unique_ptr<GlInfo> info = Probe();
+  return info.get();
+}
+
+void SetContextAttributes() {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
+}  // namespace platform::gfx

@@ -1,0 +1,29 @@
+// Limits and extensions of the GL implementation, read once. Before any device exists the
+// interface object still has to answer capability and format questions, so the first query
+// makes a short-lived hidden window and context when none is current.
+#pragma once
+#include <string>
+
+namespace platform::gfx {
+
+struct GlInfo {
+  std::string vendor, renderer, version;
+  int maxTextureSize = 2048;
+  int maxTextureUnits = 8;
+  int maxLights = 8;
+  int maxClipPlanes = 6;
+  float maxPointSize = 64.0f;
+  float maxAnisotropy = 1.0f;
+  bool s3tc = false;
+  bool mirrorClamp = false;
+};
+
+// Reads the limits of the current context.
+GlInfo ReadCurrentGlInfo();
+// Null when no GL context could be made (no video driver).
+const GlInfo* QueryGlInfo();
+
+// Context attributes of every context the layer makes: 2.1 compatibility.
+void SetContextAttributes();
+
+}  // namespace platform::gfx

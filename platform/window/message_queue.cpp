@@ -1,0 +1,217 @@
+// SDL events become window messages in one queue, taken in order by PeekMessage. As on the message
+// system the engine was written against, WM_QUIT comes after every queued message, and WM_PAINT is
+// made only when nothing else waits.
+#include <SDL.h>
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "platform/window/keys.h"
+#include "platform/window/window.h"
+#include "platform/window/window_registry.h"
+
+namespace platform::window {
+
+namespace {
+
+std::deque<Message> g_queue;
+std::vector<Window*> g_windows;
+bool g_quitPosted = false;
+int g_quitCode = 0;
+
+enum : uintptr_t { MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_MBUTTON = 0x10 };
+
+void Queue(Window* window, uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+  g_queue.push_back(Message{window, message, wParam, lParam});
+}
+
+uintptr_t ButtonFlags(uint32_t sdlState) {
+  uintptr_t flags = 0;
+  if (sdlState & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
+  if (sdlState & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
+  if (sdlState & SDL_BUTTON_MMASK) flags |= MK_MBUTTON;
+  return flags;
+}
+
+// Typed text arrives in UTF-8; the engine works in single bytes, so characters up to 255 pass as
+// their byte and others are dropped.
+void QueueTypedText(Window* window, const char* text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p) {
+    uint32_t code = *p;
+    int extra = code >= 0xF0 ? 3 : code >= 0xE0 ? 2 : code >= 0xC0 ? 1 : 0;
+    if (code >= 0x80 && code < 0xC0) {  // stray continuation byte
+      ++p;
+      continue;
+    }
+    code &= extra == 0 ? 0x7F : extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07;
+    ++p;
+    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p) code = (code << 6) | (*p & 0x3F);
+    if (extra == 0 && code < 256) Queue(window, WM_CHAR, code, 1);
+  }
+}
+
+// Keys that type a control character as well.
+uint32_t ControlCharacter(uint32_t virtualKey) {
+  switch (virtualKey) {
+    case VK_BACK: return 8;
+    case VK_TAB: return 9;
+    case VK_RETURN: return 13;
+    case VK_ESCAPE: return 27;
+    default: return 0;
+  }
+}
+
+void Translate(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      if (Window* main = MainWindow()) Queue(main, WM_CLOSE);
+      return;
+    case SDL_WINDOWEVENT: {
+      Window* window = FindWindow(event.window.windowID);
+      if (!window) return;
+      const int a = event.window.data1, b = event.window.data2;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: Queue(window, WM_CLOSE); break;
+        case SDL_WINDOWEVENT_MOVED: Queue(window, WM_MOVE, 0, MakeLParam(a, b)); break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED: Queue(window, WM_SIZE, SIZE_RESTORED, MakeLParam(a, b)); break;
+        case SDL_WINDOWEVENT_MINIMIZED: Queue(window, WM_SIZE, SIZE_MINIMIZED, 0); break;
+        case SDL_WINDOWEVENT_MAXIMIZED: {
+          int w, h;
+          window->GetClientSize(w, h);
+          Queue(window, WM_SIZE, SIZE_MAXIMIZED, MakeLParam(w, h));
+          break;
+        }
+        case SDL_WINDOWEVENT_EXPOSED: window->Invalidate(); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: Queue(window, WM_SETFOCUS); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: Queue(window, WM_KILLFOCUS); break;
+        default: break;
+      }
+      return;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      Window* window = FindWindow(event.key.windowID);
+      if (!window) window = MainWindow();
+      const uint32_t key = VirtualKeyFromSdl(event.key.keysym.sym);
+      if (!window || !key) return;
+      const bool down = event.type == SDL_KEYDOWN;
+      const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || key == VK_MENU;
+      intptr_t lParam = 1 | (intptr_t(event.key.keysym.scancode & 0xFF) << 16);
+      if (event.key.repeat) lParam |= intptr_t(1) << 30;
+      if (!down) lParam |= intptr_t(3) << 30;
+      const uint32_t message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+      Queue(window, message, key, lParam);
+      if (down && !alt) {
+        if (uint32_t c = ControlCharacter(key)) Queue(window, WM_CHAR, c, lParam);
+      }
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      Window* window = FindWindow(event.text.windowID);
+      if (!window) window = MainWindow();
+      if (window) QueueTypedText(window, event.text.text);
+      return;
+    }
+    case SDL_MOUSEMOTION: {
+      Window* window = FindWindow(event.motion.windowID);
+      if (window) Queue(window, WM_MOUSEMOVE, ButtonFlags(event.motion.state), MakeLParam(event.motion.x, event.motion.y));
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      Window* window = FindWindow(event.button.windowID);
+      if (!window) return;
+      const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      uint32_t message;
+      switch (event.button.button) {
+        case SDL_BUTTON_LEFT: message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+        case SDL_BUTTON_RIGHT: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
+        case SDL_BUTTON_MIDDLE: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+        default: return;
+      }
+      Queue(window, message, ButtonFlags(SDL_GetMouseState(nullptr, nullptr)),
+            MakeLParam(event.button.x, event.button.y));
+      return;
+    }
+    case SDL_MOUSEWHEEL: {
+      Window* window = FindWindow(event.wheel.windowID);
+      if (window) Queue(window, WM_MOUSEWHEEL, uintptr_t(uint16_t(int16_t(event.wheel.y * 120))) << 16, 0);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void PumpEvents() {
+  if (!PlatformReady()) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) Translate(event);
+}
+
+}  // namespace
+
+void RegisterWindow(Window* window) { g_windows.push_back(window); }
+
+void ForgetWindow(Window* window) {
+  g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
+  g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(),
+                               [window](const Message& m) { return m.window == window; }),
+                g_queue.end());
+}
+
+Window* FindWindow(uint32_t sdlWindowId) {
+  for (Window* window : g_windows) {
+    if (window->Id() == sdlWindowId) return window;
+  }
+  return nullptr;
+}
+
+Window* MainWindow() { return g_windows.empty() ? nullptr : g_windows.front(); }
+
+bool PeekMessage(Message& message) {
+  PumpEvents();
+  if (!g_queue.empty()) {
+    message = g_queue.front();
+    g_queue.pop_front();
+    return true;
+  }
+  if (g_quitPosted) {
+    g_quitPosted = false;
+    message = Message{nullptr, WM_QUIT, uintptr_t(g_quitCode), 0};
+    return true;
+  }
+  for (Window* window : g_windows) {
+    if (window->paintQueued) {
+      window->paintQueued = false;
+      message = Message{window, WM_PAINT, 0, 0};
+      return true;
+    }
+  }
+  return false;
+}
+
+intptr_t DispatchMessage(const Message& message) {
+  if (!message.window || !message.window->Procedure()) return 0;
+  return message.window->Procedure()(message.window, message.message, message.wParam, message.lParam);
+}
+
+void PostMessage(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  Queue(window, message, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  g_quitPosted = true;
+  g_quitCode = exitCode;
+}
+
+void ClearMessageQueue() {
+  PumpEvents();
+  g_queue.clear();
+  g_quitPosted = false;
+  for (Window* window : g_windows) window->paintQueued = false;
+}
+
+}  // namespace platform::window

@@ -1,0 +1,115 @@
+// The engine window over SDL2: a window with a window procedure, and a message queue that turns SDL
+// events into the messages the procedure expects (messages.h). One thread owns all of it.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/window/messages.h"
+
+struct SDL_Window;
+namespace platform::gfx { class Window; }
+
+namespace platform::window {
+
+class Window;
+using WindowProc = intptr_t (*)(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+struct Message {
+  Window* window;
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+struct ScreenRect {
+  int x, y, width, height;
+};
+
+// Process set-up, once before any window: raises glibc's trim threshold and top pad (the GL driver's
+// per-frame memory would otherwise be returned and faulted in again every frame) and starts SDL's
+// video. False, with the reason in `why`, when no display can be opened.
+bool InitPlatform(std::string* why = nullptr);
+// True when SDL's video is running.
+bool PlatformReady();
+
+class Window final {
+ public:
+  // A window of `style` (WS_*) whose outer size is width x height at x, y, created hidden; null (with
+  // the reason in `why`) when it cannot be made.
+  static Window* Create(const char* title, uint32_t style, int x, int y, int width, int height,
+                        WindowProc procedure, std::string* why = nullptr);
+  // Sends WM_DESTROY to the procedure, then closes the window.
+  static void Destroy(Window* window);
+
+  SDL_Window* NativeWindow() const { return window_; }
+  // What the device presents into (its PresentParams::deviceWindow).
+  gfx::Window* DeviceWindow() const;
+  // Pixels of the area the device presents into (0 x 0 while minimised).
+  void DrawableSize(int& width, int& height) const;
+
+  WindowProc Procedure() const { return procedure_; }
+
+  void Show(bool visible);
+  bool IsVisible() const;
+  void SetTitle(const char* title);
+  std::string Title() const;
+  // Decorations follow the style: a caption or thick frame gives a framed (and, with a thick frame,
+  // resizable) window; a popup has no frame.
+  void SetStyle(uint32_t style);
+  uint32_t Style() const { return style_; }
+  void SetPosition(int x, int y);
+  void GetPosition(int& x, int& y) const;
+  // Size as the engine places windows. The window manager's frame lies outside it, so it equals the
+  // client size while the window is not minimised.
+  void SetOuterSize(int width, int height);
+  void GetOuterSize(int& width, int& height) const;
+  // Client area in window coordinates (0 x 0 while minimised).
+  void GetClientSize(int& width, int& height) const;
+  // Desktop full screen on and off.
+  void SetFullscreen(bool fullscreen);
+  bool IsFullscreen() const;
+  bool HasFocus() const;
+  void Focus();
+  // Queues one WM_PAINT (repeated requests before it is taken are merged).
+  void Invalidate();
+
+  // For the message queue.
+  uint32_t Id() const { return id_; }
+  bool paintQueued = false;
+
+ private:
+  struct DeviceHook;
+  Window() = default;
+  ~Window();
+  SDL_Window* window_ = nullptr;
+  DeviceHook* hook_ = nullptr;
+  uint32_t id_ = 0;
+  uint32_t style_ = 0;
+  WindowProc procedure_ = nullptr;
+};
+
+// Message queue. PeekMessage pumps SDL's events into the queue and takes the oldest message; false
+// when the queue is empty.
+bool PeekMessage(Message& message);
+// Calls the window procedure of the message's window; 0 for messages without a window.
+intptr_t DispatchMessage(const Message& message);
+// Typed characters arrive as their own WM_CHAR messages, so translation has nothing to add.
+inline void TranslateMessage(const Message&) {}
+void PostMessage(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Queues WM_QUIT.
+void PostQuitMessage(int exitCode);
+// Default processing: nothing is left for it to do on this platform.
+inline intptr_t DefWindowProc(Window*, uint32_t, uintptr_t, intptr_t) { return 0; }
+// Drops every queued message (tests).
+void ClearMessageQueue();
+
+// Screen.
+void GetScreenSize(int& width, int& height);
+ScreenRect GetWorkArea();
+// The desktop's bits per pixel.
+int GetDesktopDepth();
+
+// Keeps the screen saver off while the program runs (this process only), or lets it run again.
+void InhibitScreenSaver(bool inhibit);
+
+}  // namespace platform::window

@@ -1,0 +1,153 @@
+#include "gfx_fixture.h"
+
+using namespace gfxtest;
+
+TEST_F(DeviceTest, ClearsWholeTargetAndRectanglesInsideTheViewport) {
+  ASSERT_EQ(dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFF336699, 1.0f, 0),
+            gfx::kOk);
+  std::vector<uint32_t> px = ReadTarget();
+  EXPECT_EQ(px.front(), 0xFF336699u);
+  EXPECT_EQ(px.back(), 0xFF336699u);
+
+  // Rectangles are cut to the viewport.
+  gfx::Viewport vp{8, 8, 32, 16, 0.0f, 1.0f};
+  ASSERT_EQ(dev->SetViewport(&vp), gfx::kOk);
+  gfx::Rect r{0, 0, 16, 16};
+  ASSERT_EQ(dev->Clear(1, &r, gfx::CLEAR_TARGET, 0xFFFF0000, 1.0f, 0), gfx::kOk);
+  px = ReadTarget();
+  EXPECT_EQ(px[7 * kWidth + 7], 0xFF336699u);   // outside the viewport
+  EXPECT_EQ(px[8 * kWidth + 8], 0xFFFF0000u);
+  EXPECT_EQ(px[15 * kWidth + 15], 0xFFFF0000u);
+  EXPECT_EQ(px[15 * kWidth + 16], 0xFF336699u);  // right edge excluded
+  EXPECT_EQ(px[16 * kWidth + 8], 0xFF336699u);
+}
+
+TEST_F(DeviceTest, RejectsClearsOfBuffersItDoesNotHave) {
+  ASSERT_EQ(dev->SetDepthStencilSurface(nullptr), gfx::kOk);
+  EXPECT_EQ(dev->Clear(0, nullptr, gfx::CLEAR_ZBUFFER, 0, 1.0f, 0), gfx::kInvalidCall);
+  EXPECT_EQ(dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0, 1.0f, 0), gfx::kOk);
+}
+
+TEST_F(DeviceTest, BackBufferLocksAndReadsBack) {
+  dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  gfx::Surface* bb = nullptr;
+  ASSERT_EQ(dev->GetBackBuffer(0, 0, gfx::BACKBUFFER_TYPE_MONO, &bb), gfx::kOk);
+  gfx::SurfaceDesc d;
+  bb->GetDesc(&d);
+  EXPECT_EQ(d.width, kWidth);
+  EXPECT_EQ(d.format, uint32_t(gfx::FMT_X8R8G8B8));
+  gfx::LockedRect lr;
+  gfx::Rect r{4, 2, 6, 3};
+  ASSERT_EQ(bb->LockRect(&lr, &r, 0), gfx::kOk);
+  uint32_t* row = static_cast<uint32_t*>(lr.bits);
+  EXPECT_EQ(row[0] & 0xFFFFFF, 0x0000FFu);
+  row[1] = 0xFF00FF00;  // written back on unlock
+  EXPECT_EQ(bb->LockRect(&lr, nullptr, 0), gfx::kInvalidCall);  // one lock at a time
+  ASSERT_EQ(bb->UnlockRect(), gfx::kOk);
+  EXPECT_EQ(Pixel(5, 2), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(4, 2), 0xFF0000FFu);
+  bb->Release();
+}
+
+TEST_F(DeviceTest, PresentScalesASourceRectangleToTheClientArea) {
+  // Four quadrants; presenting the top-left one fills the window with its colour.
+  gfx::Rect tl{0, 0, 32, 24}, rest{32, 0, 64, 48}, bottom{0, 24, 32, 48};
+  dev->Clear(1, &tl, gfx::CLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+  dev->Clear(1, &rest, gfx::CLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  dev->Clear(1, &bottom, gfx::CLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  gfx::Surface* front = nullptr;
+  ASSERT_EQ(dev->CreateOffscreenPlainSurface(kWidth, kHeight, gfx::FMT_A8R8G8B8, gfx::POOL_SYSTEMMEM, &front, nullptr),
+            gfx::kOk);
+
+  ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->GetFrontBufferData(0, front), gfx::kOk);
+  std::vector<uint32_t> px = ReadSurface(front);
+  EXPECT_EQ(px[0], 0xFFFF0000u);            // top-left stays top-left
+  EXPECT_EQ(px[47 * kWidth + 0], 0xFF0000FFu);
+  EXPECT_EQ(px[0 * kWidth + 63], 0xFF00FF00u);
+
+  ASSERT_EQ(dev->Present(&tl, nullptr, nullptr, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->GetFrontBufferData(0, front), gfx::kOk);
+  px = ReadSurface(front);
+  for (uint32_t p : {px[0], px[47 * kWidth + 63], px[24 * kWidth + 32]}) EXPECT_EQ(p, 0xFFFF0000u);
+  front->Release();
+
+  gfx::Rect outside{0, 0, 65, 10};
+  EXPECT_EQ(dev->Present(&outside, nullptr, nullptr, nullptr), gfx::kInvalidCall);
+}
+
+TEST_F(DeviceTest, NeverLostAndResetRecreatesTheBackBufferWithDefaultStates) {
+  EXPECT_EQ(dev->TestCooperativeLevel(), gfx::kOk);
+  dev->SetRenderState(gfx::RS_LIGHTING, 0);
+  gfx::PresentParams p = WindowedParams(32, 16);
+  p.deviceWindow = window_;
+  ASSERT_EQ(dev->Reset(&p), gfx::kOk);
+  uint32_t w = 0, h = 0;
+  ReadTarget(&w, &h);
+  EXPECT_EQ(w, 32u);
+  EXPECT_EQ(h, 16u);
+  uint32_t v;
+  dev->GetRenderState(gfx::RS_LIGHTING, &v);
+  EXPECT_EQ(v, 1u);
+  gfx::Viewport vp;
+  dev->GetViewport(&vp);
+  EXPECT_EQ(vp.width, 32u);
+  gfx::PresentParams bad = WindowedParams(32, 16);
+  bad.autoDepthStencilFormat = gfx::FMT_D15S1;  // a depth format the device cannot make
+  EXPECT_NE(dev->Reset(&bad), gfx::kOk);
+}
+
+TEST_F(DeviceTest, KeepsTheGammaRamp) {
+  gfx::GammaRamp ramp;
+  for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = uint16_t(i * 255);
+  dev->SetGammaRamp(0, gfx::SGR_NO_CALIBRATION, &ramp);
+  gfx::GammaRamp back{};
+  dev->GetGammaRamp(0, &back);
+  EXPECT_EQ(back.red[255], 65025);
+  EXPECT_EQ(back.blue[1], 255);
+}
+
+TEST_F(DeviceTest, DeviceCreationChecksItsParameters) {
+  gfx::Device* other = nullptr;
+  gfx::PresentParams p = WindowedParams(16, 16);
+  p.deviceWindow = nullptr;
+  EXPECT_EQ(api_->CreateDevice(0, gfx::DEVTYPE_HAL, nullptr, 0, &p, &other), gfx::kInvalidCall);
+  p = WindowedParams(16, 16);
+  p.backBufferFormat = gfx::FMT_A4R4G4B4;
+  EXPECT_NE(api_->CreateDevice(0, gfx::DEVTYPE_HAL, window_, 0, &p, &other), gfx::kOk);
+  EXPECT_EQ(other, nullptr);
+}
+
+// The device changes GL masks and scissor for its own clears and copies; draws must still see
+// the states the caller set.
+TEST_F(DeviceTest, StatesSurviveClearsAndCopies) {
+  dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  dev->SetRenderState(gfx::RS_LIGHTING, 0);
+  dev->SetRenderState(gfx::RS_ZENABLE, 0);
+  dev->SetRenderState(gfx::RS_COLORWRITEENABLE, gfx::COLORWRITE_GREEN);
+  FillRect(0, 0, 8, 8, 0xFFFFFFFF);
+  EXPECT_EQ(Pixel(1, 1), 0xFF00FF00u);
+  dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF000000, 1.0f, 0);  // clears all channels
+  EXPECT_EQ(Pixel(1, 1), 0xFF000000u);
+  FillRect(0, 0, 8, 8, 0xFFFFFFFF);  // the mask is back in force
+  EXPECT_EQ(Pixel(1, 1), 0xFF00FF00u);
+
+  dev->SetRenderState(gfx::RS_COLORWRITEENABLE, 0xF);
+  gfx::Rect sc{0, 0, 4, 4};
+  dev->SetScissorRect(&sc);
+  dev->SetRenderState(gfx::RS_SCISSORTESTENABLE, 1);
+  dev->Present(nullptr, nullptr, nullptr, nullptr);
+  FillRect(0, 0, 8, 8, 0xFFFF0000);
+  EXPECT_EQ(Pixel(3, 3), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);  // the scissor survived the present
+  uint32_t v = 0;
+  dev->GetRenderState(gfx::RS_SCISSORTESTENABLE, &v);
+  EXPECT_EQ(v, 1u);
+}
+
+TEST_F(DeviceTest, ScenesPair) {
+  EXPECT_EQ(dev->EndScene(), gfx::kInvalidCall);
+  EXPECT_EQ(dev->BeginScene(), gfx::kOk);
+  EXPECT_EQ(dev->BeginScene(), gfx::kInvalidCall);
+  EXPECT_EQ(dev->EndScene(), gfx::kOk);
+}

@@ -1,0 +1,209 @@
+// The window layer against a real X server (Xvfb, 1024 x 768).
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/window/clock.h"
+#include "platform/window/cursor.h"
+#include "platform/window/message_box.h"
+#include "platform/window/window.h"
+
+namespace pw = platform::window;
+
+namespace {
+
+std::vector<pw::Message> g_dispatched;
+
+intptr_t Record(pw::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  g_dispatched.push_back(pw::Message{window, message, wParam, lParam});
+  return 0;
+}
+
+class WindowLayer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(pw::InitPlatform()); }
+  void SetUp() override {
+    window_ = pw::Window::Create("first", pw::WS_OVERLAPPEDWINDOW, 10, 20, 320, 240, Record);
+    ASSERT_NE(window_, nullptr);
+    pw::ClearMessageQueue();
+    g_dispatched.clear();
+  }
+  void TearDown() override {
+    pw::Window::Destroy(window_);
+    pw::ClearMessageQueue();
+  }
+
+  std::vector<pw::Message> Drain() {
+    std::vector<pw::Message> messages;
+    pw::Message m{};
+    while (pw::PeekMessage(m)) messages.push_back(m);
+    return messages;
+  }
+  // Waits (pumping) until the X server has caught up with a request.
+  template <typename Done>
+  bool WaitFor(Done done) {
+    const uint32_t start = pw::TimeGetTime();
+    while (!done()) {
+      SDL_PumpEvents();
+      if (pw::TimeGetTime() - start > 3000) return false;
+      SDL_Delay(5);
+    }
+    return true;
+  }
+  void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1); }
+  SDL_Event KeyDown(SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.windowID = window_->Id();
+    e.key.keysym.sym = key;
+    return e;
+  }
+
+  pw::Window* window_ = nullptr;
+};
+
+TEST_F(WindowLayer, TypedTextAndControlKeysBecomeCharacters) {
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = window_->Id();
+  std::strcpy(text.text.text, "a\xC3\xA9\xE2\x82\xAC");  // a, e-acute, euro sign
+  Push(text);
+  Push(KeyDown(SDLK_BACKSPACE));
+  Push(KeyDown(SDLK_RETURN));
+  Push(KeyDown(SDLK_ESCAPE));
+
+  std::vector<std::pair<uint32_t, uintptr_t>> got;
+  for (const pw::Message& m : Drain()) got.emplace_back(m.message, m.wParam);
+  const std::vector<std::pair<uint32_t, uintptr_t>> expected = {
+      {pw::WM_CHAR, 'a'}, {pw::WM_CHAR, 0xE9},  // the euro sign has no single byte and is dropped
+      {pw::WM_KEYDOWN, pw::VK_BACK}, {pw::WM_CHAR, 8},
+      {pw::WM_KEYDOWN, pw::VK_RETURN}, {pw::WM_CHAR, 13},
+      {pw::WM_KEYDOWN, pw::VK_ESCAPE}, {pw::WM_CHAR, 27}};
+  EXPECT_EQ(got, expected);
+}
+
+TEST_F(WindowLayer, MouseAndCloseMessages) {
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = window_->Id();
+  motion.motion.x = 33;
+  motion.motion.y = 44;
+  Push(motion);
+  SDL_Event button{};
+  button.type = SDL_MOUSEBUTTONDOWN;
+  button.button.windowID = window_->Id();
+  button.button.button = SDL_BUTTON_RIGHT;
+  Push(button);
+  button.type = SDL_MOUSEBUTTONUP;
+  Push(button);
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.windowID = window_->Id();
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  Push(close);
+
+  std::vector<pw::Message> got;
+  for (const pw::Message& m : Drain()) {
+    if (m.message != pw::WM_MOVE && m.message != pw::WM_SIZE && m.message != pw::WM_PAINT &&
+        m.message != pw::WM_SETFOCUS && m.message != pw::WM_KILLFOCUS) {
+      got.push_back(m);
+    }
+  }
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[0].message, pw::WM_MOUSEMOVE);
+  EXPECT_EQ(pw::LowWord(got[0].lParam), 33);
+  EXPECT_EQ(pw::HighWord(got[0].lParam), 44);
+  EXPECT_EQ(got[1].message, pw::WM_RBUTTONDOWN);
+  EXPECT_EQ(got[2].message, pw::WM_RBUTTONUP);
+  EXPECT_EQ(got[3].message, pw::WM_CLOSE);
+  EXPECT_EQ(got[3].window, window_);
+}
+
+TEST_F(WindowLayer, QuitComesAfterQueuedMessagesAndPaintLast) {
+  window_->Invalidate();
+  window_->Invalidate();  // merged
+  pw::PostQuitMessage(3);
+  pw::PostMessage(window_, pw::WM_USER + 1, 1, 0);
+  const auto messages = Drain();
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0].message, pw::WM_USER + 1);
+  EXPECT_EQ(messages[1].message, pw::WM_QUIT);
+  EXPECT_EQ(messages[1].wParam, 3u);
+  EXPECT_EQ(messages[2].message, pw::WM_PAINT);
+  pw::DispatchMessage(messages[2]);
+  ASSERT_EQ(g_dispatched.size(), 1u);
+  EXPECT_EQ(g_dispatched[0].message, pw::WM_PAINT);
+}
+
+TEST_F(WindowLayer, ApplicationQuitClosesTheMainWindow) {
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  Push(quit);
+  bool closed = false;
+  for (const pw::Message& m : Drain()) closed |= m.message == pw::WM_CLOSE && m.window == window_;
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(WindowLayer, DestroySendsWmDestroyAndDropsQueuedMessages) {
+  pw::Window* second = pw::Window::Create("second", pw::WS_POPUP, 0, 0, 50, 50, Record);
+  ASSERT_NE(second, nullptr);
+  pw::PostMessage(second, pw::WM_USER, 0, 0);
+  pw::Window::Destroy(second);
+  ASSERT_FALSE(g_dispatched.empty());
+  EXPECT_EQ(g_dispatched.back().message, pw::WM_DESTROY);
+  for (const pw::Message& m : Drain()) EXPECT_NE(m.window, second);
+}
+
+TEST_F(WindowLayer, TitleStyleSizePositionAndFullScreen) {
+  window_->SetTitle("Qel");
+  EXPECT_EQ(window_->Title(), "Qel");
+  EXPECT_FALSE(SDL_GetWindowFlags(window_->NativeWindow()) & SDL_WINDOW_BORDERLESS);
+  window_->SetStyle(pw::WS_POPUP);
+  EXPECT_TRUE(SDL_GetWindowFlags(window_->NativeWindow()) & SDL_WINDOW_BORDERLESS);
+  EXPECT_EQ(window_->Style(), pw::WS_POPUP);
+
+  window_->Show(true);
+  EXPECT_TRUE(window_->IsVisible());
+  window_->SetOuterSize(400, 300);
+  int w = 0, h = 0;
+  EXPECT_TRUE(WaitFor([&] { window_->GetClientSize(w, h); return w == 400 && h == 300; })) << w << "x" << h;
+  window_->SetPosition(100, 50);
+  int x = 0, y = 0;
+  EXPECT_TRUE(WaitFor([&] { window_->GetPosition(x, y); return x == 100 && y == 50; })) << x << "," << y;
+
+  int screenWidth = 0, screenHeight = 0;
+  pw::GetScreenSize(screenWidth, screenHeight);
+  EXPECT_EQ(screenWidth, 1024);
+  EXPECT_EQ(screenHeight, 768);
+  const pw::ScreenRect area = pw::GetWorkArea();
+  EXPECT_GT(area.width, 0);
+  EXPECT_LE(area.width, screenWidth);
+
+  window_->SetFullscreen(true);
+  EXPECT_TRUE(window_->IsFullscreen());
+  EXPECT_TRUE(WaitFor([&] { window_->GetClientSize(w, h); return w == 1024 && h == 768; })) << w << "x" << h;
+  window_->SetFullscreen(false);
+  EXPECT_FALSE(window_->IsFullscreen());
+  EXPECT_TRUE(WaitFor([&] { window_->GetClientSize(w, h); return w == 400 && h == 300; })) << w << "x" << h;
+  window_->DrawableSize(w, h);
+  EXPECT_EQ(w, 400);
+  EXPECT_NE(window_->DeviceWindow(), nullptr);
+}
+
+TEST(Platform, MessageBoxesAreSkippedUnderTestAndClocksRun) {
+  EXPECT_TRUE(pw::MessageBoxesSilenced());
+  EXPECT_EQ(pw::MessageBox(nullptr, "logged only", "qel", pw::MB_ICONERROR), pw::IDOK);
+
+  const uint32_t ms = pw::TimeGetTime();
+  const uint64_t ticks = pw::QueryPerformanceCounter();
+  SDL_Delay(20);
+  EXPECT_GE(pw::TimeGetTime() - ms, 19u);
+  EXPECT_GE(pw::QueryPerformanceCounter() - ticks, pw::QueryPerformanceFrequency() / 100);
+
+  EXPECT_EQ(pw::ShowCursor(false), -1);
+  EXPECT_EQ(pw::ShowCursor(true), 0);
+}
+
+}  // namespace
