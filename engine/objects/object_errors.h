@@ -1,9 +1,8 @@
-// Runtime errors of the object module go through the engine core's error word. The core is built
-// elsewhere; this one declaration is where the object records reach it.
+// Runtime errors of the object module, raised through the engine core's error word.
 #pragma once
 #include <cstdint>
 
-void RaiseErrorCode(uint32_t code);
+#include "engine/core/errors.h"
 
 enum ObjectError : uint32_t {
   kErrorMeshNumberOutOfRange = 7001,
