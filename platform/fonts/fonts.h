@@ -107,7 +107,7 @@ struct TextMetrics {
 class Font;
 class Context;
 
-// A font for the spec. Unknown faces get the font system's substitute, "Arial" is Liberation Sans and
+// A font made to the description. Unknown faces get the font system's substitute, "Arial" is Liberation Sans and
 // "fixedsys" DejaVu Sans Mono. Null only when no font file can be loaded at all.
 Font* CreateFont(const FontSpec& spec);
 // Deselect a font from every context before deleting it.
