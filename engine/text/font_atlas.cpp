@@ -1,4 +1,5 @@
 // The font atlas: every character code 32..255 of the current font rasterised once into one texture.
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr int kFirstCode = 32;
 constexpr int kCodeCount = 256 - kFirstCode;
+// The largest atlas a large font may grow to (the largest size, 100, fits in half of it).
+constexpr uint32_t kMaxGrownAtlas = 4096;
 
 // Texture formats tried in order when the preferred 4-4-4-4 one is refused.
 constexpr uint32_t kFormatFallbacks[] = {
@@ -147,7 +150,8 @@ void CreateFontTexture() {
   const int32_t spacing = s.requestedCharset == 0 ? 16 : 2;
   Cell cells[kCodeCount];
   // A large font does not fit the size its "g" suggests: the atlas grows while the device allows.
-  while (!LayOutCells(extents, size, size, spacing, cells) && size * 2 <= maxWidth) size *= 2;
+  const uint32_t growLimit = std::min(maxWidth, kMaxGrownAtlas);
+  while (!LayOutCells(extents, size, size, spacing, cells) && size * 2 <= growLimit) size *= 2;
   if (size > maxWidth) {
     s.scale = float(maxWidth) / float(size);
     size = maxWidth;

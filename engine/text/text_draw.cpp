@@ -1,8 +1,6 @@
 // Drawing strings: one textured quad per character from the atlas, fifty characters per draw call
 // through a small dynamic vertex buffer, between two state blocks that set the text states and give
 // the caller's back.
-#include <cstring>
-#include <string_view>
 
 #include "engine/core/errors.h"
 #include "engine/text/text.h"

@@ -11,8 +11,17 @@ namespace {
 
 // Linux input codes the X server is driven with (X key code = input code + 8).
 enum : int {
-  kLinuxEscape = 1, kLinuxBackspace = 14, kLinuxI = 23, kLinuxReturn = 28, kLinuxA = 30, kLinuxH = 35, kLinuxX = 45,
-  kLinuxUp = 103, kLinuxLeft = 105, kLinuxRight = 106, kLinuxDown = 108,
+  kLinuxEscape = 1,
+  kLinuxBackspace = 14,
+  kLinuxI = 23,
+  kLinuxReturn = 28,
+  kLinuxA = 30,
+  kLinuxH = 35,
+  kLinuxX = 45,
+  kLinuxUp = 103,
+  kLinuxLeft = 105,
+  kLinuxRight = 106,
+  kLinuxDown = 108,
 };
 
 std::string TakeTypedText() {
@@ -27,7 +36,8 @@ TEST_F(InputTest, KeysReadByScanCodeAndOtherCodesReadUp) {
   ASSERT_TRUE(PumpUntil([] { return IsKeyDown(in::KEY_A) == 1; }));
   EXPECT_EQ(GetPressedScanCode(), in::KEY_A);
   // Control files are edited by hand: codes outside the key table are never down.
-  for (int32_t code : {in::KEY_A + 256, in::KEY_A - 256, -1, 256, INT_MAX, INT_MIN}) EXPECT_EQ(IsKeyDown(code), 0) << code;
+  for (int32_t code : {in::KEY_A + 256, in::KEY_A - 256, -1, 256, INT_MAX, INT_MIN})
+    EXPECT_EQ(IsKeyDown(code), 0) << code;
   EXPECT_EQ(IsKeyDown(in::KEY_S), 0);
   Key(kLinuxA, false);
   ASSERT_TRUE(PumpUntil([] { return IsKeyDown(in::KEY_A) == 0; }));
@@ -40,9 +50,12 @@ TEST_F(InputTest, ArrowEscapeAndReturnQueries) {
     uint32_t (*query)();
     const char* name;
   };
-  const Case cases[] = {{kLinuxUp, UpKeyPressed, "up"},       {kLinuxDown, DownKeyPressed, "down"},
-                        {kLinuxLeft, LeftKeyPressed, "left"}, {kLinuxRight, RightKeyPressed, "right"},
-                        {kLinuxEscape, EscapeKeyPressed, "escape"}, {kLinuxReturn, ReturnKeyPressed, "return"}};
+  const Case cases[] = {{kLinuxUp, UpKeyPressed, "up"},
+                        {kLinuxDown, DownKeyPressed, "down"},
+                        {kLinuxLeft, LeftKeyPressed, "left"},
+                        {kLinuxRight, RightKeyPressed, "right"},
+                        {kLinuxEscape, EscapeKeyPressed, "escape"},
+                        {kLinuxReturn, ReturnKeyPressed, "return"}};
   for (const Case& c : cases) {
     Key(c.linuxCode, true);
     ASSERT_TRUE(PumpUntil([&] { return c.query() == 1; })) << c.name;

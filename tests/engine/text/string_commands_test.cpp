@@ -1,4 +1,6 @@
 // The string commands: edges of the cuts, number formats, and the hand-over of results.
+#include "engine/text/string_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -8,7 +10,6 @@
 #include <string>
 
 #include "engine/core/core_alloc.h"
-#include "engine/text/string_commands.h"
 #include "engine/text/text_state.h"
 
 namespace {
@@ -31,9 +32,9 @@ TEST_F(StringCommands, CutsAtTheEdges) {
     const char* left;
     const char* right;
   };
-  for (const Case c : {Case{-1, "", ""}, Case{0, "", ""}, Case{1, "h", "o"}, Case{2, "he", "lo"}, Case{5, "hello", "hello"},
-                       Case{7, "hello", "hello"}, Case{9, "hello", "hello"}, Case{INT32_MIN, "", ""},
-                       Case{INT32_MAX, "hello", "hello"}}) {
+  for (const Case c : {Case{-1, "", ""}, Case{0, "", ""}, Case{1, "h", "o"}, Case{2, "he", "lo"},
+                       Case{5, "hello", "hello"}, Case{7, "hello", "hello"}, Case{9, "hello", "hello"},
+                       Case{INT32_MIN, "", ""}, Case{INT32_MAX, "hello", "hello"}}) {
     EXPECT_EQ(Take(LeftString("hello", c.n)), c.left) << c.n;
     EXPECT_EQ(Take(RightString("hello", c.n)), c.right) << c.n;
   }
@@ -52,9 +53,9 @@ TEST_F(StringCommands, LowerCaseLengthAndNumbers) {
     float value;
     const char* text;
   };
-  for (const FloatCase c : {FloatCase{0.5f, "0.5"}, FloatCase{100.0f, "100"}, FloatCase{-2.25f, "-2.25"},
-                            FloatCase{0.1f, "0.10000000149"}, FloatCase{1e20f, "1.00000002004e+20"},
-                            FloatCase{3e-7f, "3.00000010611e-07"}}) {
+  for (const FloatCase c :
+       {FloatCase{0.5f, "0.5"}, FloatCase{100.0f, "100"}, FloatCase{-2.25f, "-2.25"}, FloatCase{0.1f, "0.10000000149"},
+        FloatCase{1e20f, "1.00000002004e+20"}, FloatCase{3e-7f, "3.00000010611e-07"}}) {
     EXPECT_EQ(Take(FloatToString(c.value)), c.text) << c.value;
   }
   EXPECT_EQ(Take(IntToString(0)), "0");
@@ -84,7 +85,8 @@ TEST_F(StringCommands, NumbersKeepADecimalPointInAnyLocale) {
   // A locale whose decimal separator is a comma, compiled for this test.
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qel-locale-test";
   std::filesystem::create_directories(folder);
-  const std::string command = "localedef -c -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+  const std::string command =
+      "localedef -c -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / "de_DE.UTF-8"))
     GTEST_SKIP() << "localedef could not build de_DE";
   setenv("LOCPATH", folder.c_str(), 1);

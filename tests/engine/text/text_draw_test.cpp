@@ -186,9 +186,12 @@ TEST_F(TextTest, DoubleByteFontsDrawOpaqueCellsWithTheRasteriser) {
   const std::vector<uint32_t> pixels = Render([] { DrawTextAt(10, 10, "Hi"); });
   int glyph = 0, cell = 0, other = 0;
   for (uint32_t p : pixels) {
-    if (p == 0xFFFF00) ++glyph;
-    else if (p == 0x000080) ++cell;
-    else if (p != 0) ++other;
+    if (p == 0xFFFF00)
+      ++glyph;
+    else if (p == 0x000080)
+      ++cell;
+    else if (p != 0)
+      ++other;
   }
   EXPECT_GT(glyph, 10);
   EXPECT_GT(cell, 10);
