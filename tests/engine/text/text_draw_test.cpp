@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/engine/text/counting_device.h"
+#include "tests/engine/text/draw_counter.h"
 #include "tests/engine/text/text_fixture.h"
 
 namespace {
@@ -90,19 +90,19 @@ TEST_F(TextTest, LineFeedStartsTheNextLineAtTheStartX) {
 }
 
 TEST_F(TextTest, FiftyCharactersGoToOneDrawCall) {
-  CountingDevice counting(Text().device);
-  Text().device = &counting;
   struct Case {
     std::string text;
     uint32_t draws;
   };
-  for (const Case& c : {Case{std::string(50, 'x'), 1}, Case{std::string(51, 'x'), 2}, Case{std::string(100, 'x'), 2},
-                        Case{std::string(101, 'x'), 3}, Case{"\n\n\t", 0}}) {
-    counting.drawCalls = 0;
-    DrawTextAt(0, 0, c.text.c_str());
-    EXPECT_EQ(counting.drawCalls, c.draws) << c.text.size() << " characters";
+  {
+    DrawCounter counter;
+    for (const Case& c : {Case{std::string(50, 'x'), 1}, Case{std::string(51, 'x'), 2},
+                          Case{std::string(100, 'x'), 2}, Case{std::string(101, 'x'), 3}, Case{"\n\n\t", 0}}) {
+      counter.Reset();
+      DrawTextAt(0, 0, c.text.c_str());
+      EXPECT_EQ(counter.Count(), c.draws) << c.text.size() << " characters";
+    }
   }
-  Text().device = counting.Real();
   // The 51st character is drawn, not dropped.
   const InkBox box = FindInk(Render([] { DrawTextAt(0, 0, std::string(51, 'W').c_str()); }), kWidth);
   EXPECT_GT(box.right, GetTextWidth(std::string(50, 'W').c_str()));
