@@ -28,7 +28,7 @@ constexpr uint32_t kFormatFallbacks[] = {
 
 fonts::Font* CreateGdiFont(fonts::Context* context, int32_t weight, bool italic, uint32_t size, const char* face,
                            uint32_t requestedCharset) {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   fonts::FontSpec spec;
   spec.weight = weight;
   spec.italic = italic ? 1 : 0;
@@ -82,7 +82,7 @@ bool LayOutCells(const fonts::Size (&extents)[kCodeCount], uint32_t width, uint3
 
 // 4-4-4-4 texels from the white-on-black cells: the cell's brightness becomes the alpha.
 void FillTexture(gfx::Texture* texture, const std::vector<uint32_t>& pixels, uint32_t width, uint32_t height) {
-  const TextState& s = Text();
+  const TextState& s = TextModuleState();
   gfx::LockedRect locked{};
   if (gfx::Failed(texture->LockRect(0, &locked, nullptr, 0))) return;
   uint16_t glyph = 0x0FFF;
@@ -105,7 +105,7 @@ void FillTexture(gfx::Texture* texture, const std::vector<uint32_t>& pixels, uin
 }  // namespace
 
 void ChooseFontTextureFormat() {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   uint32_t surfaceFormat = gfx::FMT_X8R8G8B8;
   if (s.core && s.core->currentRenderSurface) {
     gfx::SurfaceDesc desc{};
@@ -123,8 +123,8 @@ void ChooseFontTextureFormat() {
 }
 
 void CreateFontTexture() {
-  TextState& s = Text();
-  GlyphTables& glyphs = Glyphs();
+  TextState& s = TextModuleState();
+  GlyphTables& glyphs = TextGlyphs();
 
   fonts::Context* context = fonts::CreateContext();
   fonts::SetMapMode(context, fonts::MAPMODE_TEXT);

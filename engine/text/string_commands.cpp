@@ -14,14 +14,14 @@ namespace {
 int32_t CopyToScratch(const char* text) {
   const uint32_t length = text ? uint32_t(std::strlen(text)) : 0;
   EnsureTempBuffer(length + 1);
-  char* scratch = Text().scratch;
+  char* scratch = TextModuleState().scratch;
   if (!scratch) return -1;
   std::memcpy(scratch, text ? text : "", length + 1);
   return int32_t(length);
 }
 
 char* ReturnTempString(char* previous) {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   if (previous && s.allocFree) s.allocFree(&previous, 0);
   return HandOverNewString(s.allocFree, s.scratch ? s.scratch : "");
 }
@@ -30,9 +30,9 @@ char* ReturnTempString(char* previous) {
 template <class... Format>
 void FormatToScratch(Format... format) {
   EnsureTempBuffer(256);
-  char* scratch = Text().scratch;
+  char* scratch = TextModuleState().scratch;
   if (!scratch) return;
-  const auto result = std::to_chars(scratch, scratch + Text().scratchCapacity - 1, format...);
+  const auto result = std::to_chars(scratch, scratch + TextModuleState().scratchCapacity - 1, format...);
   *result.ptr = 0;
 }
 
@@ -41,8 +41,8 @@ void FormatToScratch(Format... format) {
 char* LeftStringReplacing(char* previous, const char* text, int32_t n) {
   const int32_t length = CopyToScratch(text);
   if (length >= 0) {
-    if (n < 1) Text().scratch[0] = 0;
-    else if (n <= length) Text().scratch[n] = 0;
+    if (n < 1) TextModuleState().scratch[0] = 0;
+    else if (n <= length) TextModuleState().scratch[n] = 0;
   }
   return ReturnTempString(previous);
 }
@@ -50,7 +50,7 @@ char* LeftStringReplacing(char* previous, const char* text, int32_t n) {
 char* RightStringReplacing(char* previous, const char* text, int32_t n) {
   const int32_t length = CopyToScratch(text);
   if (length >= 0) {
-    char* scratch = Text().scratch;
+    char* scratch = TextModuleState().scratch;
     const int64_t start = int64_t(length) - n;
     if (start >= 0 && start < length) {
       std::memmove(scratch, scratch + start, size_t(length - start));
@@ -64,7 +64,7 @@ char* RightStringReplacing(char* previous, const char* text, int32_t n) {
 
 char* LowerStringReplacing(char* previous, const char* text) {
   if (CopyToScratch(text) >= 0) {
-    for (char* p = Text().scratch; *p; ++p)
+    for (char* p = TextModuleState().scratch; *p; ++p)
       if (*p >= 'A' && *p <= 'Z') *p = char(*p - 'A' + 'a');
   }
   return ReturnTempString(previous);

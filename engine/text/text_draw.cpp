@@ -60,7 +60,7 @@ fonts::ColorRef ToColorRef(uint32_t argb) {
 
 // Double-byte fonts draw with the font rasteriser straight into the render surface.
 void DrawWithFontRasteriser(int32_t x, int32_t y, const char* text) {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   gfx::Surface* surface = s.core ? s.core->currentRenderSurface : nullptr;
   if (!surface) return;
   gfx::SurfaceDesc desc{};
@@ -85,7 +85,7 @@ void DrawWithFontRasteriser(int32_t x, int32_t y, const char* text) {
 
 // Takes the ink colours of CoreData; the atlas is built again when the colour it bakes in changed.
 void FollowInkColours() {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   if (!s.core) return;
   bool rebuild = false;
   if (s.foreground != s.core->inkForeground) {
@@ -102,7 +102,7 @@ void FollowInkColours() {
 }  // namespace
 
 void CreateTextVertexBuffer() {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   if (!s.device) return;
   if (gfx::Failed(s.device->CreateVertexBuffer(kTextVertexCount * kTextVertexSize,
                                                gfx::USAGE_WRITEONLY | gfx::USAGE_DYNAMIC, 0, gfx::POOL_DEFAULT,
@@ -117,7 +117,7 @@ void CreateTextVertexBuffer() {
 }
 
 void RenderTextString(int32_t x, int32_t y, const char* text) {
-  TextState& s = Text();
+  TextState& s = TextModuleState();
   if (!text) return;
   if (s.doubleByte && s.font) {
     DrawWithFontRasteriser(x, y, text);
@@ -125,7 +125,7 @@ void RenderTextString(int32_t x, int32_t y, const char* text) {
   }
   if (!s.device || !s.vertexBuffer || !s.savedState || !s.textState) return;
   gfx::Device* device = s.device;
-  const GlyphTables& glyphs = Glyphs();
+  const GlyphTables& glyphs = TextGlyphs();
 
   s.savedState->Capture();
   s.textState->Apply();

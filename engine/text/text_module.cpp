@@ -67,8 +67,8 @@ void BuildForCoreData() {
 
 }  // namespace
 
-TextState& Text() { return g_text; }
-GlyphTables& Glyphs() { return g_glyphs; }
+TextState& TextModuleState() { return g_text; }
+GlyphTables& TextGlyphs() { return g_glyphs; }
 
 void EnsureTempBuffer(uint32_t size) {
   TextState& s = g_text;

@@ -48,8 +48,8 @@ struct GlyphTables {
   int32_t height[256];  // cell height; 0 for codes below 32
 };
 
-TextState& Text();
-GlyphTables& Glyphs();
+TextState& TextModuleState();
+GlyphTables& TextGlyphs();
 
 // Makes sure the scratch buffer holds at least `size` bytes (the string commands' shared buffer).
 void EnsureTempBuffer(uint32_t size);

@@ -11,19 +11,19 @@
 
 class DrawCounter {
  public:
-  void Reset() { start_ = platform::gfx::DrawCallCount(Text().device); }
-  uint32_t Count() const { return platform::gfx::DrawCallCount(Text().device) - start_; }
+  void Reset() { start_ = platform::gfx::DrawCallCount(TextModuleState().device); }
+  uint32_t Count() const { return platform::gfx::DrawCallCount(TextModuleState().device) - start_; }
 
  private:
-  uint32_t start_ = platform::gfx::DrawCallCount(Text().device);
+  uint32_t start_ = platform::gfx::DrawCallCount(TextModuleState().device);
 };
 #else
 #include "tests/engine/text/counting_device.h"
 
 class DrawCounter {
  public:
-  DrawCounter() : counting_(Text().device) { Text().device = &counting_; }
-  ~DrawCounter() { Text().device = counting_.Real(); }
+  DrawCounter() : counting_(TextModuleState().device) { TextModuleState().device = &counting_; }
+  ~DrawCounter() { TextModuleState().device = counting_.Real(); }
   void Reset() { counting_.drawCalls = 0; }
   uint32_t Count() const { return counting_.drawCalls; }
 

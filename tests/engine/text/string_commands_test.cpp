@@ -16,7 +16,7 @@ namespace {
 
 class StringCommands : public ::testing::Test {
  protected:
-  void SetUp() override { Text().allocFree = CoreAllocFree; }
+  void SetUp() override { TextModuleState().allocFree = CoreAllocFree; }
   // The result as a std::string; the engine string is given back.
   static std::string Take(char* result) {
     EXPECT_NE(result, nullptr);
@@ -67,7 +67,7 @@ TEST_F(StringCommands, LongSourcesGrowTheScratchBuffer) {
   const std::string text(5000, 'Q');
   EXPECT_EQ(Take(LowerString(text.c_str())), std::string(5000, 'q'));
   EXPECT_EQ(Take(RightString(text.c_str(), 4999)), std::string(4999, 'Q'));
-  EXPECT_GE(Text().scratchCapacity, 5001u);
+  EXPECT_GE(TextModuleState().scratchCapacity, 5001u);
 }
 
 TEST_F(StringCommands, ReplacingFormsGiveThePreviousResultBack) {

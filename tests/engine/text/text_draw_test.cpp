@@ -118,8 +118,8 @@ TEST_F(TextTest, AtlasSizeFollowsTheHeightOfG) {
     SetTextFontCharset("Arial", 1);
     SetTextSize(c.height);
     ASSERT_EQ(uint32_t(GetTextHeight("g")), c.height);
-    EXPECT_EQ(Text().textureWidth, c.atlas) << c.height;
-    EXPECT_EQ(Text().textureHeight, c.atlas) << c.height;
+    EXPECT_EQ(TextModuleState().textureWidth, c.atlas) << c.height;
+    EXPECT_EQ(TextModuleState().textureHeight, c.atlas) << c.height;
   }
 }
 
@@ -129,24 +129,24 @@ TEST_F(TextTest, LargeFontsGrowTheAtlasUntilEveryGlyphFits) {
     SetTextFont(font.face);
     SetTextSize(font.size);
     for (int code = 32; code < 256; ++code) {
-      const GlyphTables::Rect r = Glyphs().rect[code];
+      const GlyphTables::Rect r = TextGlyphs().rect[code];
       ASSERT_TRUE(r.uL >= 0 && r.uL < r.uR && r.uR <= 1 && r.vT >= 0 && r.vT < r.vB && r.vB <= 1) << code;
     }
   }
-  EXPECT_GE(Text().textureWidth, 2048u);
+  EXPECT_GE(TextModuleState().textureWidth, 2048u);
   // The last code is drawn from the atlas too.
   EXPECT_FALSE(FindInk(Render([] { DrawTextAt(10, 10, "\xFF"); }), kWidth).empty());
 }
 
 TEST_F(TextTest, TextSizeIsClampedAndAnUnchangedSizeDoesNotRebuild) {
   SetTextSize(150);
-  EXPECT_EQ(Text().fontSize, 100u);
+  EXPECT_EQ(TextModuleState().fontSize, 100u);
   SetTextSize(20);
   SetTextSize(uint32_t(-5));  // a negative size as the unsigned number it is
-  EXPECT_EQ(Text().fontSize, 100u);
+  EXPECT_EQ(TextModuleState().fontSize, 100u);
 
   SetTextSize(20);
-  Glyphs().width['A'] = 12345;  // a rebuild would measure it again
+  TextGlyphs().width['A'] = 12345;  // a rebuild would measure it again
   SetTextSize(20);
   EXPECT_EQ(GetTextWidth("A"), 12345);
   SetTextSize(21);
@@ -156,9 +156,9 @@ TEST_F(TextTest, TextSizeIsClampedAndAnUnchangedSizeDoesNotRebuild) {
 TEST_F(TextTest, FaceNamesAreCutToTheirBuffer) {
   const std::string longName(200, 'z');
   SetTextFont(longName.c_str());
-  EXPECT_EQ(std::string(Text().faceName), longName.substr(0, kFaceNameSize - 1));
+  EXPECT_EQ(std::string(TextModuleState().faceName), longName.substr(0, kFaceNameSize - 1));
   SetTextFont(nullptr);
-  EXPECT_EQ(std::string(Text().faceName), longName.substr(0, kFaceNameSize - 1));
+  EXPECT_EQ(std::string(TextModuleState().faceName), longName.substr(0, kFaceNameSize - 1));
   EXPECT_GT(GetTextWidth("abc"), 0);  // an unknown face gets a substitute
 }
 
@@ -168,19 +168,19 @@ TEST_F(TextTest, DeviceResetKeepsTheChosenFaceAndSize) {
   const int width = GetTextWidth("Hello there");
   ASSERT_EQ(ChangeDisplayMode(800, 600, 32), 1u);
   ASSERT_EQ(ChangeDisplayMode(kWidth, kHeight, 32), 1u);
-  EXPECT_STREQ(Text().faceName, "Arial");
-  EXPECT_EQ(Text().fontSize, 16u);
+  EXPECT_STREQ(TextModuleState().faceName, "Arial");
+  EXPECT_EQ(TextModuleState().fontSize, 16u);
   EXPECT_EQ(GetTextWidth("Hello there"), width);
-  ASSERT_NE(Text().fontTexture, nullptr);
-  ASSERT_NE(Text().vertexBuffer, nullptr);
-  EXPECT_EQ(Text().device, GetDirect3DDevice());
+  ASSERT_NE(TextModuleState().fontTexture, nullptr);
+  ASSERT_NE(TextModuleState().vertexBuffer, nullptr);
+  EXPECT_EQ(TextModuleState().device, GetDirect3DDevice());
   EXPECT_FALSE(FindInk(Render([] { DrawTextAt(10, 10, "Hello there"); }), kWidth).empty());
   EXPECT_EQ(word_, 0u);
 }
 
 TEST_F(TextTest, DoubleByteFontsDrawOpaqueCellsWithTheRasteriser) {
   SetTextFontCharset("Arial", kDoubleByteCharset);
-  ASSERT_EQ(Text().doubleByte, 1);
+  ASSERT_EQ(TextModuleState().doubleByte, 1);
   core_->inkForeground = 0xFFFFFF00;
   core_->inkBackground = 0xFF000080;
   const std::vector<uint32_t> pixels = Render([] { DrawTextAt(10, 10, "Hi"); });

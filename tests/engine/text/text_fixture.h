@@ -43,7 +43,7 @@ class TextTest : public ::testing::Test {
     DisplayModule::PassCoreData(core_, 1);
     ASSERT_NE(GetDirect3DDevice(), nullptr);
 
-    Text().effectiveCharset = 0;  // it outlives the module, so it would leak from one test into the next
+    TextModuleState().effectiveCharset = 0;  // it outlives the module, so it would leak from one test into the next
     TextModule::Constructor();
     TextModule::SetErrorHandler(&word_);
     TextModule::PassCoreData(core_);
