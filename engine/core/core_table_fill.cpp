@@ -3,9 +3,11 @@
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
+#include "engine/input/input.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
+#include "engine/text/text.h"
 
 namespace {
 
@@ -61,10 +63,15 @@ void FillCoreTable(CoreTable& t) {
   t.DisplayPassThrough = DisplayPassThrough;
 
   t.Basic2DModule = AbsentModule();
-  t.TextModule = AbsentModule();
+  t.TextModule = MODULE_ENTRIES(TextModule);
+  t.DrawTextAt = DrawTextAt;
+  t.MeasureTextWidth = MeasureTextWidth;
+  t.MeasureTextHeight = MeasureTextHeight;
+  t.SetTextFontCharset = SetTextFontCharset;
+  t.SetTextColorArgb = SetTextColorArgb;
   t.ImageModule = AbsentModule();
   t.SpriteModule = AbsentModule();
-  t.InputModule = AbsentModule();
+  t.InputModule = MODULE_ENTRIES(InputModule);
   t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = AbsentModule();
   t.MusicModule = AbsentModule();
