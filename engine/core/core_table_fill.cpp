@@ -3,6 +3,8 @@
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
+#include "engine/media2d/image.h"
+#include "engine/media2d/sprite.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -62,8 +64,16 @@ void FillCoreTable(CoreTable& t) {
 
   t.Basic2DModule = AbsentModule();
   t.TextModule = AbsentModule();
-  t.ImageModule = AbsentModule();
-  t.SpriteModule = AbsentModule();
+  t.ImageModule = MODULE_ENTRIES(ImageModule);
+  t.LinkSpriteModule = ImageModule::LinkSpriteModule;
+  t.SetImageColorKey = SetImageColorKey;
+  t.GetImageTexture = GetImageTexture;
+  t.GetImageWidth = GetImageWidth;
+  t.GetImageHeight = GetImageHeight;
+  t.SpriteModule = MODULE_ENTRIES(SpriteModule);
+  t.SaveBackBufferCopy = SaveBackBufferCopy;
+  t.DrawSpritePass = DrawSpritePass;
+  t.RestoreBackBufferCopy = RestoreBackBufferCopy;
   t.InputModule = AbsentModule();
   t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = AbsentModule();
