@@ -3,6 +3,9 @@
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
+#include "engine/file/file_module.h"
+#include "engine/media2d/basic2d.h"
+#include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
 #include "engine/system/empty_module.h"
@@ -62,7 +65,14 @@ void FillCoreTable(CoreTable& t) {
   t.GetAdapterCount = GetAdapterCount;
   t.DisplayPassThrough = DisplayPassThrough;
 
-  t.Basic2DModule = AbsentModule();
+  t.Basic2DModule = MODULE_ENTRIES(Basic2DModule);
+  t.DrawDot = DrawDot;
+  t.DrawLine = DrawLine;
+  t.DrawBox = DrawBox;
+  t.DrawCircle = DrawCircle;
+  t.LockDrawSurface = LockDrawSurface;
+  t.UnlockDrawSurface = UnlockDrawSurface;
+  t.CopySurfaceRect = CopySurfaceRect;
   t.TextModule = AbsentModule();
   t.ImageModule = MODULE_ENTRIES(ImageModule);
   t.LinkSpriteModule = ImageModule::LinkSpriteModule;
@@ -78,12 +88,13 @@ void FillCoreTable(CoreTable& t) {
   t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = AbsentModule();
   t.MusicModule = AbsentModule();
-  t.FileModule = AbsentModule();
+  t.FileModule = MODULE_ENTRIES(FileModule);
+  t.FileModuleUpdate = FileModuleUpdate;
   t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
                                 EmptyModule::PassCoreData, nullptr};
   t.MemoryBlockModule = AbsentModule();
   t.VideoModule = AbsentModule();
-  t.BitmapModule = AbsentModule();
+  t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
   t.CameraModule = AbsentModule();
   t.LightModule = AbsentModule();
