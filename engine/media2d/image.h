@@ -43,6 +43,7 @@ platform::gfx::Texture* CreateImageWithUsage(int32_t image, int32_t width, int32
 platform::gfx::Texture* CreateImageWithFormat(int32_t image, int32_t width, int32_t height, uint32_t format);
 
 // --- deletion and queries
+// 501 outside 1..22000000 (the lookup's own negative numbers excepted), 502 when missing.
 void DeleteImage(int32_t image);
 bool ImageExists(int32_t image);  // 501 outside the range
 bool HasImage(int32_t image);     // no range test

@@ -116,13 +116,24 @@ int32_t CaptureImage(int32_t image, int32_t x1, int32_t y1, int32_t x2, int32_t 
   }
   uint32_t levelWidth = 0, levelHeight = 0;
   Level0(*record, &levelWidth, &levelHeight, nullptr);
-  const uint32_t filter = levelWidth == uint32_t(w) && levelHeight == uint32_t(h) ? d3dx::FILTER_NONE : d3dx::kDefault;
-  const gfx::Result copied = d3dx::LoadSurfaceFromSurface(Level0Surface(FlatTexture(*record)).get(), nullptr,
-                                                          Level0Surface(temporary).get(), nullptr, filter, s.colorKey);
+  // The picture goes into the top-left w x h of a level that can hold it, where its extents say it is
+  // (a kept image may already have been stretched to a larger texture); a smaller level takes it scaled.
+  const bool fits = levelWidth >= uint32_t(w) && levelHeight >= uint32_t(h);
+  const gfx::Rect picture{0, 0, w, h};
+  gfx::SurfaceDesc temporaryLevel{};
+  temporary->GetLevelDesc(0, &temporaryLevel);
+  const gfx::Rect source{0, 0, std::min(w, int32_t(temporaryLevel.width)), std::min(h, int32_t(temporaryLevel.height))};
+  const gfx::Result copied =
+      d3dx::LoadSurfaceFromSurface(Level0Surface(FlatTexture(*record)).get(), fits ? &picture : nullptr,
+                                   Level0Surface(temporary).get(), &source,
+                                   fits && temporaryLevel.width >= uint32_t(w) && temporaryLevel.height >= uint32_t(h)
+                                       ? d3dx::FILTER_NONE
+                                       : d3dx::kDefault,
+                                   s.colorKey);
   temporary->Release();
   if (gfx::Failed(copied)) return RaiseErrorCode(500), 0;
-  record->u = Extent(record->width, levelWidth);
-  record->v = Extent(record->height, levelHeight);
+  record->u = fits ? Extent(w, levelWidth) : 1.0f;
+  record->v = fits ? Extent(h, levelHeight) : 1.0f;
   StretchImageToTexture(image, NextPowerOfTwo(w), NextPowerOfTwo(h));
   return 1;
 }

@@ -189,7 +189,9 @@ gfx::Texture* CreateImageWithFormat(int32_t image, int32_t width, int32_t height
 }
 
 void DeleteImage(int32_t image) {
-  if (!InImageRange(image)) return RaiseErrorCode(501);
+  // The negative numbers the lookup by file name hands out are deleted here too (by the 3D objects).
+  const bool lookupImage = image < 0 && image >= -kMaxItemNumber && FindImage(image);
+  if (!InImageRange(image) && !lookupImage) return RaiseErrorCode(501);
   if (!FindImage(image)) return RaiseErrorCode(502);
   DeleteImageRecord(image);
 }
