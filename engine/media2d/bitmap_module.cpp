@@ -30,6 +30,15 @@ void ReleaseRecord(BitmapRecord* record) {
 
 void ReleaseAll() {
   BitmapState& b = g_bitmaps;
+  // Drawing must not stay aimed at surfaces about to go (in a reset the back buffer is gone already).
+  if (b.core && b.core->currentBitmap != 0) {
+    if (b.device && b.core->backBufferSurface) {
+      SelectBitmap(0);
+    } else {
+      b.core->currentRenderSurface = b.core->backBufferSurface;
+      b.core->currentBitmap = 0;
+    }
+  }
   for (IdListNode* node = b.list.Head(); node; node = node->next) ReleaseRecord(static_cast<BitmapRecord*>(node->data));
   b.list.Clear();
   b.current = nullptr;
