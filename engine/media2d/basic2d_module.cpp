@@ -22,12 +22,6 @@ gfx::Device* CurrentDevice() {
   return getter ? getter() : nullptr;
 }
 
-int32_t BytesPerPixelOf(gfx::Surface* surface) {
-  gfx::SurfaceDesc desc{};
-  if (!surface || gfx::Failed(surface->GetDesc(&desc))) return 0;
-  return int32_t(FormatToBits(desc.format) / 8);
-}
-
 void ReleaseLineBuffer() {
   if (g_basic2D.lineBuffer) g_basic2D.lineBuffer->Release();
   g_basic2D.lineBuffer = nullptr;
@@ -72,10 +66,8 @@ void Destructor() {
 
 void SetErrorHandler(uint32_t* errorWord) { SetModuleErrorHandler(errorWord); }
 
-void PassCoreData(CoreData* coreData) {
-  g_basic2D.core = coreData;
-  g_basic2D.bytesPerPixel = coreData ? BytesPerPixelOf(coreData->currentRenderSurface) : 0;
-}
+// The bytes per pixel are taken from each locked surface instead, as bitmaps may differ from the screen.
+void PassCoreData(CoreData* coreData) { g_basic2D.core = coreData; }
 
 void RefreshD3D(int mode) {
   if (mode == 0) return Destructor();

@@ -14,8 +14,6 @@ struct Basic2DState {
   int32_t lockedWidth = 0, lockedHeight = 0;
   // Of the locked surface's own format: a bitmap may be 16 bits deep on a 32-bit screen.
   int32_t lockedBytesPerPixel = 0;
-  // Of the current render surface when CoreData was handed over.
-  int32_t bytesPerPixel = 0;
   platform::gfx::Device* device = nullptr;
   platform::gfx::VertexBuffer* lineBuffer = nullptr;  // two XYZRHW | DIFFUSE vertices
   CoreData* core = nullptr;
