@@ -20,7 +20,8 @@ void RefreshD3D(int mode);
 void LinkSpriteModule();
 }  // namespace ImageModule
 
-// Called with an image's texture just before the module releases it, so holders can drop it.
+// Called with an image's texture just before the module releases it (deletion, replacement, device
+// reset), so holders that keep the texture itself can drop it.
 using ImageReleaseHandler = void (*)(platform::gfx::Texture* texture);
 void SetImageReleaseHandler(ImageReleaseHandler handler);
 

@@ -20,7 +20,10 @@ ImageState g_images;
 // Formats tried in this order when the chosen one is refused; the last one stays when none is taken.
 constexpr uint32_t kFallbackFormats[] = {21, 22, 25, 31, 26, 29, 20, 23, 24, 27, 30, 34};
 
+// Holders of the texture hear of it first, then it goes with its record.
 void FreeRecord(ImageRecord* record) {
+  const ImageReleaseHandler handler = Images().releaseHandler;
+  if (gfx::Texture* texture = FlatTexture(*record); texture && handler) handler(texture);
   if (record->texture) record->texture->Release();
   delete record;
 }
@@ -67,9 +70,6 @@ void DeleteImageRecord(int32_t image) {
   ImageState& s = Images();
   ImageRecord* record = FindImage(image);
   if (!record) return;
-  if (s.releaseHandler) {
-    if (gfx::Texture* texture = FlatTexture(*record)) s.releaseHandler(texture);
-  }
   s.images.Remove(image);
   FreeRecord(record);
   // Sprites hold the texture without a reference: they must not keep the released one.

@@ -93,9 +93,11 @@ TEST_F(ImageCommands, PixelWritesNeedALockAndStayInsideTheImage) {
   EXPECT_EQ(FindImage(1)->locked, 0);
   const d3dx::Picture pixels = TexturePixels(GetImageTexture(1));
   EXPECT_EQ(pixels.At(2, 1), 0xFF102030u);
-  for (uint32_t y = 0; y < 4; ++y)
-    for (uint32_t x = 0; x < 4; ++x)
+  for (uint32_t y = 0; y < 4; ++y) {
+    for (uint32_t x = 0; x < 4; ++x) {
       if (!(x == 2 && y == 1)) EXPECT_EQ(pixels.At(x, y), 0u) << x << "," << y;
+    }
+  }
 
   // A 16-bit image is not written as if it had 32-bit pixels.
   const uint8_t data16[8] = {};
@@ -202,8 +204,14 @@ TEST_F(ImageCommands, HoldersAreToldOfEveryTextureThatGoes) {
   texture = CreateImage(1, 8, 8);
   EXPECT_EQ(FindSprite(1)->texture, texture);
   DeleteImage(1);
+  EXPECT_EQ(g_released, texture);
   EXPECT_EQ(FindSprite(1)->texture, nullptr);
   DrawPass();  // draws the quad without a texture
+
+  // A device reset lets go of every image, and tells the holders too.
+  texture = CreateImage(2, 4, 4);
+  ImageModule::RefreshD3D(0);
+  EXPECT_EQ(g_released, texture);
 }
 
 }  // namespace
