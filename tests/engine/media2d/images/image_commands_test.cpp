@@ -95,7 +95,9 @@ TEST_F(ImageCommands, PixelWritesNeedALockAndStayInsideTheImage) {
   EXPECT_EQ(pixels.At(2, 1), 0xFF102030u);
   for (uint32_t y = 0; y < 4; ++y) {
     for (uint32_t x = 0; x < 4; ++x) {
-      if (!(x == 2 && y == 1)) EXPECT_EQ(pixels.At(x, y), 0u) << x << "," << y;
+      if (!(x == 2 && y == 1)) {
+        EXPECT_EQ(pixels.At(x, y), 0u) << x << "," << y;
+      }
     }
   }
 
