@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 #include "engine/core/core.h"
 #include "engine/core/core_alloc.h"
@@ -58,7 +59,8 @@ class MediaTest : public ::testing::Test {
     ASSERT_TRUE(SetDisplayModeAll(640, 480, 0, 1, 0, 1)) << LastErrorText();
     DisplayModule::PassCoreData(core_, 1);
     ASSERT_NE(GetDirect3DDevice(), nullptr);
-    folder_ = std::filesystem::temp_directory_path() / "qel_media2d_test";
+    // One folder per process: the image and sprite suites may run at the same time.
+    folder_ = std::filesystem::temp_directory_path() / ("qel_media2d_test_" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
   }
