@@ -3,7 +3,12 @@
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
+#include "engine/file/file_module.h"
 #include "engine/input/input.h"
+#include "engine/media2d/basic2d.h"
+#include "engine/media2d/bitmap.h"
+#include "engine/media2d/image.h"
+#include "engine/media2d/sprite.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -62,25 +67,41 @@ void FillCoreTable(CoreTable& t) {
   t.GetAdapterCount = GetAdapterCount;
   t.DisplayPassThrough = DisplayPassThrough;
 
-  t.Basic2DModule = AbsentModule();
+  t.Basic2DModule = MODULE_ENTRIES(Basic2DModule);
+  t.DrawDot = DrawDot;
+  t.DrawLine = DrawLine;
+  t.DrawBox = DrawBox;
+  t.DrawCircle = DrawCircle;
+  t.LockDrawSurface = LockDrawSurface;
+  t.UnlockDrawSurface = UnlockDrawSurface;
+  t.CopySurfaceRect = CopySurfaceRect;
   t.TextModule = MODULE_ENTRIES(TextModule);
   t.DrawTextAt = DrawTextAt;
   t.MeasureTextWidth = MeasureTextWidth;
   t.MeasureTextHeight = MeasureTextHeight;
   t.SetTextFontCharset = SetTextFontCharset;
   t.SetTextColorArgb = SetTextColorArgb;
-  t.ImageModule = AbsentModule();
-  t.SpriteModule = AbsentModule();
+  t.ImageModule = MODULE_ENTRIES(ImageModule);
+  t.LinkSpriteModule = ImageModule::LinkSpriteModule;
+  t.SetImageColorKey = SetImageColorKey;
+  t.GetImageTexture = GetImageTexture;
+  t.GetImageWidth = GetImageWidth;
+  t.GetImageHeight = GetImageHeight;
+  t.SpriteModule = MODULE_ENTRIES(SpriteModule);
+  t.SaveBackBufferCopy = SaveBackBufferCopy;
+  t.DrawSpritePass = DrawSpritePass;
+  t.RestoreBackBufferCopy = RestoreBackBufferCopy;
   t.InputModule = MODULE_ENTRIES(InputModule);
   t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = AbsentModule();
   t.MusicModule = AbsentModule();
-  t.FileModule = AbsentModule();
+  t.FileModule = MODULE_ENTRIES(FileModule);
+  t.FileModuleUpdate = FileModuleUpdate;
   t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
                                 EmptyModule::PassCoreData, nullptr};
   t.MemoryBlockModule = AbsentModule();
   t.VideoModule = AbsentModule();
-  t.BitmapModule = AbsentModule();
+  t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
   t.CameraModule = AbsentModule();
   t.LightModule = AbsentModule();

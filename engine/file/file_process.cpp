@@ -1,0 +1,100 @@
+// Starting other programs: the editor's test run starts the game again and waits for it.
+#include <cctype>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/file/file_module.h"
+#include "engine/file/file_state.h"
+#include "platform/fs/command_line.h"
+#include "platform/fs/process.h"
+
+namespace fs = platform::fs;
+
+namespace {
+
+// The process ExecuteFileAndWait waits for, and the ones it stopped waiting for (the quit message
+// came first, or ExecuteFile started them): each is reaped once it has ended, so none stays a zombie.
+fs::ProcessId g_waitedFor = 0;
+std::vector<fs::ProcessId> g_forgotten;
+
+// The pump runs between looks at the process; a short sleep keeps the wait from spinning.
+constexpr auto kWaitStep = std::chrono::milliseconds(2);
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+bool EndsWithExe(std::string_view name) {
+  return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), ".exe");
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+fs::ProcessId Start(const char* file, const char* parameters, const char* folder) {
+  if (!file) return 0;
+  const std::string program = ProgramToStart(file);
+  const std::string_view words = parameters ? parameters : "";
+  const std::string_view where = folder ? folder : "";
+  fs::ProcessId process = fs::StartProcess(program, words, where);
+  // Programs here carry no ".exe": "tool.exe" starts "tool" when that is what the folder holds.
+  if (!process && EndsWithExe(program)) process = fs::StartProcess(program.substr(0, program.size() - 4), words, where);
+  return process;
+}
+
+void Forget(fs::ProcessId& process) {
+  if (process && !fs::ProcessHasEnded(process)) g_forgotten.push_back(process);
+  process = 0;
+}
+
+}  // namespace
+
+// The game names itself "qel.exe": any "<name>.exe" whose name is the running executable's starts it.
+std::string ProgramToStart(std::string_view file) {
+  if (EndsWithExe(file)) {
+    const std::string self = fs::ExecutablePath();
+    const std::string_view stem = BaseName(file).substr(0, BaseName(file).size() - 4);
+    if (!self.empty() && EqualsIgnoringCase(stem, BaseName(self))) return self;
+  }
+  return std::string(file);
+}
+
+void ReapForgottenProcesses() {
+  std::erase_if(g_forgotten, [](fs::ProcessId process) { return fs::ProcessHasEnded(process); });
+}
+
+int32_t ExecuteFile(const char* file, const char* parameters, const char* folder) {
+  ReapForgottenProcesses();
+  fs::ProcessId process = Start(file, parameters, folder);
+  const int32_t started = process ? 1 : 0;
+  Forget(process);
+  return started;
+}
+
+int32_t ExecuteFileAndWait(const char* file, const char* parameters, const char* folder, int32_t) {
+  ReapForgottenProcesses();
+  Forget(g_waitedFor);
+  g_waitedFor = Start(file, parameters, folder);
+  if (!g_waitedFor) return 0;
+  const CoreData* core = FileState().core;
+  while (g_waitedFor) {
+    if (fs::ProcessHasEnded(g_waitedFor)) {
+      g_waitedFor = 0;
+      break;
+    }
+    if (core && core->pumpMessages && core->pumpMessages()) {
+      Forget(g_waitedFor);
+      break;
+    }
+    std::this_thread::sleep_for(kWaitStep);
+  }
+  return 1;
+}
