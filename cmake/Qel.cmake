@@ -55,7 +55,7 @@ endfunction()
 # qel_test(NAME LIBS targets... [GL] [XVFB] [TIMEOUT seconds])
 # One GoogleTest executable of every *_test.cpp in the current folder, run by CTest as one test.
 #   GL:   needs a GL context; runs with SDL's offscreen video driver (EGL, no X server).
-#   XVFB: needs a real window; runs under xvfb-run inside timeout -s KILL.
+#   XVFB: needs a real window; runs under its own Xvfb (tools/with-xvfb.sh) inside timeout -s KILL.
 function(qel_test name)
   cmake_parse_arguments(ARG "GL;XVFB" "TIMEOUT" "LIBS" ${ARGN})
   if(NOT ARG_TIMEOUT)
@@ -72,7 +72,7 @@ function(qel_test name)
           "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan.supp:print_suppressions=0")
   if(ARG_XVFB)
     add_test(NAME ${name}
-             COMMAND timeout -s KILL ${ARG_TIMEOUT} xvfb-run -a -s "-screen 0 1024x768x24"
+             COMMAND timeout -s KILL ${ARG_TIMEOUT} ${CMAKE_SOURCE_DIR}/tools/with-xvfb.sh
                      $<TARGET_FILE:${name}>
              WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     list(APPEND env "SDL_VIDEODRIVER=x11")
