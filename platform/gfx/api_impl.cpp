@@ -138,7 +138,10 @@ bool CanCreate(uint32_t usage, uint32_t resourceType, uint32_t fmt) {
 Result ApiImpl::CheckDeviceFormat(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat, uint32_t usage,
                                   uint32_t resourceType, uint32_t checkFormat) {
   if (!ValidAdapter(adapter, deviceType)) return kInvalidCall;
-  if (!format::IsDisplayFormat(adapterFormat)) return kNotAvailable;
+  // What GL can make does not depend on the display's format. Callers pass the format of the
+  // surface they draw to, which may be a 24-bit render target: any colour format is taken.
+  const format::Info* adapterInfo = format::Find(adapterFormat);
+  if (!adapterInfo || adapterInfo->depth) return kNotAvailable;
   return CanCreate(usage, resourceType, checkFormat) ? kOk : kNotAvailable;
 }
 
@@ -152,7 +155,8 @@ Result ApiImpl::CheckDeviceMultiSampleType(uint32_t adapter, uint32_t deviceType
 Result ApiImpl::CheckDepthStencilMatch(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat,
                                        uint32_t renderTargetFormat, uint32_t depthStencilFormat) {
   if (!ValidAdapter(adapter, deviceType)) return kInvalidCall;
-  if (!format::IsDisplayFormat(adapterFormat)) return kNotAvailable;
+  const format::Info* adapterInfo = format::Find(adapterFormat);
+  if (!adapterInfo || adapterInfo->depth) return kNotAvailable;
   const format::Info* rt = format::Find(renderTargetFormat);
   const format::Info* ds = format::Find(depthStencilFormat);
   // Any depth attachment goes with any colour attachment of a framebuffer object.
