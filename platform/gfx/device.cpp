@@ -59,25 +59,13 @@ Result DeviceImpl::Init(PresentParams* params) {
   glGenFramebuffers(1, &drawFbo_);
   glGenFramebuffers(1, &readFbo_);
   glGenFramebuffers(1, &writeFbo_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  // The first vertex gives the colour of a flat-shaded primitive, as the device API defines it.
-  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-  // Rendering is stored top row first, so the sprite's top is GL's lower edge.
-  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
-  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-  glFogi(GL_FOG_COORDINATE_SOURCE, GL_FRAGMENT_DEPTH);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  ApplyFixedGlSettings();
   glGenTextures(1, &whiteTexture_);
   gl_.BindTexture(GL_TEXTURE_2D, whiteTexture_);
   const uint32_t white = 0xFFFFFFFF;
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  for (int unit = 0; unit < GlState::kUnits; ++unit) {
-    gl_.ActiveTexture(unit);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-  }
   params_ = wanted;
   r = CreateSwapSurfaces();
   if (Failed(r)) return r;
@@ -120,7 +108,28 @@ void DeviceImpl::MakeCurrentSlow() {
   current_ = this;
 }
 
+void DeviceImpl::ApplyFixedGlSettings() {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  // The first vertex gives the colour of a flat-shaded primitive, as the device API defines it.
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  glFrontFace(GL_CCW);
+  // Rendering is stored top row first, so the sprite's top is GL's lower edge.
+  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+  glFogi(GL_FOG_COORDINATE_SOURCE, GL_FRAGMENT_DEPTH);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  for (int unit = 0; unit < GlState::kUnits; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+  }
+}
+
 void DeviceImpl::InvalidateGlState() {
+  MakeCurrent();
+  ApplyFixedGlSettings();
   gl_.Invalidate();
   dirty_ = ~0u;
   stageDirty_ = ~0u;

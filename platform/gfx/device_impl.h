@@ -176,6 +176,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   Result ValidatePresentParams(PresentParams* params);
   Result CreateSwapSurfaces();
   void ApplyWindowMode();
+  // GL settings the device never changes after start-up (again after foreign GL code ran).
+  void ApplyFixedGlSettings();
   void ResetStates();
   void ReleaseStateResources();
 
