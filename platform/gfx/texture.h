@@ -69,6 +69,7 @@ class TextureStore {
   std::vector<Level> store_;  // face-major
   GLuint glName_ = 0;
   GLenum glTarget_;
+  bool ready_ = false;  // every level and face has GL storage
   GlSampling sampling_;
 };
 
