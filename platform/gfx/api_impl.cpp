@@ -8,6 +8,7 @@
 
 #include "platform/gfx/format.h"
 #include "platform/gfx/gl_info.h"
+#include "platform/gfx/test_hooks.h"
 
 namespace platform::gfx {
 namespace {
@@ -23,6 +24,8 @@ const uint32_t kCommonSizes[][2] = {
 uint32_t DisplayFormatOf(uint32_t sdlFormat) {
   return SDL_BITSPERPIXEL(sdlFormat) >= 24 || sdlFormat == 0 ? FMT_X8R8G8B8 : FMT_R5G6B5;
 }
+
+uint32_t gTextureCapsAdd = 0, gTextureCapsRemove = 0;
 
 void CopyText(char* dst, size_t size, const std::string& text) {
   std::snprintf(dst, size, "%s", text.c_str());
@@ -175,6 +178,7 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->textureCaps = PTEXTURECAPS_PERSPECTIVE | PTEXTURECAPS_ALPHA | PTEXTURECAPS_MIPMAP | PTEXTURECAPS_CUBEMAP |
                       PTEXTURECAPS_PROJECTED |
                       PTEXTURECAPS_MIPCUBEMAP;
+  caps->textureCaps = (caps->textureCaps | gTextureCapsAdd) & ~gTextureCapsRemove;
   caps->maxTextureWidth = caps->maxTextureHeight = uint32_t(gl->maxTextureSize);
   caps->maxTextureAspectRatio = uint32_t(gl->maxTextureSize);
   caps->stencilCaps = STENCILCAPS_KEEP | STENCILCAPS_ZERO | STENCILCAPS_REPLACE | STENCILCAPS_INCRSAT |
@@ -190,6 +194,11 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->maxVertexIndex = 0xFFFFF;
   caps->maxStreams = kMaxStreams;
   caps->numSimultaneousRTs = kMaxSimultaneousRenderTargets;
+}
+
+void SetTextureCapsOverride(uint32_t add, uint32_t remove) {
+  gTextureCapsAdd = add;
+  gTextureCapsRemove = remove;
 }
 
 Result ApiImpl::GetDeviceCaps(uint32_t adapter, uint32_t deviceType, Caps* caps) {

@@ -5,6 +5,7 @@
 #include "platform/gfx/format.h"
 #include "platform/gfx/gl_interop.h"
 #include "platform/gfx/state_block.h"
+#include "platform/gfx/test_hooks.h"
 #include "platform/gfx/window.h"
 
 namespace platform::gfx {
@@ -367,5 +368,7 @@ void MakeDeviceContextCurrent(Device* device) {
 void InvalidateDeviceGlState(Device* device) {
   if (device) static_cast<DeviceImpl*>(device)->InvalidateGlState();
 }
+
+uint32_t DrawCallCount(Device* device) { return device ? static_cast<DeviceImpl*>(device)->drawCalls() : 0; }
 
 }  // namespace platform::gfx

@@ -196,6 +196,7 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
   } else {
     glDrawArrays(mode, GLint(firstVertex), GLsizei(elements));
   }
+  ++drawCalls_;
   return kOk;
 }
 

@@ -167,6 +167,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void InvalidateGlState();
   // The state values state blocks read and write.
   const DeviceState& state() const { return state_; }
+  uint32_t drawCalls() const { return drawCalls_; }
 
  private:
   friend class StateBlockImpl;
@@ -233,6 +234,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   PresentParams params_{};
   GammaRamp gamma_{};
   bool inScene_ = false;
+  uint32_t drawCalls_ = 0;
   int32_t softwareVertexProcessing_ = 0;
 
   SurfaceImpl* backBuffer_ = nullptr;      // counting forwarded to the device

@@ -200,3 +200,21 @@ TEST_F(DeviceTest, DrawsCorrectlyAfterForeignGlOnceToldSo) {
   dev->SetTexture(0, nullptr);
   tex->Release();
 }
+
+TEST_F(DeviceTest, TestHooksCountDrawsAndVaryTextureCaps) {
+  uint32_t before = gfx::DrawCallCount(dev);
+  FillRect(0, 0, 2, 2, 0xFFFFFFFF);
+  FillRect(0, 0, 2, 2, 0xFFFFFFFF);
+  TlColorVertex v[3]{};
+  dev->DrawPrimitiveUP(77, 1, v, sizeof v[0]);  // refused
+  EXPECT_EQ(gfx::DrawCallCount(dev) - before, 2u);
+
+  gfx::SetTextureCapsOverride(gfx::PTEXTURECAPS_POW2, gfx::PTEXTURECAPS_CUBEMAP);
+  gfx::Caps caps;
+  dev->GetDeviceCaps(&caps);
+  EXPECT_NE(caps.textureCaps & gfx::PTEXTURECAPS_POW2, 0u);
+  EXPECT_EQ(caps.textureCaps & gfx::PTEXTURECAPS_CUBEMAP, 0u);
+  gfx::SetTextureCapsOverride(0, 0);
+  api_->GetDeviceCaps(0, gfx::DEVTYPE_HAL, &caps);
+  EXPECT_EQ(caps.textureCaps & gfx::PTEXTURECAPS_POW2, 0u);
+}

@@ -11,6 +11,7 @@
 #include "platform/gfx/device.h"
 #include "platform/gfx/gl.h"
 #include "platform/gfx/gl_interop.h"
+#include "platform/gfx/test_hooks.h"
 #include "platform/gfx/window.h"
 
 namespace gfxtest {
