@@ -97,6 +97,13 @@ double Covered(const std::vector<uint32_t>& pixels, uint32_t background) {
   return double(n) / double(pixels.size());
 }
 
+// Mean of one channel (shift 16 red, 8 green, 0 blue): equal when both sides shade alike.
+double Mean(const std::vector<uint32_t>& pixels, int shift) {
+  double sum = 0;
+  for (uint32_t p : pixels) sum += double((p >> shift) & 255);
+  return sum / double(pixels.size());
+}
+
 std::vector<uint32_t> Checker() {
   std::vector<uint32_t> t(64 * 64);
   for (int y = 0; y < 64; ++y)
@@ -222,6 +229,7 @@ void RunDevice(benchmark::State& state, bool engineLike) {
   std::vector<uint32_t> pixels(static_cast<uint32_t*>(lr.bits), static_cast<uint32_t*>(lr.bits) + kWidth * kHeight);
   copy->UnlockRect();
   state.counters["covered"] = Covered(pixels, 0xFF000040);
+  state.counters["green"] = Mean(pixels, 8);
   copy->Release();
   bb->Release();
   dev->SetTexture(0, nullptr);
@@ -324,6 +332,7 @@ void RawGl(benchmark::State& state) {
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
   glReadPixels(0, 0, kWidth, kHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
   state.counters["covered"] = Covered(pixels, 0xFF000040);
+  state.counters["green"] = Mean(pixels, 8);
   glDeleteTextures(1, &tex);
   glDeleteTextures(1, &color);
   glDeleteBuffers(2, buffers);

@@ -118,7 +118,6 @@ void DeviceImpl::ApplyFixedGlSettings() {
   glFrontFace(GL_CCW);
   // Rendering is stored top row first, so the sprite's top is GL's lower edge.
   glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
-  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
   glFogi(GL_FOG_COORDINATE_SOURCE, GL_FRAGMENT_DEPTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);

@@ -284,7 +284,9 @@ void DeviceImpl::FlushLighting(const VertexLayout& layout, bool pre) {
   float ambient[4];
   Color4(rs[RS_AMBIENT], ambient);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, rs[RS_LOCALVIEWER] ? 1 : 0);
+  // Without specular light the viewer's place does not matter: the cheaper model does the same.
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, specular && rs[RS_LOCALVIEWER] ? 1 : 0);
+  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
   gl_.Enable(GL_NORMALIZE, rs[RS_NORMALIZENORMALS] != 0);
   // Material components taken from the vertex colour. GL follows one colour; the API's second
   // vertex colour as a source is served by the material instead.
