@@ -263,7 +263,12 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     GLuint buffers[12]{};
     uint32_t strides[12]{};
     uint32_t texcoordSets = ~0u;
+    // The whole input of the last draw from one stream: a draw with the same sends nothing.
+    uint32_t layoutVersion = ~0u;
+    StreamSource source;
+    int8_t units[kMaxTextureStages]{};
   } bound_;
+  uint32_t layoutVersion_ = 0;
   std::vector<float> scratch_;  // converted positions of pre-transformed vertices
   int8_t unitTexSet_[kMaxTextureStages];  // coordinate set fed to each unit from the vertices, -1 none
   uint8_t activeStages_ = 0xFF;           // bit per stage that takes part (unknown at first)
