@@ -82,13 +82,8 @@ DeviceImpl::~DeviceImpl() {
     MakeCurrent();
     if (recording_) recording_->Release();
     ReleaseStateResources();
-    // The swap surfaces count through the device itself: drop them without releasing.
-    auto drop = [this](SurfaceImpl*& s) {
-      if (s && s->container() != this) s->Release();
-      s = nullptr;
-    };
-    drop(renderTarget_);
-    drop(depthStencil_);
+    HoldTarget(renderTarget_, nullptr);
+    HoldTarget(depthStencil_, nullptr);
     if (presentCopy_) presentCopy_->DestroyOwned();
     retired_.push_back(backBuffer_);
     retired_.push_back(autoDepthStencil_);
@@ -214,12 +209,8 @@ void DeviceImpl::ResetStates() {
   for (BaseTexture*& t : state_.textures) t = nullptr;
   state_.declaration = nullptr;
   state_.indices = nullptr;
-  auto setTarget = [this](SurfaceImpl*& slot, SurfaceImpl* s) {
-    if (slot && slot->container() != this) slot->Release();
-    slot = s;  // the swap surfaces are not counted by the device itself
-  };
-  setTarget(renderTarget_, backBuffer_);
-  setTarget(depthStencil_, autoDepthStencil_);
+  HoldTarget(renderTarget_, backBuffer_);
+  HoldTarget(depthStencil_, autoDepthStencil_);
   targetsDirty_ = true;
   ResetViewportToTarget();
   layoutDirty_ = true;

@@ -183,6 +183,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void ReleaseStateResources();
 
   // Render targets
+  void HoldTarget(SurfaceImpl*& slot, SurfaceImpl* surface);
   void BindTargets();
   void ResetViewportToTarget();
   void AttachColor(GLenum fboTarget, const GlImage& image);

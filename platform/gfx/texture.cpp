@@ -103,13 +103,7 @@ Result TextureStore::Lock(uint32_t face, uint32_t lvl, LockedRect* locked, const
   Rect r;
   if (!ClipRect(rect, l->width, l->height, &r)) return kInvalidCall;
   if (renderTarget()) {
-    uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    device_->ReadColor({glName_, faceTarget(face), GLint(lvl), 0}, r, argb.data());
-    l->cpu.resize(size_t(w) * h * info_->bytesPerPixel);
-    format::FromArgb(format_, argb.data(), l->cpu.data(), w * h);
-    locked->pitch = int32_t(w * info_->bytesPerPixel);
-    locked->bits = l->cpu.data();
+    ReadBackForLock(device_, {glName_, faceTarget(face), GLint(lvl), 0}, format_, r, &l->cpu, locked);
   } else {
     uint32_t pitch = format::Pitch(*info_, l->width);
     size_t offset;
@@ -134,11 +128,7 @@ Result TextureStore::Unlock(uint32_t face, uint32_t lvl) {
   l->locked = false;
   if (l->lockFlags & LOCK_READONLY) return kOk;
   if (renderTarget()) {
-    const Rect& r = l->lockRect;
-    uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    format::ToArgb(format_, l->cpu.data(), argb.data(), w * h);
-    device_->WriteColor({glName_, faceTarget(face), GLint(lvl), 0}, r, argb.data());
+    WriteBackAfterLock(device_, {glName_, faceTarget(face), GLint(lvl), 0}, format_, l->lockRect, l->cpu);
     std::vector<uint8_t>().swap(l->cpu);
   } else {
     Upload(face, lvl, l->lockRect);
@@ -186,14 +176,6 @@ uint32_t TextureStore::SetLod(uint32_t value) {
   sampling_.baseLevel = -1;  // sent again at the next draw
   return old;
 }
-
-TextureImpl::TextureImpl(DeviceImpl* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                         uint32_t fmt, uint32_t pool, bool holdDevice)
-    : DeviceChild(device, holdDevice), TextureStore(device, 1, width, height, levels, usage, fmt, pool) {}
-
-CubeTextureImpl::CubeTextureImpl(DeviceImpl* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t fmt,
-                                 uint32_t pool)
-    : DeviceChild(device, true), TextureStore(device, 6, edge, edge, levels, usage, fmt, pool) {}
 
 TextureStore* StoreOf(BaseTexture* texture) {
   if (!texture) return nullptr;
