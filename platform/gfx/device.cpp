@@ -13,6 +13,34 @@ namespace platform::gfx {
 DeviceImpl* DeviceImpl::current_ = nullptr;
 
 Device* AsDevice(DeviceImpl* device) { return device; }
+void AddChildRef(DeviceImpl* device) { device->AddChildRef(); }
+void ReleaseChildRef(DeviceImpl* device) { device->ReleaseChildRef(); }
+
+uint32_t DeviceImpl::Release() {
+  uint32_t left = --refs_;
+  if (left == 0) {
+    delete this;
+    return 0;
+  }
+  if (left == childRefs_ && !droppingBindings_) {
+    droppingBindings_ = true;
+    ++refs_;  // alive while the bindings go, whatever they release
+    ReleaseStateResources();
+    if (recording_) {
+      recording_->Release();
+      recording_ = nullptr;
+    }
+    HoldTarget(renderTarget_, backBuffer_);
+    HoldTarget(depthStencil_, autoDepthStencil_);
+    droppingBindings_ = false;
+    left = --refs_;
+    if (left == 0) {
+      delete this;
+      return 0;
+    }
+  }
+  return left;
+}
 
 Result ApiImpl::CreateDevice(uint32_t adapter, uint32_t, Window* focusWindow, uint32_t behaviorFlags,
                              PresentParams* params, Device** device) {

@@ -46,6 +46,18 @@ class DeviceImpl final : public RefCountedImpl<Device> {
                        Device** device);
   ~DeviceImpl() override;
 
+  // When only the device's own objects still hold it, it lets go of what it keeps bound (textures,
+  // buffers, targets): a bound object holds the device too, and the two would keep each other.
+  uint32_t Release() override;
+  void AddChildRef() {
+    ++refs_;
+    ++childRefs_;
+  }
+  void ReleaseChildRef() {
+    --childRefs_;
+    Release();
+  }
+
   // --- Device
   Result TestCooperativeLevel() override { return kOk; }
   uint32_t GetAvailableTextureMem() override { return 512u << 20; }
@@ -235,6 +247,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   PresentParams params_{};
   GammaRamp gamma_{};
   bool inScene_ = false;
+  uint32_t childRefs_ = 0;  // references held by the device's own objects
+  bool droppingBindings_ = false;
   uint32_t drawCalls_ = 0;
   int32_t softwareVertexProcessing_ = 0;
 

@@ -218,3 +218,28 @@ TEST_F(DeviceTest, TestHooksCountDrawsAndVaryTextureCaps) {
   api_->GetDeviceCaps(0, gfx::DEVTYPE_HAL, &caps);
   EXPECT_EQ(caps.textureCaps & gfx::PTEXTURECAPS_POW2, 0u);
 }
+
+// Bound objects hold the device and the device holds them: when the caller's last reference to the
+// device goes, the device lets go of its bindings so that both are freed.
+TEST_F(DeviceTest, ReleasingTheDeviceFreesWhatIsStillBound) {
+  gfx::Texture* tex = nullptr;
+  gfx::VertexBuffer* vb = nullptr;
+  gfx::Texture* kept = nullptr;
+  ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &tex, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->CreateVertexBuffer(64, 0, 0, gfx::POOL_MANAGED, &vb, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &kept, nullptr), gfx::kOk);
+  dev->SetTexture(0, tex);
+  dev->SetStreamSource(0, vb, 0, 16);
+  EXPECT_EQ(tex->Release(), 1u);  // the device's binding
+  vb->Release();
+  // A texture the caller still holds keeps the device (and its context) alive until it goes.
+  EXPECT_EQ(dev->Release(), 1u);
+  gfx::Device* owner = nullptr;
+  ASSERT_EQ(kept->GetDevice(&owner), gfx::kOk);
+  gfx::BaseTexture* bound = nullptr;
+  owner->GetTexture(0, &bound);
+  EXPECT_EQ(bound, nullptr);
+  EXPECT_EQ(owner->Release(), 1u);
+  EXPECT_EQ(kept->Release(), 0u);
+  dev = nullptr;  // gone with its last object
+}
