@@ -2,7 +2,11 @@
 // one frame per iteration (presented and finished). Run with the off-screen video driver:
 //   SDL_VIDEODRIVER=offscreen build/bench/bench_device
 // Both sides run in the same process with the same heap settings (trimming off, as the platform
-// layer sets it at start-up); the figure to compare is "fps".
+// layer sets it at start-up); the figure to compare is "fps". On a busy machine wall time is noisy:
+// instructions per frame are not, all threads counted with llvmpipe drawing on the main thread:
+//   SDL_VIDEODRIVER=offscreen LP_NUM_THREADS=0 valgrind --tool=callgrind --toggle-collect='*DeviceFrame*'
+//       build/bench/bench_device --benchmark_filter='^Device/2000' --benchmark_min_time=0.01
+// (and '*RawGlFrame*' with '^RawGl/2000'); divide by the iterations printed.
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -97,6 +101,13 @@ double Covered(const std::vector<uint32_t>& pixels, uint32_t background) {
   return double(n) / double(pixels.size());
 }
 
+// Mean of one channel (shift 16 red, 8 green, 0 blue): equal when both sides shade alike.
+double Mean(const std::vector<uint32_t>& pixels, int shift) {
+  double sum = 0;
+  for (uint32_t p : pixels) sum += double((p >> shift) & 255);
+  return sum / double(pixels.size());
+}
+
 std::vector<uint32_t> Checker() {
   std::vector<uint32_t> t(64 * 64);
   for (int y = 0; y < 64; ++y)
@@ -117,7 +128,48 @@ struct BenchWindow final : gfx::Window {
   SDL_Window* window;
 };
 
-void Device(benchmark::State& state) {
+// One frame through the device (kept out of line so that instruction counters can single it out:
+// valgrind --tool=callgrind --toggle-collect='*DeviceFrame*').
+__attribute__((always_inline)) inline void DeviceFrameBody(gfx::Device* dev, const std::vector<gfx::Matrix>& worlds,
+                                                           bool engineLike, const gfx::Material* mat, gfx::Texture* tex,
+                                                           gfx::VertexBuffer* vb, gfx::IndexBuffer* ib, uint32_t fvf) {
+  dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000040, 1.0f, 0);
+  dev->BeginScene();
+  for (const gfx::Matrix& w : worlds) {
+    if (engineLike) {
+      dev->SetMaterial(mat);
+      dev->SetRenderState(gfx::RS_LIGHTING, 1);
+      dev->SetRenderState(gfx::RS_ZWRITEENABLE, 1);
+      dev->SetRenderState(gfx::RS_ZENABLE, 1);
+      for (uint32_t t : {gfx::SAMP_ADDRESSU, gfx::SAMP_ADDRESSV}) dev->SetSamplerState(0, t, gfx::TADDRESS_WRAP);
+      for (uint32_t t : {gfx::SAMP_MAGFILTER, gfx::SAMP_MINFILTER}) dev->SetSamplerState(0, t, gfx::TEXF_LINEAR);
+      dev->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_MODULATE);
+      dev->SetTextureStageState(0, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
+      dev->SetTextureStageState(0, gfx::TSS_COLORARG2, gfx::TA_DIFFUSE);
+      dev->SetTextureStageState(0, gfx::TSS_TEXCOORDINDEX, 0);
+      dev->SetTexture(0, tex);
+      dev->SetFVF(fvf);
+      dev->SetStreamSource(0, vb, 0, sizeof(Vertex));
+      dev->SetIndices(ib);
+    }
+    dev->SetTransform(gfx::TS_WORLD, &w);
+    dev->DrawIndexedPrimitive(gfx::PT_TRIANGLELIST, 0, 0, 24, 0, 12);
+  }
+  dev->EndScene();
+  dev->Present(nullptr, nullptr, nullptr, nullptr);
+  glFinish();
+}
+
+__attribute__((noinline)) void DeviceFrame(gfx::Device* dev, const std::vector<gfx::Matrix>& worlds, bool engineLike,
+                                           const gfx::Material* mat, gfx::Texture* tex, gfx::VertexBuffer* vb,
+                                           gfx::IndexBuffer* ib, uint32_t fvf) {
+  DeviceFrameBody(dev, worlds, engineLike, mat, tex, vb, ib, fvf);
+}
+
+// engineLike: every cube re-sends the states a mesh draw sends (material, sampler and stage states,
+// texture, stream, format), all unchanged, as the object renderer does; the state cache must make
+// them free.
+void RunDevice(benchmark::State& state, bool engineLike) {
   BenchWindow window;
   gfx::Api* api = gfx::CreateApi(gfx::kSdkVersion);
   gfx::PresentParams p{};
@@ -183,17 +235,9 @@ void Device(benchmark::State& state) {
   dev->SetStreamSource(0, vb, 0, sizeof(Vertex));
   dev->SetIndices(ib);
   std::vector<gfx::Matrix> worlds = Placements(int(state.range(0)));
-  for (auto _ : state) {
-    dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000040, 1.0f, 0);
-    dev->BeginScene();
-    for (const gfx::Matrix& w : worlds) {
-      dev->SetTransform(gfx::TS_WORLD, &w);
-      dev->DrawIndexedPrimitive(gfx::PT_TRIANGLELIST, 0, 0, 24, 0, 12);
-    }
-    dev->EndScene();
-    dev->Present(nullptr, nullptr, nullptr, nullptr);
-    glFinish();
-  }
+  // Warm-up frames (shader compilation) stay out of the measured function.
+  for (int i = 0; i < 3; ++i) DeviceFrameBody(dev, worlds, engineLike, &mat, tex, vb, ib, fvf);
+  for (auto _ : state) DeviceFrame(dev, worlds, engineLike, &mat, tex, vb, ib, fvf);
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
   gfx::Surface *bb = nullptr, *copy = nullptr;
   dev->GetBackBuffer(0, 0, gfx::BACKBUFFER_TYPE_MONO, &bb);
@@ -203,6 +247,7 @@ void Device(benchmark::State& state) {
   std::vector<uint32_t> pixels(static_cast<uint32_t*>(lr.bits), static_cast<uint32_t*>(lr.bits) + kWidth * kHeight);
   copy->UnlockRect();
   state.counters["covered"] = Covered(pixels, 0xFF000040);
+  state.counters["green"] = Mean(pixels, 8);
   copy->Release();
   bb->Release();
   dev->SetTexture(0, nullptr);
@@ -213,6 +258,27 @@ void Device(benchmark::State& state) {
   ib->Release();
   dev->Release();
   api->Release();
+}
+
+// One frame of raw GL (valgrind --tool=callgrind --toggle-collect='*RawGlFrame*').
+__attribute__((always_inline)) inline void RawGlFrameBody(SDL_Window* window, GLuint fbo,
+                                                          const std::vector<gfx::Matrix>& worlds) {
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  glClearColor(0, 0, 0.25f, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  for (const gfx::Matrix& w : worlds) {
+    glLoadMatrixf(&w.m[0][0]);  // the view is the identity
+    glDrawRangeElements(GL_TRIANGLES, 0, 23, 36, GL_UNSIGNED_SHORT, nullptr);
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glBlitFramebuffer(0, 0, kWidth, kHeight, 0, kHeight, kWidth, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  SDL_GL_SwapWindow(window);
+  glFinish();
+}
+
+__attribute__((noinline)) void RawGlFrame(SDL_Window* window, GLuint fbo, const std::vector<gfx::Matrix>& worlds) {
+  RawGlFrameBody(window, fbo, worlds);
 }
 
 // The same frame written directly against GL 2.1: the fixed-function calls a careful hand-written
@@ -286,25 +352,14 @@ void RawGl(benchmark::State& state) {
   float dir[4] = {-0.3f, 0.5f, -0.8f, 0};
   glLightfv(GL_LIGHT0, GL_POSITION, dir);
   std::vector<gfx::Matrix> worlds = Placements(int(state.range(0)));
-  for (auto _ : state) {
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glClearColor(0, 0, 0.25f, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (const gfx::Matrix& w : worlds) {
-      glLoadMatrixf(&w.m[0][0]);  // the view is the identity
-      glDrawRangeElements(GL_TRIANGLES, 0, 23, 36, GL_UNSIGNED_SHORT, nullptr);
-    }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, kWidth, kHeight, 0, kHeight, kWidth, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    SDL_GL_SwapWindow(window.window);
-    glFinish();
-  }
+  for (int i = 0; i < 3; ++i) RawGlFrameBody(window.window, fbo, worlds);
+  for (auto _ : state) RawGlFrame(window.window, fbo, worlds);
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
   std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
   glReadPixels(0, 0, kWidth, kHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
   state.counters["covered"] = Covered(pixels, 0xFF000040);
+  state.counters["green"] = Mean(pixels, 8);
   glDeleteTextures(1, &tex);
   glDeleteTextures(1, &color);
   glDeleteBuffers(2, buffers);
@@ -314,8 +369,12 @@ void RawGl(benchmark::State& state) {
   SDL_GL_DeleteContext(context);
 }
 
+void Device(benchmark::State& state) { RunDevice(state, false); }
+void DeviceEngineStates(benchmark::State& state) { RunDevice(state, true); }
+
 BENCHMARK(RawGl)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(Device)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(DeviceEngineStates)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "platform/gfx/format.h"
 #include "platform/gfx/gl_info.h"
+#include "platform/gfx/test_hooks.h"
 
 namespace platform::gfx {
 namespace {
@@ -23,6 +24,8 @@ const uint32_t kCommonSizes[][2] = {
 uint32_t DisplayFormatOf(uint32_t sdlFormat) {
   return SDL_BITSPERPIXEL(sdlFormat) >= 24 || sdlFormat == 0 ? FMT_X8R8G8B8 : FMT_R5G6B5;
 }
+
+uint32_t gTextureCapsAdd = 0, gTextureCapsRemove = 0;
 
 void CopyText(char* dst, size_t size, const std::string& text) {
   std::snprintf(dst, size, "%s", text.c_str());
@@ -138,7 +141,10 @@ bool CanCreate(uint32_t usage, uint32_t resourceType, uint32_t fmt) {
 Result ApiImpl::CheckDeviceFormat(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat, uint32_t usage,
                                   uint32_t resourceType, uint32_t checkFormat) {
   if (!ValidAdapter(adapter, deviceType)) return kInvalidCall;
-  if (!format::IsDisplayFormat(adapterFormat)) return kNotAvailable;
+  // What GL can make does not depend on the display's format. Callers pass the format of the
+  // surface they draw to, which may be a 24-bit render target: any colour format is taken.
+  const format::Info* adapterInfo = format::Find(adapterFormat);
+  if (!adapterInfo || adapterInfo->depth) return kNotAvailable;
   return CanCreate(usage, resourceType, checkFormat) ? kOk : kNotAvailable;
 }
 
@@ -152,7 +158,8 @@ Result ApiImpl::CheckDeviceMultiSampleType(uint32_t adapter, uint32_t deviceType
 Result ApiImpl::CheckDepthStencilMatch(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat,
                                        uint32_t renderTargetFormat, uint32_t depthStencilFormat) {
   if (!ValidAdapter(adapter, deviceType)) return kInvalidCall;
-  if (!format::IsDisplayFormat(adapterFormat)) return kNotAvailable;
+  const format::Info* adapterInfo = format::Find(adapterFormat);
+  if (!adapterInfo || adapterInfo->depth) return kNotAvailable;
   const format::Info* rt = format::Find(renderTargetFormat);
   const format::Info* ds = format::Find(depthStencilFormat);
   // Any depth attachment goes with any colour attachment of a framebuffer object.
@@ -171,6 +178,7 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->textureCaps = PTEXTURECAPS_PERSPECTIVE | PTEXTURECAPS_ALPHA | PTEXTURECAPS_MIPMAP | PTEXTURECAPS_CUBEMAP |
                       PTEXTURECAPS_PROJECTED |
                       PTEXTURECAPS_MIPCUBEMAP;
+  caps->textureCaps = (caps->textureCaps | gTextureCapsAdd) & ~gTextureCapsRemove;
   caps->maxTextureWidth = caps->maxTextureHeight = uint32_t(gl->maxTextureSize);
   caps->maxTextureAspectRatio = uint32_t(gl->maxTextureSize);
   caps->stencilCaps = STENCILCAPS_KEEP | STENCILCAPS_ZERO | STENCILCAPS_REPLACE | STENCILCAPS_INCRSAT |
@@ -186,6 +194,11 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->maxVertexIndex = 0xFFFFF;
   caps->maxStreams = kMaxStreams;
   caps->numSimultaneousRTs = kMaxSimultaneousRenderTargets;
+}
+
+void SetTextureCapsOverride(uint32_t add, uint32_t remove) {
+  gTextureCapsAdd = add;
+  gTextureCapsRemove = remove;
 }
 
 Result ApiImpl::GetDeviceCaps(uint32_t adapter, uint32_t deviceType, Caps* caps) {

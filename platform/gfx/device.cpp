@@ -5,6 +5,7 @@
 #include "platform/gfx/format.h"
 #include "platform/gfx/gl_interop.h"
 #include "platform/gfx/state_block.h"
+#include "platform/gfx/test_hooks.h"
 #include "platform/gfx/window.h"
 
 namespace platform::gfx {
@@ -12,6 +13,34 @@ namespace platform::gfx {
 DeviceImpl* DeviceImpl::current_ = nullptr;
 
 Device* AsDevice(DeviceImpl* device) { return device; }
+void AddChildRef(DeviceImpl* device) { device->AddChildRef(); }
+void ReleaseChildRef(DeviceImpl* device) { device->ReleaseChildRef(); }
+
+uint32_t DeviceImpl::Release() {
+  uint32_t left = --refs_;
+  if (left == 0) {
+    delete this;
+    return 0;
+  }
+  if (left == childRefs_ && !droppingBindings_) {
+    droppingBindings_ = true;
+    ++refs_;  // alive while the bindings go, whatever they release
+    ReleaseStateResources();
+    if (recording_) {
+      recording_->Release();
+      recording_ = nullptr;
+    }
+    HoldTarget(renderTarget_, backBuffer_);
+    HoldTarget(depthStencil_, autoDepthStencil_);
+    droppingBindings_ = false;
+    left = --refs_;
+    if (left == 0) {
+      delete this;
+      return 0;
+    }
+  }
+  return left;
+}
 
 Result ApiImpl::CreateDevice(uint32_t adapter, uint32_t, Window* focusWindow, uint32_t behaviorFlags,
                              PresentParams* params, Device** device) {
@@ -59,25 +88,13 @@ Result DeviceImpl::Init(PresentParams* params) {
   glGenFramebuffers(1, &drawFbo_);
   glGenFramebuffers(1, &readFbo_);
   glGenFramebuffers(1, &writeFbo_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  // The first vertex gives the colour of a flat-shaded primitive, as the device API defines it.
-  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-  // Rendering is stored top row first, so the sprite's top is GL's lower edge.
-  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
-  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-  glFogi(GL_FOG_COORDINATE_SOURCE, GL_FRAGMENT_DEPTH);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  ApplyFixedGlSettings();
   glGenTextures(1, &whiteTexture_);
   gl_.BindTexture(GL_TEXTURE_2D, whiteTexture_);
   const uint32_t white = 0xFFFFFFFF;
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  for (int unit = 0; unit < GlState::kUnits; ++unit) {
-    gl_.ActiveTexture(unit);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-  }
   params_ = wanted;
   r = CreateSwapSurfaces();
   if (Failed(r)) return r;
@@ -93,13 +110,8 @@ DeviceImpl::~DeviceImpl() {
     MakeCurrent();
     if (recording_) recording_->Release();
     ReleaseStateResources();
-    // The swap surfaces count through the device itself: drop them without releasing.
-    auto drop = [this](SurfaceImpl*& s) {
-      if (s && s->container() != this) s->Release();
-      s = nullptr;
-    };
-    drop(renderTarget_);
-    drop(depthStencil_);
+    HoldTarget(renderTarget_, nullptr);
+    HoldTarget(depthStencil_, nullptr);
     if (presentCopy_) presentCopy_->DestroyOwned();
     retired_.push_back(backBuffer_);
     retired_.push_back(autoDepthStencil_);
@@ -120,7 +132,27 @@ void DeviceImpl::MakeCurrentSlow() {
   current_ = this;
 }
 
+void DeviceImpl::ApplyFixedGlSettings() {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  // The first vertex gives the colour of a flat-shaded primitive, as the device API defines it.
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  glFrontFace(GL_CCW);
+  // Rendering is stored top row first, so the sprite's top is GL's lower edge.
+  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+  glFogi(GL_FOG_COORDINATE_SOURCE, GL_FRAGMENT_DEPTH);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  for (int unit = 0; unit < GlState::kUnits; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+  }
+}
+
 void DeviceImpl::InvalidateGlState() {
+  MakeCurrent();
+  ApplyFixedGlSettings();
   gl_.Invalidate();
   dirty_ = ~0u;
   stageDirty_ = ~0u;
@@ -205,12 +237,8 @@ void DeviceImpl::ResetStates() {
   for (BaseTexture*& t : state_.textures) t = nullptr;
   state_.declaration = nullptr;
   state_.indices = nullptr;
-  auto setTarget = [this](SurfaceImpl*& slot, SurfaceImpl* s) {
-    if (slot && slot->container() != this) slot->Release();
-    slot = s;  // the swap surfaces are not counted by the device itself
-  };
-  setTarget(renderTarget_, backBuffer_);
-  setTarget(depthStencil_, autoDepthStencil_);
+  HoldTarget(renderTarget_, backBuffer_);
+  HoldTarget(depthStencil_, autoDepthStencil_);
   targetsDirty_ = true;
   ResetViewportToTarget();
   layoutDirty_ = true;
@@ -358,5 +386,7 @@ void MakeDeviceContextCurrent(Device* device) {
 void InvalidateDeviceGlState(Device* device) {
   if (device) static_cast<DeviceImpl*>(device)->InvalidateGlState();
 }
+
+uint32_t DrawCallCount(Device* device) { return device ? static_cast<DeviceImpl*>(device)->drawCalls() : 0; }
 
 }  // namespace platform::gfx

@@ -9,15 +9,18 @@ namespace platform::gfx {
 
 class DeviceImpl;
 Device* AsDevice(DeviceImpl* device);
+// A reference an object of the device holds on it (counted apart from the callers' references).
+void AddChildRef(DeviceImpl* device);
+void ReleaseChildRef(DeviceImpl* device);
 
 template <class Interface>
 class DeviceChild : public RefCountedImpl<Interface> {
  public:
   DeviceChild(DeviceImpl* device, bool holdDevice) : device_(device), holdsDevice_(holdDevice) {
-    if (holdsDevice_) AsDevice(device_)->AddRef();
+    if (holdsDevice_) AddChildRef(device_);
   }
   ~DeviceChild() override {
-    if (holdsDevice_) AsDevice(device_)->Release();
+    if (holdsDevice_) ReleaseChildRef(device_);
   }
   Result GetDevice(Device** device) override {
     if (!device) return kInvalidCall;

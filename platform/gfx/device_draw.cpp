@@ -48,6 +48,7 @@ const VertexLayout& DeviceImpl::CurrentLayout() {
     layout_ = state_.declaration ? static_cast<VertexDeclarationImpl*>(state_.declaration)->layout()
                                  : LayoutFromFvf(state_.fvf);
     layoutDirty_ = false;
+    ++layoutVersion_;
     stageDirty_ |= 0xFF;  // texture coordinate sizes feed the texture matrices
   }
   return layout_;
@@ -55,6 +56,12 @@ const VertexLayout& DeviceImpl::CurrentLayout() {
 
 bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first,
                                  uint32_t count, int32_t) {
+  // Most draws repeat the previous one's input (a mesh drawn again under another transform).
+  bool single = layout.streamMask == 1 && !layout.pretransformed;
+  if (single && bound_.layoutVersion == layoutVersion_ && bound_.source.cpu == sources[0].cpu &&
+      bound_.source.buffer == sources[0].buffer && bound_.source.offset == sources[0].offset &&
+      bound_.source.stride == sources[0].stride && std::memcmp(bound_.units, unitTexSet_, sizeof unitTexSet_) == 0)
+    return true;
   auto pointerOf = [&](const VertexAttribute& a, GLuint* buffer, uint32_t* stride) -> const void* {
     const StreamSource& src = sources[a.stream];
     *buffer = src.buffer;
@@ -169,6 +176,9 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
     }
   }
   bound_.texcoordSets = sets;
+  bound_.layoutVersion = single ? layoutVersion_ : ~0u;
+  bound_.source = sources[0];
+  std::memcpy(bound_.units, unitTexSet_, sizeof unitTexSet_);
   return true;
 }
 
@@ -196,12 +206,13 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
   } else {
     glDrawArrays(mode, GLint(firstVertex), GLsizei(elements));
   }
+  ++drawCalls_;
   return kOk;
 }
 
 bool DeviceImpl::GatherStreams(const VertexLayout& layout, uint32_t first, uint32_t count, StreamSource* sources) {
-  for (int i = 0; i < kMaxStreams; ++i) {
-    if (!(layout.streamMask & (1u << i))) continue;
+  for (uint32_t mask = layout.streamMask; mask; mask &= mask - 1) {
+    int i = __builtin_ctz(mask);
     const StreamSlot& slot = state_.streams[i];
     if (!slot.buffer) return false;
     VertexBufferImpl* vb = VbImpl(slot.buffer);

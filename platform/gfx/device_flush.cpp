@@ -191,13 +191,13 @@ void DeviceImpl::FlushTransforms(bool pre) {
     fix.m[3][1] = 1.0f / float(v.height);
     fix.m[3][2] = -1.0f;
     fix.m[3][3] = 1.0f;
-    Matrix p = MultiplyMatrix(state_.transforms[TransformSlot(TS_PROJECTION)], fix);
+    Matrix p = MultiplyMatrix(state_.transforms[kProjectionSlot], fix);
     gl_.MatrixMode(GL_PROJECTION);
     glLoadMatrixf(&p.m[0][0]);
   }
   if ((dirty_ & (kDirtyWorld | kDirtyView)) || transformsPretransformed_) {
     // Row-vector matrices read column-major are the transposes GL wants: no conversion.
-    Matrix wv = MultiplyMatrix(state_.transforms[TransformSlot(TS_WORLD)], state_.transforms[TransformSlot(TS_VIEW)]);
+    Matrix wv = MultiplyMatrix(state_.transforms[kWorldSlot], state_.transforms[kViewSlot]);
     gl_.MatrixMode(GL_MODELVIEW);
     glLoadMatrixf(&wv.m[0][0]);
   }
@@ -209,7 +209,7 @@ void DeviceImpl::FlushLights() {
   // Lights and clip planes are given in world space: GL takes them through the modelview matrix
   // in force, so the view alone is loaded while they are sent.
   gl_.MatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(&state_.transforms[TransformSlot(TS_VIEW)].m[0][0]);
+  glLoadMatrixf(&state_.transforms[kViewSlot].m[0][0]);
   dirty_ |= kDirtyWorld;
   if (dirty_ & kDirtyLights) {
     int n = 0;
@@ -284,7 +284,9 @@ void DeviceImpl::FlushLighting(const VertexLayout& layout, bool pre) {
   float ambient[4];
   Color4(rs[RS_AMBIENT], ambient);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, rs[RS_LOCALVIEWER] ? 1 : 0);
+  // Without specular light the viewer's place does not matter: the cheaper model does the same.
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, specular && rs[RS_LOCALVIEWER] ? 1 : 0);
+  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
   gl_.Enable(GL_NORMALIZE, rs[RS_NORMALIZENORMALS] != 0);
   // Material components taken from the vertex colour. GL follows one colour; the API's second
   // vertex colour as a source is served by the material instead.

@@ -46,6 +46,18 @@ class DeviceImpl final : public RefCountedImpl<Device> {
                        Device** device);
   ~DeviceImpl() override;
 
+  // When only the device's own objects still hold it, it lets go of what it keeps bound (textures,
+  // buffers, targets): a bound object holds the device too, and the two would keep each other.
+  uint32_t Release() override;
+  void AddChildRef() {
+    ++refs_;
+    ++childRefs_;
+  }
+  void ReleaseChildRef() {
+    --childRefs_;
+    Release();
+  }
+
   // --- Device
   Result TestCooperativeLevel() override { return kOk; }
   uint32_t GetAvailableTextureMem() override { return 512u << 20; }
@@ -167,6 +179,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void InvalidateGlState();
   // The state values state blocks read and write.
   const DeviceState& state() const { return state_; }
+  uint32_t drawCalls() const { return drawCalls_; }
 
  private:
   friend class StateBlockImpl;
@@ -176,10 +189,13 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   Result ValidatePresentParams(PresentParams* params);
   Result CreateSwapSurfaces();
   void ApplyWindowMode();
+  // GL settings the device never changes after start-up (again after foreign GL code ran).
+  void ApplyFixedGlSettings();
   void ResetStates();
   void ReleaseStateResources();
 
   // Render targets
+  void HoldTarget(SurfaceImpl*& slot, SurfaceImpl* surface);
   void BindTargets();
   void ResetViewportToTarget();
   void AttachColor(GLenum fboTarget, const GlImage& image);
@@ -231,6 +247,9 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   PresentParams params_{};
   GammaRamp gamma_{};
   bool inScene_ = false;
+  uint32_t childRefs_ = 0;  // references held by the device's own objects
+  bool droppingBindings_ = false;
+  uint32_t drawCalls_ = 0;
   int32_t softwareVertexProcessing_ = 0;
 
   SurfaceImpl* backBuffer_ = nullptr;      // counting forwarded to the device
@@ -259,7 +278,12 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     GLuint buffers[12]{};
     uint32_t strides[12]{};
     uint32_t texcoordSets = ~0u;
+    // The whole input of the last draw from one stream: a draw with the same sends nothing.
+    uint32_t layoutVersion = ~0u;
+    StreamSource source;
+    int8_t units[kMaxTextureStages]{};
   } bound_;
+  uint32_t layoutVersion_ = 0;
   std::vector<float> scratch_;  // converted positions of pre-transformed vertices
   int8_t unitTexSet_[kMaxTextureStages];  // coordinate set fed to each unit from the vertices, -1 none
   uint8_t activeStages_ = 0xFF;           // bit per stage that takes part (unknown at first)

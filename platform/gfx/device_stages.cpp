@@ -39,6 +39,8 @@ GLenum Operand(uint32_t arg, bool alpha, bool wantAlpha = false) {
 // operations) onto one GL combiner channel.
 Channel Map(uint32_t op, uint32_t a1, uint32_t a2, uint32_t a0, bool alpha) {
   Channel c;
+  if (alpha)  // alpha operands take only the alpha forms
+    for (GLenum& o : c.operand) o = GL_SRC_ALPHA;
   auto set = [&](int i, uint32_t arg, bool wantAlpha = false) {
     c.source[i] = Source(arg);
     c.operand[i] = Operand(arg, alpha, wantAlpha);
@@ -221,7 +223,7 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
 
   Channel rgb = Map(cop, c1, c2, c0, false);
   Channel alpha = Map(aop, a1, a2, a0, true);
-  if (cop == TOP_DOTPRODUCT3) alpha = Channel{};  // the dot product fills alpha too
+  if (cop == TOP_DOTPRODUCT3) alpha = Map(TOP_SELECTARG1, TA_CURRENT, TA_CURRENT, TA_CURRENT, true);  // filled by the dot product
   uint32_t key[20] = {rgb.combine, alpha.combine, uint32_t(rgb.scale), uint32_t(alpha.scale)};
   for (int i = 0; i < 3; ++i) {
     key[4 + i] = rgb.source[i];

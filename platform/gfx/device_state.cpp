@@ -37,8 +37,9 @@ void SetRange(std::bitset<kRenderStateCount>* bits, const uint32_t* states, size
 }  // namespace
 
 int TransformSlot(uint32_t state) {
-  if (state == TS_VIEW) return 0;
-  if (state == TS_PROJECTION) return 1;
+  if (state == TS_WORLD) return kWorldSlot;
+  if (state == TS_VIEW) return kViewSlot;
+  if (state == TS_PROJECTION) return kProjectionSlot;
   if (state >= TS_TEXTURE0 && state <= TS_TEXTURE7) return 2 + int(state - TS_TEXTURE0);
   if (state >= TS_WORLD && state < TS_WORLD + kWorldMatrices) return 2 + kMaxTextureStages + int(state - TS_WORLD);
   return -1;

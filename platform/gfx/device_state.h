@@ -12,6 +12,7 @@ constexpr int kWorldMatrices = 4;  // WORLD and the three blend matrices after i
 constexpr int kTransformSlots = 2 + kMaxTextureStages + kWorldMatrices;  // view, projection, textures, worlds
 // Slot of a transform state in DeviceState::transforms, -1 for states the device does not keep.
 int TransformSlot(uint32_t state);
+constexpr int kViewSlot = 0, kProjectionSlot = 1, kWorldSlot = 2 + kMaxTextureStages;
 
 struct LightSlot {
   Light light;

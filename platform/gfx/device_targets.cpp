@@ -83,6 +83,15 @@ void DeviceImpl::BindTargets() {
   glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, stencil ? rb : 0);
 }
 
+void DeviceImpl::HoldTarget(SurfaceImpl*& slot, SurfaceImpl* s) {
+  if (s == slot) return;
+  // The swap surfaces count through the device itself: holding them would hold the device.
+  if (s && s->container() != this) s->AddRef();
+  if (slot && slot->container() != this) slot->Release();
+  slot = s;
+  targetsDirty_ = true;
+}
+
 void DeviceImpl::ResetViewportToTarget() {
   state_.viewport = {0, 0, renderTarget_->width(), renderTarget_->height(), 0.0f, 1.0f};
   state_.scissor = {0, 0, int32_t(renderTarget_->width()), int32_t(renderTarget_->height())};
@@ -94,13 +103,7 @@ Result DeviceImpl::SetRenderTarget(uint32_t index, Surface* surface) {
   if (index > 0) return surface ? kInvalidCall : kOk;  // one render target at a time
   SurfaceImpl* s = Impl(surface);
   if (!s || !s->inGl()) return kInvalidCall;
-  if (s != renderTarget_) {
-    auto counted = [this](SurfaceImpl* x) { return x && x->container() != this; };
-    if (counted(s)) s->AddRef();
-    if (counted(renderTarget_)) renderTarget_->Release();
-    renderTarget_ = s;
-    targetsDirty_ = true;
-  }
+  HoldTarget(renderTarget_, s);
   ResetViewportToTarget();
   return kOk;
 }
@@ -118,13 +121,7 @@ Result DeviceImpl::GetRenderTarget(uint32_t index, Surface** surface) {
 Result DeviceImpl::SetDepthStencilSurface(Surface* surface) {
   SurfaceImpl* s = Impl(surface);
   if (s && s->kind() != SurfaceImpl::Kind::DepthStencil) return kInvalidCall;
-  if (s != depthStencil_) {
-    auto counted = [this](SurfaceImpl* x) { return x && x->container() != this; };
-    if (counted(s)) s->AddRef();
-    if (counted(depthStencil_)) depthStencil_->Release();
-    depthStencil_ = s;
-    targetsDirty_ = true;
-  }
+  HoldTarget(depthStencil_, s);
   return kOk;
 }
 

@@ -21,6 +21,26 @@ bool ClipRect(const Rect* rect, uint32_t width, uint32_t height, Rect* out) {
   return true;
 }
 
+void ReadBackForLock(DeviceImpl* device, const GlImage& image, uint32_t fmt, const Rect& r,
+                     std::vector<uint8_t>* buffer, LockedRect* locked) {
+  uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
+  uint32_t bpp = format::Find(fmt)->bytesPerPixel;
+  std::vector<uint32_t> argb(size_t(w) * h);
+  device->ReadColor(image, r, argb.data());
+  buffer->resize(size_t(w) * h * bpp);
+  format::FromArgb(fmt, argb.data(), buffer->data(), w * h);
+  locked->pitch = int32_t(w * bpp);
+  locked->bits = buffer->data();
+}
+
+void WriteBackAfterLock(DeviceImpl* device, const GlImage& image, uint32_t fmt, const Rect& r,
+                        const std::vector<uint8_t>& buffer) {
+  uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
+  std::vector<uint32_t> argb(size_t(w) * h);
+  format::ToArgb(fmt, buffer.data(), argb.data(), w * h);
+  device->WriteColor(image, r, argb.data());
+}
+
 SurfaceImpl::SurfaceImpl(DeviceImpl* device, Kind kind, RefCounted* container)
     : DeviceChild(device, container == nullptr), kind_(kind), container_(container) {}
 
@@ -171,14 +191,7 @@ Result SurfaceImpl::LockRect(LockedRect* locked, const Rect* rect, uint32_t flag
     locked->pitch = int32_t(pitch);
     locked->bits = cpu_.data() + offset;
   } else {
-    // A render target is read back for the lock and written back on unlock.
-    uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    device_->ReadColor(gl_, r, argb.data());
-    cpu_.resize(size_t(w) * h * info.bytesPerPixel);
-    format::FromArgb(format_, argb.data(), cpu_.data(), w * h);
-    locked->pitch = int32_t(w * info.bytesPerPixel);
-    locked->bits = cpu_.data();
+    ReadBackForLock(device_, gl_, format_, r, &cpu_, locked);
   }
   locked_ = true;
   lockRect_ = r;
@@ -190,12 +203,8 @@ Result SurfaceImpl::UnlockRect() {
   if (kind_ == Kind::Level) return owner_->Unlock(face_, level_);
   if (!locked_) return kInvalidCall;
   locked_ = false;
-  if (kind_ == Kind::RenderTarget && !(lockFlags_ & LOCK_READONLY)) {
-    uint32_t w = uint32_t(lockRect_.right - lockRect_.left), h = uint32_t(lockRect_.bottom - lockRect_.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    format::ToArgb(format_, cpu_.data(), argb.data(), w * h);
-    device_->WriteColor(gl_, lockRect_, argb.data());
-  }
+  if (kind_ == Kind::RenderTarget && !(lockFlags_ & LOCK_READONLY))
+    WriteBackAfterLock(device_, gl_, format_, lockRect_, cpu_);
   if (kind_ == Kind::RenderTarget) std::vector<uint8_t>().swap(cpu_);
   return kOk;
 }

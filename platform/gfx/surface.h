@@ -81,6 +81,13 @@ class SurfaceImpl final : public DeviceChild<Surface> {
   Rect lockRect_{};
 };
 
+// A lock of pixels that live in GL: the rectangle is read back into `buffer` in `format`, and
+// written back from it on unlock.
+void ReadBackForLock(DeviceImpl* device, const GlImage& image, uint32_t format, const Rect& rect,
+                     std::vector<uint8_t>* buffer, LockedRect* locked);
+void WriteBackAfterLock(DeviceImpl* device, const GlImage& image, uint32_t format, const Rect& rect,
+                        const std::vector<uint8_t>& buffer);
+
 // Whether `rect` (may be null: whole surface) lies inside a w x h surface; fills `out`.
 bool ClipRect(const Rect* rect, uint32_t width, uint32_t height, Rect* out);
 

@@ -57,22 +57,25 @@ bool TextureStore::Init(BaseTexture* self) {
   GLenum internal = renderTarget() ? (info_->hasAlpha ? GL_RGBA8 : GL_RGB8)
                     : info_->glFormat || format::IsCompressed(*info_) ? info_->glInternal
                     : (info_->hasAlpha ? GL_RGBA8 : GL_RGB8);
-  uint32_t allocLevels = (usage_ & USAGE_AUTOGENMIPMAP) ? glLevels_ : levels_;
-  std::vector<uint8_t> zeros;
   for (uint32_t f = 0; f < faces_; ++f)
-    for (uint32_t l = 0; l < allocLevels; ++l) {
+    for (uint32_t l = 0; l < glLevels_; ++l) {
       GLsizei w = GLsizei(std::max(1u, width_ >> l)), h = GLsizei(std::max(1u, height_ >> l));
       GLenum target = faceTarget(f);
+      // Levels start as the zeroed CPU copy; levels only GL has (made mipmaps) start empty.
+      const uint8_t* cpu = l < levels_ && !renderTarget() ? store_[f * levels_ + l].cpu.data() : nullptr;
       if (format::IsCompressed(*info_)) {
-        zeros.assign(format::LevelBytes(*info_, uint32_t(w), uint32_t(h)), 0);
-        glCompressedTexImage2D(target, GLint(l), internal, w, h, 0, GLsizei(zeros.size()), zeros.data());
-      } else if (renderTarget()) {
-        glTexImage2D(target, GLint(l), internal, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        std::vector<uint8_t> zeros(cpu ? 0 : format::LevelBytes(*info_, uint32_t(w), uint32_t(h)), 0);
+        glCompressedTexImage2D(target, GLint(l), internal, w, h, 0,
+                               GLsizei(format::LevelBytes(*info_, uint32_t(w), uint32_t(h))), cpu ? cpu : zeros.data());
+      } else if (cpu && info_->glFormat) {
+        glTexImage2D(target, GLint(l), internal, w, h, 0, info_->glFormat, info_->glType, cpu);
       } else {
-        zeros.assign(size_t(w) * size_t(h) * 16, 0);
-        glTexImage2D(target, GLint(l), internal, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, zeros.data());
+        glTexImage2D(target, GLint(l), internal, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        if (cpu) Upload(f, l, {0, 0, w, h});
       }
     }
+  if (usage_ & USAGE_AUTOGENMIPMAP) glGenerateMipmap(glTarget_);
+  ready_ = true;
   return glGetError() == GL_NO_ERROR;
 }
 
@@ -100,13 +103,7 @@ Result TextureStore::Lock(uint32_t face, uint32_t lvl, LockedRect* locked, const
   Rect r;
   if (!ClipRect(rect, l->width, l->height, &r)) return kInvalidCall;
   if (renderTarget()) {
-    uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    device_->ReadColor({glName_, faceTarget(face), GLint(lvl), 0}, r, argb.data());
-    l->cpu.resize(size_t(w) * h * info_->bytesPerPixel);
-    format::FromArgb(format_, argb.data(), l->cpu.data(), w * h);
-    locked->pitch = int32_t(w * info_->bytesPerPixel);
-    locked->bits = l->cpu.data();
+    ReadBackForLock(device_, {glName_, faceTarget(face), GLint(lvl), 0}, format_, r, &l->cpu, locked);
   } else {
     uint32_t pitch = format::Pitch(*info_, l->width);
     size_t offset;
@@ -131,11 +128,7 @@ Result TextureStore::Unlock(uint32_t face, uint32_t lvl) {
   l->locked = false;
   if (l->lockFlags & LOCK_READONLY) return kOk;
   if (renderTarget()) {
-    const Rect& r = l->lockRect;
-    uint32_t w = uint32_t(r.right - r.left), h = uint32_t(r.bottom - r.top);
-    std::vector<uint32_t> argb(size_t(w) * h);
-    format::ToArgb(format_, l->cpu.data(), argb.data(), w * h);
-    device_->WriteColor({glName_, faceTarget(face), GLint(lvl), 0}, r, argb.data());
+    WriteBackAfterLock(device_, {glName_, faceTarget(face), GLint(lvl), 0}, format_, l->lockRect, l->cpu);
     std::vector<uint8_t>().swap(l->cpu);
   } else {
     Upload(face, lvl, l->lockRect);
@@ -167,7 +160,7 @@ void TextureStore::Upload(uint32_t face, uint32_t lvl, const Rect& r) {
                       GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
     }
   }
-  if ((usage_ & USAGE_AUTOGENMIPMAP) && lvl == 0) glGenerateMipmap(glTarget_);
+  if ((usage_ & USAGE_AUTOGENMIPMAP) && lvl == 0 && ready_) glGenerateMipmap(glTarget_);
 }
 
 void TextureStore::GenerateMips() {
@@ -183,14 +176,6 @@ uint32_t TextureStore::SetLod(uint32_t value) {
   sampling_.baseLevel = -1;  // sent again at the next draw
   return old;
 }
-
-TextureImpl::TextureImpl(DeviceImpl* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                         uint32_t fmt, uint32_t pool, bool holdDevice)
-    : DeviceChild(device, holdDevice), TextureStore(device, 1, width, height, levels, usage, fmt, pool) {}
-
-CubeTextureImpl::CubeTextureImpl(DeviceImpl* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t fmt,
-                                 uint32_t pool)
-    : DeviceChild(device, true), TextureStore(device, 6, edge, edge, levels, usage, fmt, pool) {}
 
 TextureStore* StoreOf(BaseTexture* texture) {
   if (!texture) return nullptr;

@@ -69,21 +69,36 @@ class TextureStore {
   std::vector<Level> store_;  // face-major
   GLuint glName_ = 0;
   GLenum glTarget_;
+  bool ready_ = false;  // every level and face has GL storage
   GlSampling sampling_;
 };
 
-class TextureImpl final : public DeviceChild<Texture>, public TextureStore {
+// What 2D and cube textures share of the interface.
+template <class Interface>
+class TextureCommon : public DeviceChild<Interface>, public TextureStore {
  public:
-  TextureImpl(DeviceImpl* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
-              uint32_t pool, bool holdDevice);
-  uint32_t GetType() override { return RTYPE_TEXTURE; }
+  TextureCommon(DeviceImpl* device, uint32_t faces, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                uint32_t format, uint32_t pool, bool holdDevice)
+      : DeviceChild<Interface>(device, holdDevice),
+        TextureStore(device, faces, width, height, levels, usage, format, pool) {}
   uint32_t GetLevelCount() override { return levelCount(); }
   uint32_t SetLOD(uint32_t value) override { return SetLod(value); }
   uint32_t GetLOD() override { return lod; }
-  Result SetAutoGenFilterType(uint32_t filter) override { autoGenFilter = filter; return kOk; }
+  Result SetAutoGenFilterType(uint32_t filter) override {
+    autoGenFilter = filter;
+    return kOk;
+  }
   uint32_t GetAutoGenFilterType() override { return autoGenFilter; }
   void GenerateMipSubLevels() override { GenerateMips(); }
   Result GetLevelDesc(uint32_t level, SurfaceDesc* desc) override { return LevelDesc(level, desc); }
+};
+
+class TextureImpl final : public TextureCommon<Texture> {
+ public:
+  TextureImpl(DeviceImpl* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
+              uint32_t pool, bool holdDevice)
+      : TextureCommon(device, 1, width, height, levels, usage, format, pool, holdDevice) {}
+  uint32_t GetType() override { return RTYPE_TEXTURE; }
   Result GetSurfaceLevel(uint32_t level, ::platform::gfx::Surface** surface) override {
     return Surface(0, level, surface);
   }
@@ -94,18 +109,11 @@ class TextureImpl final : public DeviceChild<Texture>, public TextureStore {
   Result AddDirtyRect(const Rect*) override { return kOk; }
 };
 
-class CubeTextureImpl final : public DeviceChild<CubeTexture>, public TextureStore {
+class CubeTextureImpl final : public TextureCommon<CubeTexture> {
  public:
-  CubeTextureImpl(DeviceImpl* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t format,
-                  uint32_t pool);
+  CubeTextureImpl(DeviceImpl* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t format, uint32_t pool)
+      : TextureCommon(device, 6, edge, edge, levels, usage, format, pool, true) {}
   uint32_t GetType() override { return RTYPE_CUBETEXTURE; }
-  uint32_t GetLevelCount() override { return levelCount(); }
-  uint32_t SetLOD(uint32_t value) override { return SetLod(value); }
-  uint32_t GetLOD() override { return lod; }
-  Result SetAutoGenFilterType(uint32_t filter) override { autoGenFilter = filter; return kOk; }
-  uint32_t GetAutoGenFilterType() override { return autoGenFilter; }
-  void GenerateMipSubLevels() override { GenerateMips(); }
-  Result GetLevelDesc(uint32_t level, SurfaceDesc* desc) override { return LevelDesc(level, desc); }
   Result GetCubeMapSurface(uint32_t face, uint32_t level, ::platform::gfx::Surface** surface) override {
     return Surface(face, level, surface);
   }

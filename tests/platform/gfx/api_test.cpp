@@ -87,7 +87,12 @@ TEST_F(ApiTest, FormatChecksAnswerWhatTheDeviceProvides) {
         << "format " << c.format << " usage " << c.usage;
   EXPECT_EQ(api->CheckDepthStencilMatch(0, gfx::DEVTYPE_HAL, x8, x8, gfx::FMT_D24S8), gfx::kOk);
   EXPECT_NE(api->CheckDepthStencilMatch(0, gfx::DEVTYPE_HAL, x8, x8, gfx::FMT_R5G6B5), gfx::kOk);
-  // Only display formats are adapter formats.
-  EXPECT_NE(api->CheckDeviceFormat(0, gfx::DEVTYPE_HAL, gfx::FMT_A8, 0, gfx::RTYPE_TEXTURE, gfx::FMT_A8R8G8B8),
+  // The format of whatever surface the caller draws to serves as the adapter format, but a depth
+  // format or an unknown one does not.
+  EXPECT_EQ(api->CheckDeviceFormat(0, gfx::DEVTYPE_HAL, gfx::FMT_R8G8B8, 0, gfx::RTYPE_TEXTURE, gfx::FMT_A4R4G4B4),
             gfx::kOk);
+  EXPECT_NE(api->CheckDeviceFormat(0, gfx::DEVTYPE_HAL, gfx::FMT_D24S8, 0, gfx::RTYPE_TEXTURE, gfx::FMT_A8R8G8B8),
+            gfx::kOk);
+  EXPECT_EQ(api->CheckDeviceFormat(3, gfx::DEVTYPE_HAL, x8, 0, gfx::RTYPE_TEXTURE, gfx::FMT_A8R8G8B8),
+            gfx::kInvalidCall);
 }

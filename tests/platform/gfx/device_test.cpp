@@ -151,3 +151,95 @@ TEST_F(DeviceTest, ScenesPair) {
   EXPECT_EQ(dev->BeginScene(), gfx::kInvalidCall);
   EXPECT_EQ(dev->EndScene(), gfx::kOk);
 }
+
+// A UI library drawing with GL in the device's context changes state behind the device's cache.
+TEST_F(DeviceTest, DrawsCorrectlyAfterForeignGlOnceToldSo) {
+  dev->SetRenderState(gfx::RS_LIGHTING, 0);
+  dev->SetRenderState(gfx::RS_ZENABLE, 0);
+  FillRect(0, 0, 4, 4, 0xFF00FF00);
+  gfx::MakeDeviceContextCurrent(dev);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glViewport(0, 0, 1, 1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ZERO, GL_ZERO);
+  glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  for (int unit = 0; unit < 2; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  }
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, 1, 0, 1, -1, 1);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gfx::InvalidateDeviceGlState(dev);
+
+  FillRect(8, 8, 12, 12, 0xFFFF0000);
+  EXPECT_EQ(Pixel(9, 9), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(1, 1), 0xFF00FF00u);
+  // Textured drawing: the units combine again (not modulate) and rows of odd length line up.
+  gfx::Texture* tex = nullptr;
+  ASSERT_EQ(dev->CreateTexture(3, 2, 1, 0, gfx::FMT_R8G8B8, gfx::POOL_MANAGED, &tex, nullptr), gfx::kOk);
+  gfx::LockedRect lr;
+  tex->LockRect(0, &lr, nullptr, 0);
+  std::memset(lr.bits, 0xFF, 9);                                  // white row
+  std::memset(static_cast<uint8_t*>(lr.bits) + lr.pitch, 0x00, 9);  // black row
+  static_cast<uint8_t*>(lr.bits)[lr.pitch + 2] = 0xFF;              // first texel red
+  tex->UnlockRect(0);
+  dev->SetTexture(0, tex);
+  dev->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_SELECTARG1);
+  TlVertex v[4] = {{19.5f, 19.5f, 0.5f, 1, 0xFF0000FF, 0, 0},
+                   {22.5f, 19.5f, 0.5f, 1, 0xFF0000FF, 1, 0},
+                   {19.5f, 21.5f, 0.5f, 1, 0xFF0000FF, 0, 1},
+                   {22.5f, 21.5f, 0.5f, 1, 0xFF0000FF, 1, 1}};
+  dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1);
+  ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(TlVertex)), gfx::kOk);
+  EXPECT_EQ(Pixel(21, 20), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(20, 21), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(21, 21), 0xFF000000u);
+  dev->SetTexture(0, nullptr);
+  tex->Release();
+}
+
+TEST_F(DeviceTest, TestHooksCountDrawsAndVaryTextureCaps) {
+  uint32_t before = gfx::DrawCallCount(dev);
+  FillRect(0, 0, 2, 2, 0xFFFFFFFF);
+  FillRect(0, 0, 2, 2, 0xFFFFFFFF);
+  TlColorVertex v[3]{};
+  dev->DrawPrimitiveUP(77, 1, v, sizeof v[0]);  // refused
+  EXPECT_EQ(gfx::DrawCallCount(dev) - before, 2u);
+
+  gfx::SetTextureCapsOverride(gfx::PTEXTURECAPS_POW2, gfx::PTEXTURECAPS_CUBEMAP);
+  gfx::Caps caps;
+  dev->GetDeviceCaps(&caps);
+  EXPECT_NE(caps.textureCaps & gfx::PTEXTURECAPS_POW2, 0u);
+  EXPECT_EQ(caps.textureCaps & gfx::PTEXTURECAPS_CUBEMAP, 0u);
+  gfx::SetTextureCapsOverride(0, 0);
+  api_->GetDeviceCaps(0, gfx::DEVTYPE_HAL, &caps);
+  EXPECT_EQ(caps.textureCaps & gfx::PTEXTURECAPS_POW2, 0u);
+}
+
+// Bound objects hold the device and the device holds them: when the caller's last reference to the
+// device goes, the device lets go of its bindings so that both are freed.
+TEST_F(DeviceTest, ReleasingTheDeviceFreesWhatIsStillBound) {
+  gfx::Texture* tex = nullptr;
+  gfx::VertexBuffer* vb = nullptr;
+  gfx::Texture* kept = nullptr;
+  ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &tex, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->CreateVertexBuffer(64, 0, 0, gfx::POOL_MANAGED, &vb, nullptr), gfx::kOk);
+  ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &kept, nullptr), gfx::kOk);
+  dev->SetTexture(0, tex);
+  dev->SetStreamSource(0, vb, 0, 16);
+  EXPECT_EQ(tex->Release(), 1u);  // the device's binding
+  vb->Release();
+  // A texture the caller still holds keeps the device (and its context) alive until it goes.
+  EXPECT_EQ(dev->Release(), 1u);
+  gfx::Device* owner = nullptr;
+  ASSERT_EQ(kept->GetDevice(&owner), gfx::kOk);
+  gfx::BaseTexture* bound = nullptr;
+  owner->GetTexture(0, &bound);
+  EXPECT_EQ(bound, nullptr);
+  EXPECT_EQ(owner->Release(), 1u);
+  EXPECT_EQ(kept->Release(), 0u);
+  dev = nullptr;  // gone with its last object
+}

@@ -427,6 +427,23 @@ TEST_F(Drawing2D, MipLevelsCompressedAndCubeTextures) {
   EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
   mips->Release();
 
+  // Made mipmaps: one level seen, the smaller ones follow level 0 (here its average).
+  gfx::Texture* autoMips = nullptr;
+  ASSERT_EQ(dev->CreateTexture(4, 4, 0, gfx::USAGE_AUTOGENMIPMAP, gfx::FMT_X8R8G8B8, gfx::POOL_MANAGED, &autoMips,
+                               nullptr),
+            gfx::kOk);
+  EXPECT_EQ(autoMips->GetLevelCount(), 1u);
+  gfx::LockedRect half;
+  autoMips->LockRect(0, &half, nullptr, 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) static_cast<uint32_t*>(half.bits)[y * half.pitch / 4 + x] = x < 2 ? 0xFFFF0000 : 0xFF0000FF;
+  autoMips->UnlockRect(0);
+  dev->SetSamplerState(0, gfx::SAMP_MIPFILTER, gfx::TEXF_POINT);
+  DrawSprite(autoMips, 0, 0, 1, 1);
+  EXPECT_TRUE(Near(Pixel(0, 0), 0xFF7F007F, 2)) << std::hex << Pixel(0, 0);
+  dev->SetSamplerState(0, gfx::SAMP_MIPFILTER, gfx::TEXF_NONE);
+  autoMips->Release();
+
   // A compressed texture keeps its blocks and draws decoded: colour 0 red, every index 0.
   gfx::Texture* dxt = nullptr;
   ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, gfx::FMT_DXT1, gfx::POOL_MANAGED, &dxt, nullptr), gfx::kOk);

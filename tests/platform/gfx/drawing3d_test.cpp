@@ -471,3 +471,30 @@ TEST_F(Drawing3D, ViewportPlacesTheProjection) {
   EXPECT_EQ(Pixel(31, 24), 0xFF000000u);
   EXPECT_EQ(Pixel(32, 23), 0xFF000000u);
 }
+
+TEST_F(Drawing3D, TransformedGeometryFollowsThePixelCentreRuleToo) {
+  // Orthographic, one unit a pixel, origin at the screen's centre (32, 24): an edge at x = 0.4 is
+  // at screen x 32.4, so the first pixel whose centre is covered is 33; the right edge at 37.4
+  // leaves 37 as the last one.
+  gfx::Matrix ortho = Identity();
+  ortho.m[0][0] = 2.0f / float(kWidth);
+  ortho.m[1][1] = 2.0f / float(kHeight);
+  ortho.m[2][2] = 1.0f / 100.0f;
+  gfx::Matrix id = Identity();
+  dev->SetTransform(gfx::TS_PROJECTION, &ortho);
+  dev->SetTransform(gfx::TS_VIEW, &id);
+  dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+  Vertex v[4] = {{0.4f, 0.6f, 1, 0, 0, -1, 0xFFFFFFFF, 0, 0}, {5.4f, 0.6f, 1, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                 {0.4f, -4.4f, 1, 0, 0, -1, 0xFFFFFFFF, 0, 0}, {5.4f, -4.4f, 1, 0, 0, -1, 0xFFFFFFFF, 0, 0}};
+  dev->SetFVF(kFvf);
+  ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(Vertex)), gfx::kOk);
+  // y = 0.6 is screen row 23.4 (y grows downwards): rows 24 to 28.
+  EXPECT_EQ(Pixel(32, 26), 0xFF000000u);
+  EXPECT_EQ(Pixel(33, 26), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(37, 26), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(38, 26), 0xFF000000u);
+  EXPECT_EQ(Pixel(35, 23), 0xFF000000u);
+  EXPECT_EQ(Pixel(35, 24), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(35, 28), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(35, 29), 0xFF000000u);
+}

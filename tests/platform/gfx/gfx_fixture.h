@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/gfx/device.h"
+#include "platform/gfx/gl.h"
+#include "platform/gfx/gl_interop.h"
+#include "platform/gfx/test_hooks.h"
 #include "platform/gfx/window.h"
 
 namespace gfxtest {
@@ -68,9 +72,21 @@ class DeviceTest : public ::testing::Test {
     params.deviceWindow = window_;
     ASSERT_EQ(api_->CreateDevice(0, gfx::DEVTYPE_HAL, window_, gfx::CREATE_HARDWARE_VERTEXPROCESSING, &params, &dev),
               gfx::kOk);
+    // GL errors fail the test (see TearDown); the driver's message says which call.
+    gfx::MakeDeviceContextCurrent(dev);
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(
+        [](GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message, const void*) {
+          if (type == GL_DEBUG_TYPE_ERROR) std::fprintf(stderr, "GL: %s\n", message);
+        },
+        nullptr);
   }
   void TearDown() override {
     if (dev) {
+      // Every GL call the device made in the test was valid.
+      gfx::MakeDeviceContextCurrent(dev);
+      for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) ADD_FAILURE() << "GL error 0x" << std::hex << e;
       for (uint32_t s = 0; s < 8; ++s) dev->SetTexture(s, nullptr);
       dev->SetStreamSource(0, nullptr, 0, 0);
       dev->SetIndices(nullptr);
