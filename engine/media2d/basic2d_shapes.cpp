@@ -27,8 +27,7 @@ static_assert(sizeof(GradientVertex) == 28);
 
 constexpr uint32_t kLineFvf = gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE;
 constexpr uint32_t kGradientFvf = gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1;
-// Depth plays no part (no depth test or write), but outside 0..1 the box would be clipped away.
-constexpr float kGradientDepth = 0.0f;
+constexpr float kGradientDepth = 10.0f;
 
 void FillVertexBuffer(gfx::VertexBuffer* buffer, const void* vertices, size_t size, bool& filled) {
   void* data = nullptr;

@@ -85,7 +85,8 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
   };
 
   // Position. Pre-transformed positions are converted to clip space here: x, y in pixels with the
-  // pixel centres on integers, relative to the viewport; z as it is; w = 1 / rhw.
+  // pixel centres on integers, relative to the viewport; z clamped into 0..1 (screen-space geometry
+  // is never clipped by depth: 2D boxes are drawn at z = 10); w = 1 / rhw.
   GLuint buffer;
   uint32_t stride;
   if (layout.pretransformed) {
@@ -103,7 +104,7 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
       float* out = &scratch_[size_t(i) * 4];
       out[0] = ((p[0] + 0.5f - float(v.x)) * sx - 1.0f) * w;
       out[1] = ((p[1] + 0.5f - float(v.y)) * sy - 1.0f) * w;
-      out[2] = (p[2] * 2.0f - 1.0f) * w;
+      out[2] = (std::clamp(p[2], 0.0f, 1.0f) * 2.0f - 1.0f) * w;
       out[3] = w;
     }
     gl_.ClientArray(GL_VERTEX_ARRAY, true);

@@ -55,6 +55,21 @@ TEST_F(Drawing2D, QuadCoversExactlyItsPixelsUnderThePixelCentreRule) {
   EXPECT_EQ(covered, 40);
 }
 
+// Screen-space geometry is not clipped by its depth: the 2D modules draw boxes at z = 10.
+TEST_F(Drawing2D, PretransformedDepthOutsideZeroToOneStillDraws) {
+  for (float z : {-3.0f, 10.0f}) {
+    dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    TlVertex v[4] = {{1.5f, 1.5f, z, 1, 0xFF00FF00, 0, 0},
+                     {5.5f, 1.5f, z, 1, 0xFF00FF00, 0, 0},
+                     {1.5f, 5.5f, z, 1, 0xFF00FF00, 0, 0},
+                     {5.5f, 5.5f, z, 1, 0xFF00FF00, 0, 0}};
+    dev->SetTexture(0, nullptr);
+    dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1);
+    ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(TlVertex)), gfx::kOk);
+    EXPECT_EQ(ReadTarget()[size_t(3) * kWidth + 3], 0xFF00FF00u) << "z = " << z;
+  }
+}
+
 TEST_F(Drawing2D, SpriteTexelsLandOnPixels) {
   // 4 x 2 texels, each a different colour; the half-pixel shift maps them one to one.
   std::vector<uint8_t> t(4 * 2 * 4);

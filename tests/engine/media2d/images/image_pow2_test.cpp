@@ -1,7 +1,7 @@
 // Images on a device that needs power-of-two textures: pictures sit in larger textures and their
 // extents say how much of it they cover.
 #include "tests/engine/media2d/images/media_fixture.h"
-#include "tests/engine/media2d/images/pow2_device.h"
+#include "platform/gfx/test_hooks.h"
 
 namespace media_test {
 namespace {
@@ -9,18 +9,13 @@ namespace {
 class Pow2Images : public MediaTest {
  protected:
   void SetUp() override {
-    real_ = Display().device;
-    wrapper_ = new pow2::Pow2CapsDevice(real_);
-    Display().device = wrapper_;
+    gfx::SetTextureCapsOverride(gfx::PTEXTURECAPS_POW2, 0);
     MediaTest::SetUp();
   }
   void TearDown() override {
     MediaTest::TearDown();
-    Display().device = real_;
-    delete wrapper_;
+    gfx::SetTextureCapsOverride(0, 0);
   }
-  gfx::Device* real_ = nullptr;
-  pow2::Pow2CapsDevice* wrapper_ = nullptr;
 };
 
 // 100 x 50, red with a green last column.
