@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/engine_fixture.h"
 #include "engine/core/core.h"
 #include "engine/core/core_alloc.h"
 #include "engine/core/core_data.h"
@@ -27,37 +28,13 @@ std::vector<int> g_refreshes;
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&word_);
-    ASSERT_TRUE(pw::InitPlatform());
-    core_ = GetCoreDataPointer();
-    core_->allocFree = CoreAllocFree;
-    core_->backBufferWidth = core_->displayWidth = 640;
-    core_->backBufferHeight = core_->displayHeight = 480;
-    core_->displayDepth = 32;
-    core_->windowMode = 1;
-    core_->window = pw::Window::Create("", pw::WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, WindowProc);
-    ASSERT_NE(core_->window, nullptr);
-    ASSERT_TRUE(DisplayModule::Constructor());
-    DisplayModule::PassCoreData(core_, 0);
-    OverrideHWND(core_->window);
+    core_ = engine_test::StartCore(&word_, 640, 480);
+    ASSERT_TRUE(engine_test::OpenDisplayModule(core_));
     g_refreshes.clear();
     GetCoreTable().TextModule.RefreshD3D = [](int mode) { g_refreshes.push_back(mode); };
   }
-  void TearDown() override {
-    DisplayModule::Destructor();
-    pw::Window::Destroy(core_->window);
-    core_->window = nullptr;
-    FreeResultList(core_->resultList);
-    SetCoreErrorHandler(nullptr);
-    pw::ClearMessageQueue();
-  }
-  bool StartDevice() {
-    if (!SetDisplayModeAll(640, 480, 0, 1, 0, 1)) return false;
-    DisplayModule::PassCoreData(core_, 1);
-    return Display().device != nullptr;
-  }
+  void TearDown() override { engine_test::StopEngineDisplay(core_); }
+  bool StartDevice() { return engine_test::StartDevice(core_) && Display().device != nullptr; }
   uint32_t BackBufferPixel(int x, int y) {
     gfx::LockedRect locked{};
     gfx::Surface* surface = core_->backBufferSurface;

@@ -2,6 +2,8 @@
 // user would, the core's message pump carries the window messages, and the module reads the devices.
 #pragma once
 #include <gtest/gtest.h>
+
+#include "tests/engine/engine_fixture.h"
 // After the test framework: the X headers define macros (None, Bool) that clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -26,15 +28,8 @@ class InputTest : public ::testing::Test {
 
   void SetUp() override {
     namespace pw = platform::window;
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&word_);
-    ASSERT_TRUE(pw::InitPlatform());
-    core_ = GetCoreDataPointer();
-    core_->allocFree = CoreAllocFree;
+    core_ = engine_test::StartCore(&word_, kWidth, kHeight);
     core_->escapeQuits = 0;  // Escape is one of the keys pressed here
-    core_->backBufferWidth = kWidth;
-    core_->backBufferHeight = kHeight;
     core_->window = pw::Window::Create("input", pw::WS_OVERLAPPEDWINDOW, 100, 100, kWidth, kHeight, WindowProc);
     ASSERT_NE(core_->window, nullptr);
     core_->window->Show(true);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/engine/engine_fixture.h"
 #include "engine/core/core.h"
 #include "engine/core/core_alloc.h"
 #include "engine/core/core_data.h"
@@ -24,23 +25,7 @@ class TextTest : public ::testing::Test {
   static constexpr int kWidth = 640, kHeight = 480;
 
   void SetUp() override {
-    namespace pw = platform::window;
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&word_);
-    ASSERT_TRUE(pw::InitPlatform());
-    core_ = GetCoreDataPointer();
-    core_->allocFree = CoreAllocFree;
-    core_->backBufferWidth = core_->displayWidth = kWidth;
-    core_->backBufferHeight = core_->displayHeight = kHeight;
-    core_->windowMode = 1;
-    core_->window = pw::Window::Create("", pw::WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight, WindowProc);
-    ASSERT_NE(core_->window, nullptr);
-    ASSERT_TRUE(DisplayModule::Constructor());
-    DisplayModule::PassCoreData(core_, 0);
-    OverrideHWND(core_->window);
-    ASSERT_TRUE(SetDisplayModeAll(kWidth, kHeight, 0, 1, 0, 1)) << LastErrorText();
-    DisplayModule::PassCoreData(core_, 1);
+    core_ = engine_test::StartEngineDisplay(&word_, kWidth, kHeight);
     ASSERT_NE(GetDirect3DDevice(), nullptr);
 
     TextModuleState().effectiveCharset = 0;  // it outlives the module, so it would leak from one test into the next
@@ -52,28 +37,16 @@ class TextTest : public ::testing::Test {
 
   void TearDown() override {
     TextModule::Destructor();
-    DisplayModule::Destructor();
-    platform::window::Window::Destroy(core_->window);
-    core_->window = nullptr;
-    FreeResultList(core_->resultList);
-    SetCoreErrorHandler(nullptr);
-    platform::window::ClearMessageQueue();
+    engine_test::StopEngineDisplay(core_);
   }
 
   void ClearBlack() { ClearScreen(0, 0, 0); }
 
   // The back buffer's pixels as 0xRRGGBB.
   std::vector<uint32_t> ReadBack() {
-    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight, 0xDEADBEEF);
-    platform::gfx::LockedRect locked{};
-    platform::gfx::Surface* surface = core_->backBufferSurface;
-    if (!surface || platform::gfx::Failed(surface->LockRect(&locked, nullptr, platform::gfx::LOCK_READONLY)))
-      return pixels;
-    for (int y = 0; y < kHeight; ++y) {
-      std::memcpy(&pixels[size_t(y) * kWidth], static_cast<uint8_t*>(locked.bits) + y * locked.pitch, kWidth * 4);
-      for (int x = 0; x < kWidth; ++x) pixels[size_t(y) * kWidth + x] &= 0xFFFFFF;
-    }
-    surface->UnlockRect();
+    std::vector<uint32_t> pixels = engine_test::ReadSurfacePixels(core_->backBufferSurface);
+    if (pixels.empty()) return std::vector<uint32_t>(size_t(kWidth) * kHeight, 0xDEADBEEF);
+    for (uint32_t& p : pixels) p &= 0xFFFFFF;
     return pixels;
   }
 

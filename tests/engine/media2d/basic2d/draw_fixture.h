@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "tests/engine/engine_fixture.h"
+
 #include <cstring>
 #include <set>
 #include <utility>
@@ -81,33 +83,8 @@ inline bool Near(uint32_t a, uint32_t b, int tolerance) {
 
 class DrawTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&word_);
-    std::string why;
-    ASSERT_TRUE(pw::InitPlatform(&why)) << why;
-    core_ = GetCoreDataPointer();
-    core_->allocFree = CoreAllocFree;
-    core_->backBufferWidth = core_->displayWidth = 640;
-    core_->backBufferHeight = core_->displayHeight = 480;
-    core_->displayDepth = 32;
-    core_->windowMode = 1;
-    core_->window = pw::Window::Create("", pw::WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, WindowProc);
-    ASSERT_NE(core_->window, nullptr);
-    ASSERT_TRUE(DisplayModule::Constructor());
-    DisplayModule::PassCoreData(core_, 0);
-    OverrideHWND(core_->window);
-    ASSERT_TRUE(SetDisplayModeAll(640, 480, 0, 1, 0, 1)) << LastErrorText();
-    DisplayModule::PassCoreData(core_, 1);
-  }
-  static void TearDownTestSuite() {
-    DisplayModule::Destructor();  // the device goes before the process ends
-    if (core_ && core_->window) pw::Window::Destroy(core_->window);
-    if (core_) core_->window = nullptr;
-    SetCoreErrorHandler(nullptr);
-    pw::ClearMessageQueue();
-  }
+  static void SetUpTestSuite() { core_ = engine_test::StartEngineDisplay(&word_); }
+  static void TearDownTestSuite() { engine_test::StopEngineDisplay(core_); }
 
   // The modules as start-up makes them, drawing white on a black screen.
   void SetUp() override {

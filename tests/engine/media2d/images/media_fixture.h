@@ -9,6 +9,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/engine/engine_fixture.h"
 #include <jpeglib.h>
 #include <unistd.h>
 
@@ -40,24 +42,7 @@ constexpr uint32_t kMagenta = 0xFFFF00FFu;
 class MediaTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&word_);
-    std::string why;
-    ASSERT_TRUE(pw::InitPlatform(&why)) << why;
-    core_ = GetCoreDataPointer();
-    core_->allocFree = CoreAllocFree;
-    core_->backBufferWidth = core_->displayWidth = 640;
-    core_->backBufferHeight = core_->displayHeight = 480;
-    core_->displayDepth = 32;
-    core_->windowMode = 1;
-    core_->window = pw::Window::Create("", pw::WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, WindowProc);
-    ASSERT_NE(core_->window, nullptr);
-    ASSERT_TRUE(DisplayModule::Constructor());
-    DisplayModule::PassCoreData(core_, 0);
-    OverrideHWND(core_->window);
-    ASSERT_TRUE(SetDisplayModeAll(640, 480, 0, 1, 0, 1)) << LastErrorText();
-    DisplayModule::PassCoreData(core_, 1);
+    core_ = engine_test::StartEngineDisplay(&word_);
     ASSERT_NE(GetDirect3DDevice(), nullptr);
     // One folder per process: the image and sprite suites may run at the same time.
     folder_ = std::filesystem::temp_directory_path() / ("qel_media2d_test_" + std::to_string(::getpid()));
@@ -65,12 +50,7 @@ class MediaTest : public ::testing::Test {
     std::filesystem::create_directories(folder_);
   }
   static void TearDownTestSuite() {
-    DisplayModule::Destructor();
-    if (core_ && core_->window) pw::Window::Destroy(core_->window);
-    if (core_) core_->window = nullptr;
-    if (core_) FreeResultList(core_->resultList);
-    SetCoreErrorHandler(nullptr);
-    pw::ClearMessageQueue();
+    engine_test::StopEngineDisplay(core_);
     std::filesystem::remove_all(folder_);
   }
 
@@ -144,18 +124,13 @@ class MediaTest : public ::testing::Test {
 
   // The back buffer as ARGB (alpha forced opaque).
   static d3dx::Picture BackBuffer() {
+    uint32_t width = 0, height = 0;
+    const std::vector<uint32_t> pixels = engine_test::ReadSurfacePixels(core_->backBufferSurface, &width, &height);
     d3dx::Picture p;
-    gfx::Surface* surface = core_->backBufferSurface;
-    gfx::LockedRect locked{};
-    if (!surface || gfx::Failed(surface->LockRect(&locked, nullptr, gfx::LOCK_READONLY))) return p;
-    gfx::SurfaceDesc desc{};
-    surface->GetDesc(&desc);
-    p = d3dx::Picture(desc.width, desc.height);
-    for (uint32_t y = 0; y < desc.height; ++y) {
-      std::memcpy(p.Row(y), static_cast<uint8_t*>(locked.bits) + size_t(y) * locked.pitch, size_t(desc.width) * 4);
-      for (uint32_t x = 0; x < desc.width; ++x) p.At(x, y) |= 0xFF000000u;
-    }
-    surface->UnlockRect();
+    if (pixels.empty()) return p;
+    p = d3dx::Picture(width, height);
+    for (uint32_t y = 0; y < height; ++y)
+      for (uint32_t x = 0; x < width; ++x) p.At(x, y) = pixels[size_t(y) * width + x] | 0xFF000000u;
     return p;
   }
 
