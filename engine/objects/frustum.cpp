@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/objects/record_links.h"
 #include "platform/d3dx/math_matrix.h"
 #include "platform/d3dx/math_plane.h"
 #include "platform/d3dx/math_vector.h"
+#include "platform/gfx/device.h"
 
 using namespace platform::d3dx;
 
@@ -28,6 +30,16 @@ void BuildFrustumPlanes(const Matrix& view, const Matrix& projection) {
   p[3] = add(w, y, -1.0f);  // top
   p[4] = PlaneNormalize(z);  // near: depth 0
   p[5] = add(w, z, -1.0f);  // far
+}
+
+bool BuildFrustumPlanes() {
+  platform::gfx::Device* device = GetRecordDevice();
+  Matrix view, projection;
+  if (!device || platform::gfx::Failed(device->GetTransform(platform::gfx::TS_VIEW, &view)) ||
+      platform::gfx::Failed(device->GetTransform(platform::gfx::TS_PROJECTION, &projection)))
+    return false;
+  BuildFrustumPlanes(view, projection);
+  return true;
 }
 
 bool PushPortalFrustum(int level, const Vector3& eye, const Vector3 corners[4]) {

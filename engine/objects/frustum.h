@@ -13,6 +13,8 @@ struct FrustumPlanes {
 FrustumPlanes& GetFrustumLevel(int level);  // level clamped into 0..19
 // Level 0 from view x projection (depth 0..1), each plane normalised.
 void BuildFrustumPlanes(const Matrix& view, const Matrix& projection);
+// The same from the device's current view and projection; false, level 0 untouched, without a device.
+bool BuildFrustumPlanes();
 // Into `level` (1..19): the four planes through the eye and each edge of the portal quad, facing the
 // portal's inside, with the near and far planes of level 0. False for a level out of range.
 bool PushPortalFrustum(int level, const Vector3& eye, const Vector3 corners[4]);

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "engine/objects/mesh_declaration.h"
 #include "engine/objects/record_links.h"
 #include "engine/objects/vertex_layout.h"
 #include "platform/d3dx/mesh_vertex_format.h"
@@ -43,19 +44,6 @@ bool AllocateStorage(MeshRecord* mesh, int32_t vertexCount, int32_t indexCount, 
   return true;
 }
 
-// A declaration the mesh can hold: an end marker within the list, every element in stream 0 and
-// inside the vertex.
-bool DeclarationFits(const VertexElement* declaration, uint32_t vertexSize) {
-  const uint32_t length = platform::d3dx::DeclarationLength(declaration);
-  if (length >= uint32_t(kMaxDeclLength)) return false;
-  for (uint32_t i = 0; i < length; ++i) {
-    const VertexElement& e = declaration[i];
-    const uint32_t size = platform::d3dx::DeclTypeSize(e.type);
-    if (e.stream != 0 || size == 0 || e.offset + size > vertexSize) return false;
-  }
-  return true;
-}
-
 // Vertices a draw of `primitives` primitives of this type reads.
 uint64_t CornersOf(uint32_t primitiveType, int64_t primitives) {
   if (primitives <= 0) return 0;
@@ -70,6 +58,17 @@ uint64_t CornersOf(uint32_t primitiveType, int64_t primitives) {
 }
 
 }  // namespace
+
+bool DeclarationFits(const VertexElement* declaration, uint32_t vertexSize) {
+  const uint32_t length = platform::d3dx::DeclarationLength(declaration);
+  if (length >= uint32_t(kMaxDeclLength)) return false;
+  for (uint32_t i = 0; i < length; ++i) {
+    const VertexElement& e = declaration[i];
+    const uint32_t size = platform::d3dx::DeclTypeSize(e.type);
+    if (e.stream != 0 || size == 0 || e.offset + size > vertexSize) return false;
+  }
+  return true;
+}
 
 bool AllocateMeshStorage(MeshRecord* mesh, int32_t vertexCount, int32_t indexCount) {
   return AllocateStorage(mesh, vertexCount, indexCount, false);
@@ -86,30 +85,35 @@ bool SetupMeshStorage(MeshRecord* mesh, uint32_t fvf, int32_t vertexCount, int32
   const uint32_t oldFvf = mesh->fvf, oldSize = mesh->vertexSize;
   mesh->fvf = fvf;
   mesh->vertexSize = layout.sizeBytes;
-  if (AllocateMeshStorage(mesh, vertexCount, indexCount)) return true;
-  mesh->fvf = oldFvf;  // the old storage still matches the old layout
-  mesh->vertexSize = oldSize;
-  return false;
+  if (!AllocateMeshStorage(mesh, vertexCount, indexCount)) {
+    mesh->fvf = oldFvf;  // the old storage still matches the old layout
+    mesh->vertexSize = oldSize;
+    return false;
+  }
+  if (fvf != 0) ReplaceMeshDeviceDeclaration(mesh, nullptr);  // the code describes the vertex now
+  return true;
 }
 
 bool SetupMeshStorageDecl(MeshRecord* mesh, const VertexElement* declaration, uint32_t vertexSize,
                           int32_t vertexCount, int32_t indexCount) {
   if (!mesh || !declaration || !DeclarationFits(declaration, vertexSize)) return false;
+  VertexDeclaration* made = nullptr;
+  if (!MakeDeviceDeclaration(declaration, &made)) return false;
   const uint32_t oldFvf = mesh->fvf, oldSize = mesh->vertexSize;
   mesh->fvf = 0;
   mesh->vertexSize = vertexSize;
   if (!AllocateMeshStorage(mesh, vertexCount, indexCount)) {
     mesh->fvf = oldFvf;
     mesh->vertexSize = oldSize;
+    ReleaseRecordDeclaration(made);
     return false;
   }
-  const uint32_t length = platform::d3dx::DeclarationLength(declaration);
-  std::fill(std::begin(mesh->declaration), std::end(mesh->declaration), kDeclEnd);
-  std::copy(declaration, declaration + length, mesh->declaration);
-  // The device declaration described the old layout; the device layer makes a new one when it places
-  // the mesh.
-  ReleaseRecordDeclaration(mesh->deviceDeclaration);
-  mesh->deviceDeclaration = nullptr;
+  // Through a copy: the declaration given may be the mesh's own.
+  VertexElement elements[kMaxDeclLength];
+  std::fill(std::begin(elements), std::end(elements), kDeclEnd);
+  std::copy_n(declaration, platform::d3dx::DeclarationLength(declaration), elements);
+  std::copy(std::begin(elements), std::end(elements), mesh->declaration);
+  ReplaceMeshDeviceDeclaration(mesh, made);
   return true;
 }
 

@@ -12,10 +12,15 @@
 bool AllocateMeshStorage(MeshRecord* mesh, int32_t vertexCount, int32_t indexCount);
 // The same with 32-bit indices, for a model reader's mesh of more than 65,535 vertices.
 bool AllocateWideMeshStorage(MeshRecord* mesh, int32_t vertexCount, int32_t indexCount);
-// Sets the FVF code and the vertex size from its layout, then allocates.
+// Sets the FVF code and the vertex size from its layout, then allocates; a device declaration object
+// of an earlier declaration layout is given back.
 bool SetupMeshStorage(MeshRecord* mesh, uint32_t fvf, int32_t vertexCount, int32_t indexCount);
-// FVF 0 with the declaration and vertex size given. False for a declaration without an end marker or
-// with an element beyond the vertex size.
+// A declaration a mesh can hold: an end marker within the list, every element in stream 0 and inside
+// the vertex.
+bool DeclarationFits(const platform::gfx::VertexElement* declaration, uint32_t vertexSize);
+// FVF 0 with the declaration and vertex size given, and a new device declaration object for it when
+// there is a device. False, with the mesh untouched, for a declaration that does not fit, one the
+// device refuses, or storage that cannot be had.
 bool SetupMeshStorageDecl(MeshRecord* mesh, const platform::gfx::VertexElement* declaration, uint32_t vertexSize,
                           int32_t vertexCount, int32_t indexCount);
 

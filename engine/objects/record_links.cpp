@@ -5,6 +5,10 @@ RecordLinks& GetRecordLinks() {
   return links;
 }
 
+platform::gfx::Device* GetRecordDevice() {
+  return GetRecordLinks().device ? GetRecordLinks().device() : nullptr;
+}
+
 void ReleaseRecordTexture(platform::gfx::Texture* texture) {
   if (texture && GetRecordLinks().releaseTexture) GetRecordLinks().releaseTexture(texture);
 }

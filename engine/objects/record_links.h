@@ -5,9 +5,13 @@
 #include "engine/objects/records.h"
 
 struct RecordLinks {
-  // Device layer and effect module: nothing creates such objects until they are there.
+  // Display and device layer, set together by InstallDeviceRecordLinks: the device meshes get their
+  // device objects on (null, or no device yet: none are made, and the code that places a mesh makes
+  // them later with CreateMeshDeviceDeclaration), and the release of the references records hold.
+  platform::gfx::Device* (*device)() = nullptr;
   void (*releaseTexture)(platform::gfx::Texture*) = nullptr;
   void (*releaseDeclaration)(platform::gfx::VertexDeclaration*) = nullptr;
+  // Effect module: nothing creates effects until it is there.
   void (*deleteEffect)(EffectObject*) = nullptr;
   // Object table: the object under a number (for glued objects); null: no glue target is found.
   ObjectRecord* (*findObject)(uint32_t number) = nullptr;
@@ -19,6 +23,9 @@ struct RecordLinks {
 };
 
 RecordLinks& GetRecordLinks();
+
+// The device through the link; null without one.
+platform::gfx::Device* GetRecordDevice();
 
 // Each releases through its link when both the link and the object are there.
 void ReleaseRecordTexture(platform::gfx::Texture* texture);

@@ -16,6 +16,7 @@
 
 namespace platform::gfx {
 // Device objects a record may hold; they stay null until the device layer places meshes.
+class Device;
 class Texture;
 class VertexBuffer;
 class IndexBuffer;

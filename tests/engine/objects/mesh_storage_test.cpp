@@ -57,6 +57,9 @@ TEST(MeshStorage, DeclarationStorage) {
   EXPECT_EQ(mesh.declaration[64].stream, 0xFF);
   EXPECT_FALSE(SetupMeshStorageDecl(&mesh, decl, 20, 2, 3));  // the tangent would not fit a vertex
   EXPECT_EQ(mesh.vertexSize, 24u);
+  ASSERT_TRUE(SetupMeshStorageDecl(&mesh, mesh.declaration, 24, 5, 0));  // its own declaration again
+  EXPECT_EQ(mesh.declaration[1].usage, DECLUSAGE_TANGENT);
+  EXPECT_EQ(mesh.vertexCount, 5);
 }
 
 TEST(MeshStorage, RawVertexCopiesMustMatchTheirCode) {
