@@ -1,10 +1,8 @@
 // Loading model files by name: the dispatch by extension, the errors it raises, and the temporary
 // folder of the model formats.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "engine/formats/model_loader.h"
 #include "engine/formats/temp_folder.h"
@@ -12,6 +10,7 @@
 #include "platform/fs/folder.h"
 #include "tests/engine/formats/formats_fixtures.h"
 #include "tests/engine/objects/error_double.h"
+#include "tests/platform/fs/scratch_folder.h"
 
 namespace {
 
@@ -19,31 +18,16 @@ using namespace formats_test;
 
 const std::string kTriangle = XText("Mesh tri { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n");
 
-class ModelLoaderTest : public ::testing::Test {
+class ModelLoaderTest : public ScratchFolderTest {
  protected:
   void SetUp() override {
-    std::string pattern = std::filesystem::temp_directory_path() / "qel-formats-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(root_);
+    ScratchFolderTest::SetUp();
     RaisedErrors().clear();
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(root_);
-  }
-  static void Write(const std::string& path, const std::string& contents) {
-    std::filesystem::path p(path);
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << contents;
   }
   static std::string Image(const ObjectRecord& object) {
     const std::vector<uint8_t> image = Save(object);
     return std::string(image.begin(), image.end());
   }
-
-  std::filesystem::path root_, previous_;
 };
 
 TEST_F(ModelLoaderTest, ExtensionIsTheTextAfterTheLastDot) {
