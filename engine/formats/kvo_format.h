@@ -112,6 +112,9 @@ enum KVOBlockCode : uint32_t {
 
 constexpr uint32_t kKvoVersion = 1;
 constexpr uint32_t kKvoDeclarationBytes = 520;  // 65 vertex elements of 8 bytes
+// Mesh -> attached frame -> mesh nesting the writer and the reader accept; a mesh's own animation
+// frames are the only meshes below it in practice.
+constexpr int kKvoMaxAttachedNesting = 8;
 
 // Writes the object's tree (the first animation set only) as a new image of exactly its length.
 // False for a null object or a tree whose arrays disagree with their counts (the image could not be

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kMaxAttachedNesting = 8;  // as the writer
 constexpr uint32_t kEndBlockBytes = 8;  // the least a record in a list takes
 
 struct BlockHeader {
@@ -205,7 +204,8 @@ bool ReadList(KvoReader& r, uint32_t count, std::vector<T>* records, ReadBlock r
 
 bool ReadAttachedFrames(KvoReader& r, MeshRecord* m, int nesting) {
   uint32_t n;
-  if (!r.ReadU32Field(&n) || n > r.Remaining() / kEndBlockBytes || nesting >= kMaxAttachedNesting) return false;
+  if (!r.ReadU32Field(&n) || n > r.Remaining() / kEndBlockBytes) return false;
+  if (n > 0 && nesting >= kKvoMaxAttachedNesting) return false;
   m->attachedFrames.clear();
   m->attachedFrames.resize(n);
   for (auto& frame : m->attachedFrames)

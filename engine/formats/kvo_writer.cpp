@@ -13,9 +13,6 @@ static_assert(sizeof(platform::gfx::VertexElement) * platform::gfx::kMaxDeclLeng
 
 namespace {
 
-// Mesh -> attached frame -> mesh nesting; only a mesh's own animation frames sit below it in practice.
-constexpr int kMaxAttachedNesting = 8;
-
 class KvoWriter {
  public:
   explicit KvoWriter(uint8_t* buffer) : buffer_(buffer) {}
@@ -137,7 +134,7 @@ bool WriteMesh(KvoWriter& w, const MeshRecord* mesh, int nesting) {
     return true;
   }
   const MeshRecord& m = *mesh;
-  if (!MeshWritable(m) || nesting > kMaxAttachedNesting) return false;
+  if (!MeshWritable(m) || nesting > kKvoMaxAttachedNesting) return false;
   const uint32_t indexBytes = uint32_t(m.indexCount) * 2;
   w.U32Block(kKvoMeshFvf, m.fvf);
   w.U32Block(kKvoMeshVertexSize, m.vertexSize);
