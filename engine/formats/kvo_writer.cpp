@@ -316,14 +316,14 @@ bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image) 
   KvoWriter measure(nullptr);
   // Sizes are u32 fields; an image past that could not say its own lengths.
   if (!WriteModel(measure, *object) || measure.Size() > UINT32_MAX) return false;
-  std::vector<uint8_t> buffer;
   try {
-    buffer.resize(size_t(measure.Size()));
+    image->clear();  // storage the vector already has is reused
+    image->resize(size_t(measure.Size()));
   } catch (const std::bad_alloc&) {
+    image->clear();
     return false;
   }
-  KvoWriter fill(buffer.data());
+  KvoWriter fill(image->data());
   WriteModel(fill, *object);
-  *image = std::move(buffer);
   return true;
 }

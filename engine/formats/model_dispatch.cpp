@@ -9,7 +9,6 @@
 #include "engine/formats/model_loader.h"
 #include "engine/objects/object_errors.h"
 #include "platform/fs/files.h"
-#include "platform/fs/path.h"
 
 namespace {
 
@@ -41,29 +40,43 @@ std::string ModelFileExtension(const char* fileName) {
   return {};
 }
 
-bool ConvertModelFile(const char* fileName, const std::string& extension, std::vector<uint8_t>* image) {
-  if (!image) return false;
-  image->clear();
+namespace {
+
+// Runs the converter the extension chooses, hands its image to `use` while the converter still holds
+// it, and frees the converter's state whatever happened. False when no converter matches, the
+// conversion fails, or `use` does.
+template <typename Use>
+bool WithConvertedImage(const char* fileName, const std::string& extension, Use use) {
   for (const ConverterRow& row : kConverters) {
     if (strncasecmp(extension.c_str(), row.prefix, row.compared) != 0) continue;
-    const uint8_t* converted = nullptr;
+    const uint8_t* image = nullptr;
     uint32_t size = 0;
-    bool ok = row.convert(fileName, &converted, &size) && (converted || size == 0);
-    if (ok) {
-      try {
-        image->assign(converted, converted + size);
-      } catch (const std::bad_alloc&) {
-        ok = false;
-      }
+    bool ok = false;
+    try {
+      ok = row.convert(fileName, &image, &size) && (image || size == 0) && use(image, size);
+    } catch (const std::bad_alloc&) {
+      ok = false;
     }
-    row.free(converted);
+    row.free(image);
     return ok;
   }
   return false;
 }
 
+}  // namespace
+
+bool ConvertModelFile(const char* fileName, const std::string& extension, std::vector<uint8_t>* image) {
+  if (!image) return false;
+  image->clear();
+  return WithConvertedImage(fileName, extension, [&](const uint8_t* data, uint32_t size) {
+    image->assign(data, data + size);
+    return true;
+  });
+}
+
+// Opening for reading refuses folders, as the test must.
 bool ModelFileExists(const char* path) {
-  if (!path || !platform::fs::FileExists(path)) return false;
+  if (!path) return false;
   FILE* file = platform::fs::OpenFile(path, platform::fs::OpenMode::kReadExisting);
   if (!file) return false;
   std::fclose(file);
@@ -85,10 +98,17 @@ bool TryLoadModelFile(const char* fileName, std::unique_ptr<ObjectRecord>* objec
     *error = kErrorModelFileMissing;
     return false;
   }
-  std::vector<uint8_t> image;
-  const bool read = strcasecmp(extension.c_str(), "kvo") == 0 ? ReadWholeFile(fileName, &image)
-                                                                : ConvertModelFile(fileName, extension, &image);
-  if (!read || !LoadModelFromMemory(image.data(), image.size(), object)) {
+  bool loaded;
+  if (strcasecmp(extension.c_str(), "kvo") == 0) {
+    std::vector<uint8_t> image;
+    loaded = ReadWholeFile(fileName, &image) && LoadModelFromMemory(image.data(), image.size(), object);
+  } else {
+    // The converter's image is read where it lies, before the converter frees it.
+    loaded = WithConvertedImage(fileName, extension, [&](const uint8_t* image, uint32_t size) {
+      return LoadModelFromMemory(image, size, object);
+    });
+  }
+  if (!loaded) {
     *error = kErrorModelLoadFailed;
     return false;
   }

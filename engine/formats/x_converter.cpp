@@ -141,26 +141,29 @@ XConverterState& XState() {
   return state;
 }
 
+// Arrays are emptied but keep their storage: the next mesh and the next model reuse it rather than
+// fetch fresh pages from the system for every large array.
 void ResetXMeshScratch() {
   XConverterState& s = XState();
-  s.vertices = {};
-  s.triangles = {};
-  s.triangleFaces = {};
-  s.normals = {};
-  s.normalTriangles = {};
-  s.colors = {};
-  s.faceMaterials = {};
+  s.vertices.clear();
+  s.triangles.clear();
+  s.triangleFaces.clear();
+  s.normals.clear();
+  s.normalTriangles.clear();
+  s.colors.clear();
+  s.faceMaterials.clear();
   s.hasFaceMaterials = false;
   s.maxWeightsPerVertex = s.maxWeightsPerFace = 0;
   s.boneCount = 0;
-  s.materials = {};
-  s.skinWeights = {};
+  s.materials.clear();
+  s.skinWeights.clear();
 }
 
 void ClearXState() {
   XConverterState& s = XState();
   s.object.reset();
-  s.image = {};
+  s.image.clear();
+  s.file.clear();
   ResetXMeshScratch();
 }
 
@@ -176,8 +179,10 @@ bool ConvertXModel(const char* fileName, const uint8_t** image, uint32_t* size) 
   *image = nullptr;
   *size = 0;
   ClearXState();
+  std::vector<uint8_t>& file = XState().file;
   xf::Reader reader;
-  if (!fileName || !reader.Open(fileName)) return false;
+  if (!fileName || !ReadWholeFile(fileName, &file) || !reader.OpenMemory(file.data(), file.size())) return false;
+  file.clear();
   return ConvertOpenXFile(reader, image, size);
 }
 

@@ -40,6 +40,7 @@ struct XSkinWeightEntry {
 struct XConverterState {
   std::unique_ptr<ObjectRecord> object;  // the tree being built
   std::vector<uint8_t> image;
+  std::vector<uint8_t> file;  // the X file's bytes while it is parsed
   uint64_t budget = 0;  // bytes of records still allowed (see ChargeXBudget)
 
   // Per-mesh scratch.
@@ -59,7 +60,7 @@ struct XConverterState {
 };
 
 XConverterState& XState();
-// Destroys the tree and the image and releases every scratch array.
+// Destroys the tree and empties the image and every scratch array.
 void ClearXState();
 void ResetXMeshScratch();
 

@@ -83,8 +83,8 @@ void MergeXNormals() {
       v.nx = n.x, v.ny = n.y, v.nz = n.z;
     }
   }
-  s.normals = {};
-  s.normalTriangles = {};
+  s.normals.clear();
+  s.normalTriangles.clear();
 }
 
 bool ReadXTextureCoords(const xf::DataObject& object) {
@@ -243,13 +243,19 @@ void FillXMeshVertices(MeshRecord* mesh) {
   XConverterState& s = XState();
   const uint32_t stride = mesh->vertexSize;
   uint8_t* data = mesh->vertices.data();
+  const bool diffuse = mesh->fvf & FVF_DIFFUSE;
+  FVFLayout layout;
+  GetMeshFVFLayout(mesh, &layout);
   for (size_t i = 0; i < s.vertices.size(); ++i) {
     const XVertex& v = s.vertices[i];
-    WriteVertex(mesh->fvf, data, uint32_t(i), v.x, v.y, v.z, v.nx, v.ny, v.nz, 0xFFFFFFFF, v.u, v.v);
+    uint8_t* vertex = data + i * stride;
+    WriteVertexPosition(vertex, layout, {v.x, v.y, v.z});
+    WriteVertexNormal(vertex, layout, {v.nx, v.ny, v.nz});
+    WriteVertexFloat(vertex, layout.u[0], v.u);
+    WriteVertexFloat(vertex, layout.v[0], v.v);
+    if (diffuse) WriteVertexWord(vertex, layout.diffuse, 0xFFFFFFFF);  // opaque white unless coloured
   }
-  if (mesh->fvf & FVF_DIFFUSE) {
-    FVFLayout layout;
-    GetMeshFVFLayout(mesh, &layout);
+  if (diffuse) {
     bool applied = false;
     for (const XVertexColor& c : s.colors) {
       if (c.index >= s.vertices.size()) continue;
@@ -260,7 +266,7 @@ void FillXMeshVertices(MeshRecord* mesh) {
     // Vertex colours are drawn instead of the material.
     if (applied) mesh->ownMaterial = 0;
   }
-  s.colors = {};
+  s.colors.clear();
   if (!mesh->wideIndices.empty()) std::copy(s.triangles.begin(), s.triangles.end(), mesh->wideIndices.begin());
   else std::copy(s.triangles.begin(), s.triangles.end(), mesh->indices.begin());
 }
