@@ -38,7 +38,8 @@ void DescribeMesh(std::string* out, const MeshRecord& m, int depth) {
          "subset-textures %u",
          m.fvf, m.vertexSize, m.vertexCount, m.indexCount, m.drawPrimitiveCount, m.primitiveType, m.ownMaterial,
          m.subsetTextures);
-  for (const TextureStage& s : m.stages) Append(out, depth + 1, "stage %u \"%s\"", s.stage, s.fileName);
+  for (size_t i = 0; i < m.stages.size(); ++i)
+    Append(out, depth + 1, "stage %zu \"%s\" unit %u", i, m.stages[i].fileName, m.stages[i].stage);
   for (const MaterialSubset& s : m.subsets)
     Append(out, depth + 1, "subset \"%s\" first %u indices %u triangles %u", s.name, s.firstIndex, s.indexCount,
            s.triangleCount);

@@ -27,7 +27,7 @@ ModelCounts CountModel(const ObjectRecord& object);
 // The tree, one line per frame, mesh, texture stage, subset, bone, animation set and track:
 //   frame "Cube"
 //     mesh fvf 0x112 stride 32 vertices 24 indices 36 triangles 12 primitive 4 own-material 1 ...
-//       stage 0 "cube.png"
+//       stage 0 "cube.png" unit 0
 //   animation set "Walk" length 24 tracks 4
 //     track "Bone01" keys position 3 rotation 3 scale 3 matrix 0
 // preceded by a line of the counts.

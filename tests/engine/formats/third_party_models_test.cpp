@@ -84,6 +84,19 @@ TEST_F(ThirdPartyModels, CountsOfEachFile) {
   EXPECT_TRUE(RaisedErrors().empty());
 }
 
+TEST_F(ThirdPartyModels, SummaryOfAnAnimatedModel) {
+  const auto object = LoadFile("anim_test.x");
+  ASSERT_TRUE(object);
+  const std::string summary = DescribeModel(*object);
+  EXPECT_EQ(summary.substr(0, summary.find('\n')),
+            "frames 5 meshes 1 vertices 1720 indices 2520 triangles 840 stages 1 subsets 0 bones 4 animation-sets 1 "
+            "tracks 4 keys 288");
+  EXPECT_NE(summary.find("\n      bone \"joint3\" influences 1700\n"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\nanimation set \"cylinder_test\" length 24 tracks 4\n"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\n  track \"joint1\" keys position 24 rotation 24 scale 24 matrix 0\n"), std::string::npos)
+      << summary;
+}
+
 TEST_F(ThirdPartyModels, TexturedCubeWithVertexColoursDrawsBySubsets) {
   const auto object = LoadFile("kwxport_test_cubewithvcolors.x");
   ASSERT_TRUE(object);
