@@ -30,18 +30,6 @@ constexpr ConverterRow kConverters[] = {
 
 constexpr size_t kMaxExtensionLength = 255;
 
-}  // namespace
-
-std::string ModelFileExtension(const char* fileName) {
-  if (!fileName) return {};
-  const size_t length = std::strlen(fileName);
-  for (size_t i = length; i-- > 1;)
-    if (fileName[i] == '.') return std::string(fileName + i + 1, std::min(length - i - 1, kMaxExtensionLength));
-  return {};
-}
-
-namespace {
-
 // Runs the converter the extension chooses, hands its image to `use` while the converter still holds
 // it, and frees the converter's state whatever happened. False when no converter matches, the
 // conversion fails, or `use` does.
@@ -64,6 +52,14 @@ bool WithConvertedImage(const char* fileName, const std::string& extension, Use 
 }
 
 }  // namespace
+
+std::string ModelFileExtension(const char* fileName) {
+  if (!fileName) return {};
+  const size_t length = std::strlen(fileName);
+  for (size_t i = length; i-- > 1;)
+    if (fileName[i] == '.') return std::string(fileName + i + 1, std::min(length - i - 1, kMaxExtensionLength));
+  return {};
+}
 
 bool ConvertModelFile(const char* fileName, const std::string& extension, std::vector<uint8_t>* image) {
   if (!image) return false;
