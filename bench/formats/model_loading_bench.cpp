@@ -40,13 +40,15 @@ void LoadWithPeer(benchmark::State& state, std::string path) {
   }
 }
 
-// Keeps each run's time per iteration (milliseconds, the unit every run is registered with) by name,
-// and prints as usual.
+// Keeps each benchmark's time per iteration (milliseconds, the unit every run is registered with; the
+// median when runs are repeated) by name, and prints as usual.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) milliseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")) continue;
+      milliseconds_[run.run_name.str()] = run.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
