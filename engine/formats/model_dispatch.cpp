@@ -1,0 +1,112 @@
+// Choosing a converter by extension, and the load path shared by the loader and the tools.
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/formats/kvo_format.h"
+#include "engine/formats/model_converters.h"
+#include "engine/formats/model_loader.h"
+#include "engine/objects/object_errors.h"
+#include "platform/fs/files.h"
+
+namespace {
+
+struct ConverterRow {
+  const char* prefix;
+  size_t compared;  // characters of the prefix the extension must start with
+  ModelConvertFunction convert;
+  ModelFreeFunction free;
+};
+
+// Tested in this order; the prefixes exclude each other, so at most one row runs.
+constexpr ConverterRow kConverters[] = {
+    {"x", 1, ConvertXModel, FreeXModel},
+    {"md2", 3, ConvertMD2Model, FreeMD2Model},
+    {"md3", 3, ConvertMD3Model, FreeMD3Model},
+    {"3ds", 3, Convert3DSModel, Free3DSModel},
+    {"mdl", 3, ConvertMDLModel, FreeMDLModel},
+};
+
+constexpr size_t kMaxExtensionLength = 255;
+
+// Runs the converter the extension chooses, hands its image to `use` while the converter still holds
+// it, and frees the converter's state whatever happened. False when no converter matches, the
+// conversion fails, or `use` does.
+template <typename Use>
+bool WithConvertedImage(const char* fileName, const std::string& extension, Use use) {
+  for (const ConverterRow& row : kConverters) {
+    if (strncasecmp(extension.c_str(), row.prefix, row.compared) != 0) continue;
+    const uint8_t* image = nullptr;
+    uint32_t size = 0;
+    bool ok = false;
+    try {
+      ok = row.convert(fileName, &image, &size) && (image || size == 0) && use(image, size);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+    row.free(image);
+    return ok;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ModelFileExtension(const char* fileName) {
+  if (!fileName) return {};
+  const size_t length = std::strlen(fileName);
+  for (size_t i = length; i-- > 1;)
+    if (fileName[i] == '.') return std::string(fileName + i + 1, std::min(length - i - 1, kMaxExtensionLength));
+  return {};
+}
+
+bool ConvertModelFile(const char* fileName, const std::string& extension, std::vector<uint8_t>* image) {
+  if (!image) return false;
+  image->clear();
+  return WithConvertedImage(fileName, extension, [&](const uint8_t* data, uint32_t size) {
+    image->assign(data, data + size);
+    return true;
+  });
+}
+
+// Opening for reading refuses folders, as the test must.
+bool ModelFileExists(const char* path) {
+  if (!path) return false;
+  FILE* file = platform::fs::OpenFile(path, platform::fs::OpenMode::kReadExisting);
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+bool TryLoadModelFile(const char* fileName, std::unique_ptr<ObjectRecord>* object, uint32_t* error) {
+  uint32_t unused;
+  if (!error) error = &unused;
+  *error = 0;
+  if (object) object->reset();
+  if (!object || !fileName) {
+    *error = kErrorModelLoadFailed;
+    return false;
+  }
+  const std::string extension = ModelFileExtension(fileName);
+  // An MD3 model names a folder of parts, so there is no file to test.
+  if (strcasecmp(extension.c_str(), "md3") != 0 && !ModelFileExists(fileName)) {
+    *error = kErrorModelFileMissing;
+    return false;
+  }
+  bool loaded;
+  if (strcasecmp(extension.c_str(), "kvo") == 0) {
+    std::vector<uint8_t> image;
+    loaded = ReadWholeFile(fileName, &image) && LoadModelFromMemory(image.data(), image.size(), object);
+  } else {
+    // The converter's image is read where it lies, before the converter frees it.
+    loaded = WithConvertedImage(fileName, extension, [&](const uint8_t* image, uint32_t size) {
+      return LoadModelFromMemory(image, size, object);
+    });
+  }
+  if (!loaded) {
+    *error = kErrorModelLoadFailed;
+    return false;
+  }
+  return true;
+}
