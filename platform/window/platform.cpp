@@ -14,8 +14,11 @@ bool g_ready = false;
 bool InitPlatform(std::string* why) {
   static bool heapTuned = false;
   if (!heapTuned) {
+    // Setting these switches off glibc's moving mmap threshold, so blocks of 128 KiB and more would
+    // each become a fresh mapping (model files, pictures); keep them in the heap as well.
     mallopt(M_TRIM_THRESHOLD, kHeapKeep);
     mallopt(M_TOP_PAD, kHeapKeep);
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     heapTuned = true;
   }
   if (g_ready) return true;
