@@ -15,6 +15,9 @@ struct Document {
   TemplateSet templates;                              // the file's declarations over the reader's
   std::vector<std::unique_ptr<DataObject>> objects;   // every object, parents before children
   std::vector<const DataObject*> top_level;
+  // Every object's blob, one after another: an object's members are all read before its first
+  // child, so each blob is one run, and the file costs a handful of allocations, not one per object.
+  std::vector<uint8_t> blobs;
   // STRING members: zero-terminated texts one after another; handle h starts at string_starts[h - 1].
   std::string string_pool;
   std::vector<uint32_t> string_starts;
@@ -41,7 +44,10 @@ struct DocumentAccess {
     o.has_id_ = id != nullptr;
     if (id) o.id_ = *id;
   }
-  static std::vector<uint8_t>& Blob(DataObject& o) { return o.blob_; }
+  static void SetBlob(DataObject& o, size_t offset, size_t size) {
+    o.blob_offset_ = offset;
+    o.blob_size_ = size;
+  }
   static std::vector<Child>& Children(DataObject& o) { return o.children_; }
   static const std::string& RawName(const DataObject& o) { return o.name_; }
   static uint32_t Index(const DataObject& o) { return o.index_; }

@@ -20,14 +20,16 @@ namespace {
 constexpr int kMaxTemplateNesting = 32;
 
 bool IsPunct(const Token& t, char c) { return t.kind == Token::kPunct && t.punct == c; }
-bool IsWord(const Token& t, const char* word) { return t.kind == Token::kName && strcasecmp(t.text.c_str(), word) == 0; }
+bool IsWord(const Token& t, std::string_view word) {
+  return t.kind == Token::kName && t.text.size() == word.size() && strncasecmp(t.text.data(), word.data(), word.size()) == 0;
+}
 
 bool IsIntegral(Primitive p) {
   return p == Primitive::kWord || p == Primitive::kDword || p == Primitive::kChar || p == Primitive::kUchar ||
          p == Primitive::kSword || p == Primitive::kSdword;
 }
 
-bool ParseCount(const std::string& text, uint32_t& out) {
+bool ParseCount(std::string_view text, uint32_t& out) {
   if (text.empty() || text.size() > 9) return false;
   out = 0;
   for (char c : text) {
@@ -38,7 +40,9 @@ bool ParseCount(const std::string& text, uint32_t& out) {
 }
 
 void Append(std::vector<uint8_t>& blob, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) blob.push_back(uint8_t(value >> (8 * i)));
+  uint8_t little_endian[8];
+  for (int i = 0; i < bytes; ++i) little_endian[i] = uint8_t(value >> (8 * i));
+  blob.insert(blob.end(), little_endian, little_endian + bytes);
 }
 
 class Parser {
@@ -78,7 +82,7 @@ class Parser {
 
   bool ExpectName(std::string& out) {
     if (s_.Peek().kind != Token::kName) return Fail("expected a name");
-    out = s_.Peek().text;
+    out.assign(s_.Peek().text);
     s_.Advance();
     return true;
   }
@@ -146,7 +150,7 @@ class Parser {
       } else if (tok.kind != Token::kName) {
         return Fail("expected an array size");
       } else if (!ParseCount(tok.text, d.count)) {
-        auto it = count_members.find(tok.text);
+        auto it = count_members.find(std::string(tok.text));
         if (it == count_members.end()) return Fail("array size names no earlier integer member");
         d.member = it->second;
       }
@@ -204,7 +208,9 @@ class Parser {
       DocumentAccess::Children(*parent).push_back(DocumentAccess::InlineChild(object));
     else
       doc_.top_level.push_back(&object);
-    if (!ParseMembers(*t, DocumentAccess::Blob(object), 0)) return false;
+    const size_t blob_start = doc_.blobs.size();
+    if (!ParseMembers(*t, doc_.blobs, 0)) return false;
+    DocumentAccess::SetBlob(object, blob_start, doc_.blobs.size() - blob_start);
 
     for (;;) {
       const Token& tok = s_.Peek();
@@ -252,12 +258,20 @@ class Parser {
 
   bool ParseMembers(const Template& t, std::vector<uint8_t>& blob, int depth) {
     if (depth > kMaxTemplateNesting) return Fail("template contains itself");
-    std::vector<uint32_t> values(t.members.size(), 0);
+    // The integer values of this call's members, which size later arrays. They sit on a stack the
+    // nested calls share (one call per element of a template array), so an element allocates nothing.
+    const size_t values = values_.size();
+    struct PopValues {
+      std::vector<uint32_t>& stack;
+      size_t size;
+      ~PopValues() { stack.resize(size); }
+    } pop{values_, values};
+    values_.resize(values + t.members.size(), 0);
     for (size_t i = 0; i < t.members.size(); ++i) {
       const TemplateMember& m = t.members[i];
       uint64_t count = 1;
       for (const Dimension& d : m.dimensions) {
-        count *= d.member >= 0 ? values[size_t(d.member)] : d.count;
+        count *= d.member >= 0 ? values_[values + size_t(d.member)] : d.count;
         // Every value takes at least one byte of the file.
         if (count > s_.Remaining()) return Fail("array larger than the data left");
       }
@@ -272,7 +286,7 @@ class Parser {
         }
       } else {
         for (uint64_t k = 0; k < count; ++k)
-          if (!ReadPrimitive(m.primitive, blob, values[i])) return false;
+          if (!ReadPrimitive(m.primitive, blob, values_[values + i])) return false;
       }
     }
     return true;
@@ -312,6 +326,7 @@ class Parser {
 
   Scanner& s_;
   Document& doc_;
+  std::vector<uint32_t> values_;
   std::string error_;
 };
 
