@@ -39,12 +39,6 @@ bool ParseCount(std::string_view text, uint32_t& out) {
   return true;
 }
 
-void Append(std::vector<uint8_t>& blob, uint64_t value, int bytes) {
-  uint8_t little_endian[8];
-  for (int i = 0; i < bytes; ++i) little_endian[i] = uint8_t(value >> (8 * i));
-  blob.insert(blob.end(), little_endian, little_endian + bytes);
-}
-
 class Parser {
  public:
   Parser(Scanner& scanner, Document& doc) : s_(scanner), doc_(doc) {}
@@ -208,9 +202,9 @@ class Parser {
       DocumentAccess::Children(*parent).push_back(DocumentAccess::InlineChild(object));
     else
       doc_.top_level.push_back(&object);
-    const size_t blob_start = doc_.blobs.size();
-    if (!ParseMembers(*t, doc_.blobs, 0)) return false;
-    DocumentAccess::SetBlob(object, blob_start, doc_.blobs.size() - blob_start);
+    const size_t blob_start = doc_.blobs.Size();
+    if (!ParseMembers(*t, 0)) return false;
+    DocumentAccess::SetBlob(object, blob_start, doc_.blobs.Size() - blob_start);
 
     for (;;) {
       const Token& tok = s_.Peek();
@@ -256,17 +250,19 @@ class Parser {
     }
   }
 
-  bool ParseMembers(const Template& t, std::vector<uint8_t>& blob, int depth) {
+  bool ParseMembers(const Template& t, int depth) {
     if (depth > kMaxTemplateNesting) return Fail("template contains itself");
     // The integer values of this call's members, which size later arrays. They sit on a stack the
     // nested calls share (one call per element of a template array), so an element allocates nothing.
-    const size_t values = values_.size();
+    const size_t values = values_top_;
     struct PopValues {
-      std::vector<uint32_t>& stack;
-      size_t size;
-      ~PopValues() { stack.resize(size); }
-    } pop{values_, values};
-    values_.resize(values + t.members.size(), 0);
+      size_t& top;
+      size_t below;
+      ~PopValues() { top = below; }
+    } pop{values_top_, values};
+    values_top_ += t.members.size();
+    if (values_.size() < values_top_) values_.resize(values_top_);
+    for (size_t i = values; i < values_top_; ++i) values_[i] = 0;
     for (size_t i = 0; i < t.members.size(); ++i) {
       const TemplateMember& m = t.members[i];
       uint64_t count = 1;
@@ -280,19 +276,21 @@ class Parser {
         if (!sub) return Fail("member of an undeclared template");
         for (uint64_t k = 0; k < count; ++k) {
           size_t before = s_.Remaining();
-          if (!ParseMembers(*sub, blob, depth + 1)) return false;
+          if (!ParseMembers(*sub, depth + 1)) return false;
           // An element that read nothing is empty, and so is every one after it.
           if (s_.Remaining() == before) break;
         }
       } else {
+        const size_t size = PrimitiveSize(m.primitive);
         for (uint64_t k = 0; k < count; ++k)
-          if (!ReadPrimitive(m.primitive, blob, values_[values + i])) return false;
+          if (!ReadPrimitive(m.primitive, size, values_[values + i])) return false;
       }
     }
     return true;
   }
 
-  bool ReadPrimitive(Primitive p, std::vector<uint8_t>& blob, uint32_t& integer) {
+  // Appends one value of `p`, which takes `size` bytes, to the blob.
+  bool ReadPrimitive(Primitive p, size_t size, uint32_t& integer) {
     switch (p) {
       case Primitive::kFloat:
       case Primitive::kDouble: {
@@ -301,25 +299,25 @@ class Parser {
         if (p == Primitive::kDouble) {
           uint64_t bits;
           std::memcpy(&bits, &v, 8);
-          Append(blob, bits, 8);
+          doc_.blobs.AppendLittleEndian(bits, 8);
         } else {
           float f = v > FLT_MAX ? HUGE_VALF : v < -FLT_MAX ? -HUGE_VALF : float(v);
           uint32_t bits;
           std::memcpy(&bits, &f, 4);
-          Append(blob, bits, 4);
+          doc_.blobs.AppendLittleEndian(bits, 4);
         }
         return true;
       }
       case Primitive::kString: {
         std::string text;
         if (!s_.ReadString(text)) return Fail("expected a string");
-        Append(blob, doc_.AddString(text), 4);
+        doc_.blobs.AppendLittleEndian(doc_.AddString(text), 4);
         return true;
       }
       case Primitive::kUnsupported: return Fail("member type the reader does not support");
       default:
         if (!s_.ReadInteger(integer)) return Fail("expected a number");
-        Append(blob, integer, int(PrimitiveSize(p)));
+        doc_.blobs.AppendLittleEndian(integer, size);
         return true;
     }
   }
@@ -327,6 +325,7 @@ class Parser {
   Scanner& s_;
   Document& doc_;
   std::vector<uint32_t> values_;
+  size_t values_top_ = 0;
   std::string error_;
 };
 

@@ -25,7 +25,7 @@ const std::string& DataObject::Name() const {
   return name_.empty() ? no_name : name_;
 }
 
-const uint8_t* DataObject::Data() const { return document_ ? document_->blobs.data() + blob_offset_ : nullptr; }
+const uint8_t* DataObject::Data() const { return document_ ? document_->blobs.Data() + blob_offset_ : nullptr; }
 
 const char* DataObject::String(uint32_t handle) const {
   if (handle == 0 || !document_ || handle > document_->string_starts.size()) return nullptr;
