@@ -23,7 +23,7 @@ class BlobArena {
 
   // Appends the low `count` (at most 8) bytes of `value`, least significant first.
   void AppendLittleEndian(uint64_t value, size_t count) {
-    static_assert(std::endian::native == std::endian::little, "blobs are laid out in the machine's order");
+    static_assert(std::endian::native == std::endian::little, "blobs are little-endian, as the machine must be");
     if (bytes_.size() - size_ < sizeof value) bytes_.resize(std::max<size_t>(2 * bytes_.size(), 4096));
     // All eight bytes go in; those past `count` are room that the next value overwrites.
     std::memcpy(bytes_.data() + size_, &value, sizeof value);
