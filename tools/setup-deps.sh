@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages qel needs, where missing. Safe to run again.
+#   tools/setup-deps.sh [--tests] [--bench]
+#   --tests   also the real third-party model files the converter tests read
+#   --bench   also the peer importer the model loading benchmark compares with, and the models it loads
 set -euo pipefail
 
 packages=(
@@ -10,10 +13,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libx11-dev libxtst-dev
 )
-# Real third-party model files for the converter tests.
-if [ "${1:-}" = "--tests" ]; then
-  packages+=(assimp-testmodels assimp-utils)
-fi
+for option in "$@"; do
+  case "$option" in
+    --tests) packages+=(assimp-testmodels assimp-utils) ;;
+    --bench) packages+=(libassimp-dev assimp-testmodels) ;;
+    *) echo "unknown option: $option (use --tests, --bench)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,6 @@
 // allocate more than the image could describe. Frame trees and track chains are read with explicit
 // stacks, so their nesting depth never becomes depth of recursion.
 #include <bit>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <strings.h>
@@ -13,7 +12,7 @@
 #include "engine/formats/kvo_format.h"
 #include "engine/objects/frame_tree.h"
 #include "engine/objects/mesh_storage.h"
-#include "platform/fs/files.h"
+#include "platform/fs/path.h"
 
 namespace {
 
@@ -418,24 +417,14 @@ bool LoadModelFromMemory(const void* image, size_t size, std::unique_ptr<ObjectR
   }
 }
 
-// One allocation of the file's size and one read: models run to megabytes, and a buffer grown as it
-// fills would be copied over and over.
+// Models run to megabytes: the file layer reads one with a single allocation of its size and a single
+// read, rather than growing a buffer and copying it over as it fills.
 bool ReadWholeFile(const char* path, std::vector<uint8_t>* buffer) {
   if (!path || !buffer) return false;
-  FILE* file = platform::fs::OpenFile(path, platform::fs::OpenMode::kReadExisting);
-  if (!file) return false;
-  const int64_t size = platform::fs::FileSize(file);
-  bool ok = size >= 0;
-  if (ok) {
-    try {
-      buffer->clear();
-      buffer->resize(size_t(size));
-      ok = std::fread(buffer->data(), 1, buffer->size(), file) == buffer->size() && std::fgetc(file) == EOF;
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
+  try {
+    return platform::fs::ReadWholeFile(path, *buffer);
+  } catch (const std::bad_alloc&) {
+    buffer->clear();
+    return false;
   }
-  std::fclose(file);
-  if (!ok) buffer->clear();
-  return ok;
 }

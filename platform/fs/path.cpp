@@ -1,9 +1,12 @@
 #include "platform/fs/path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 
 namespace platform::fs {
 
@@ -29,6 +32,33 @@ bool EntryExists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// The name as the resolver returns it when every component exists as given: "\" mapped to "/", and
+// each run of separators made one.
+std::string MapSeparators(std::string_view name) {
+  std::string path;
+  path.reserve(name.size());
+  for (char c : name) {
+    if (!IsSeparator(c))
+      path += c;
+    else if (path.empty() || path.back() != '/')
+      path += '/';
+  }
+  return path;
+}
+
+// Whether the whole name exists as given. Then so does every folder on its way (the kernel walked
+// each one), so matching component by component would give the same path; one lstat instead of one
+// per component.
+bool ExistsAsGiven(std::string& mapped) {
+  if (mapped.size() > 1 && mapped.back() == '/') {
+    mapped.pop_back();
+    bool exists = EntryExists(mapped);
+    mapped.push_back('/');
+    return exists;
+  }
+  return EntryExists(mapped);
+}
+
 // The entry of `folder` that matches `component` without regard to case; the first in byte order when
 // several do, so the choice does not depend on the order the folder happens to list them in.
 bool FindIgnoringCase(const std::string& folder, std::string_view component, std::string& match) {
@@ -46,10 +76,24 @@ bool FindIgnoringCase(const std::string& folder, std::string_view component, std
   return found;
 }
 
+// read() until `size` bytes are in or the file ends: the count read, or -1 on an error.
+ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = read(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += size_t(n);
+  }
+  return ssize_t(done);
+}
+
 }  // namespace
 
 std::string ResolvePath(std::string_view name) {
   if (name.empty() || IsDriveName(name)) return {};
+  if (std::string mapped = MapSeparators(name); ExistsAsGiven(mapped)) return mapped;
   std::string path;
   if (IsSeparator(name.front())) path = "/";
   bool matching = true;  // false once a component is missing: nothing below it can exist
@@ -81,14 +125,19 @@ std::string ResolvePath(std::string_view name) {
 FILE* OpenFile(std::string_view name, const char* mode) { return std::fopen(ResolvePath(name).c_str(), mode); }
 
 bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out) {
-  FILE* f = OpenFile(name, "rb");
-  if (!f) return false;
   out.clear();
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
+  int fd = open(ResolvePath(name).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // One allocation of the file's size and one read; the read of one byte more must find the end.
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    out.resize(size_t(st.st_size));
+    uint8_t past_end;
+    ok = ReadFully(fd, out.data(), out.size()) == ssize_t(out.size()) && ReadFully(fd, &past_end, 1) == 0;
+  }
+  close(fd);
+  if (!ok) out.clear();
   return ok;
 }
 

@@ -24,7 +24,8 @@ std::string ResolvePath(std::string_view name);
 // fopen through the resolver.
 FILE* OpenFile(std::string_view name, const char* mode);
 
-// Reads the whole file; false when it cannot be opened or read.
+// Reads the whole of a regular file, exactly the size it has; false when it cannot be opened or read,
+// or is not a regular file (a folder, a device). `out` is empty on failure.
 bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out);
 
 // True when the name resolves to an existing regular file.

@@ -157,9 +157,8 @@ class BinaryScanner final : public Scanner {
         q += 4;
         if (!Need(q, n)) return FailToken(token_, "truncated name");
         token_.kind = code == kName ? Token::kName : Token::kString;
-        token_.text.assign(reinterpret_cast<const char*>(q), n);
         // Text stops at an embedded zero, as a C string would.
-        token_.text.resize(std::strlen(token_.text.c_str()));
+        token_.text = std::string_view(reinterpret_cast<const char*>(q), strnlen(reinterpret_cast<const char*>(q), n));
         q += n;
         // A string carries its own separator token.
         if (code == kString && Need(q, 2) && (q[0] == kComma || q[0] == kSemicolon) && q[1] == 0) q += 2;

@@ -1,6 +1,10 @@
 // Inside of the reader: what one open file holds, and the access the parser and the reference
 // resolver need to the public classes' fields.
 #pragma once
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,12 +13,35 @@
 
 namespace platform::xfile {
 
+// Every object's blob, one after another: an object's members are all read before its first child,
+// so each blob is one run. The file costs a handful of allocations, not one per object, and a value
+// is appended without a call.
+class BlobArena {
+ public:
+  size_t Size() const { return size_; }
+  const uint8_t* Data() const { return bytes_.data(); }
+
+  // Appends the low `count` (at most 8) bytes of `value`, least significant first.
+  void AppendLittleEndian(uint64_t value, size_t count) {
+    static_assert(std::endian::native == std::endian::little, "blobs are little-endian, as the machine must be");
+    if (bytes_.size() - size_ < sizeof value) bytes_.resize(std::max<size_t>(2 * bytes_.size(), 4096));
+    // All eight bytes go in; those past `count` are room that the next value overwrites.
+    std::memcpy(bytes_.data() + size_, &value, sizeof value);
+    size_ += count;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;  // the blobs, then room to grow into
+  size_t size_ = 0;
+};
+
 struct Document {
   explicit Document(const TemplateSet* reader_templates) : templates(reader_templates) {}
 
   TemplateSet templates;                              // the file's declarations over the reader's
   std::vector<std::unique_ptr<DataObject>> objects;   // every object, parents before children
   std::vector<const DataObject*> top_level;
+  BlobArena blobs;
   // STRING members: zero-terminated texts one after another; handle h starts at string_starts[h - 1].
   std::string string_pool;
   std::vector<uint32_t> string_starts;
@@ -41,7 +68,10 @@ struct DocumentAccess {
     o.has_id_ = id != nullptr;
     if (id) o.id_ = *id;
   }
-  static std::vector<uint8_t>& Blob(DataObject& o) { return o.blob_; }
+  static void SetBlob(DataObject& o, size_t offset, size_t size) {
+    o.blob_offset_ = offset;
+    o.blob_size_ = size;
+  }
   static std::vector<Child>& Children(DataObject& o) { return o.children_; }
   static const std::string& RawName(const DataObject& o) { return o.name_; }
   static uint32_t Index(const DataObject& o) { return o.index_; }

@@ -20,14 +20,16 @@ namespace {
 constexpr int kMaxTemplateNesting = 32;
 
 bool IsPunct(const Token& t, char c) { return t.kind == Token::kPunct && t.punct == c; }
-bool IsWord(const Token& t, const char* word) { return t.kind == Token::kName && strcasecmp(t.text.c_str(), word) == 0; }
+bool IsWord(const Token& t, std::string_view word) {
+  return t.kind == Token::kName && t.text.size() == word.size() && strncasecmp(t.text.data(), word.data(), word.size()) == 0;
+}
 
 bool IsIntegral(Primitive p) {
   return p == Primitive::kWord || p == Primitive::kDword || p == Primitive::kChar || p == Primitive::kUchar ||
          p == Primitive::kSword || p == Primitive::kSdword;
 }
 
-bool ParseCount(const std::string& text, uint32_t& out) {
+bool ParseCount(std::string_view text, uint32_t& out) {
   if (text.empty() || text.size() > 9) return false;
   out = 0;
   for (char c : text) {
@@ -35,10 +37,6 @@ bool ParseCount(const std::string& text, uint32_t& out) {
     out = out * 10 + uint32_t(c - '0');
   }
   return true;
-}
-
-void Append(std::vector<uint8_t>& blob, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) blob.push_back(uint8_t(value >> (8 * i)));
 }
 
 class Parser {
@@ -78,7 +76,7 @@ class Parser {
 
   bool ExpectName(std::string& out) {
     if (s_.Peek().kind != Token::kName) return Fail("expected a name");
-    out = s_.Peek().text;
+    out.assign(s_.Peek().text);
     s_.Advance();
     return true;
   }
@@ -146,7 +144,7 @@ class Parser {
       } else if (tok.kind != Token::kName) {
         return Fail("expected an array size");
       } else if (!ParseCount(tok.text, d.count)) {
-        auto it = count_members.find(tok.text);
+        auto it = count_members.find(std::string(tok.text));
         if (it == count_members.end()) return Fail("array size names no earlier integer member");
         d.member = it->second;
       }
@@ -204,7 +202,9 @@ class Parser {
       DocumentAccess::Children(*parent).push_back(DocumentAccess::InlineChild(object));
     else
       doc_.top_level.push_back(&object);
-    if (!ParseMembers(*t, DocumentAccess::Blob(object), 0)) return false;
+    const size_t blob_start = doc_.blobs.Size();
+    if (!ParseMembers(*t, 0)) return false;
+    DocumentAccess::SetBlob(object, blob_start, doc_.blobs.Size() - blob_start);
 
     for (;;) {
       const Token& tok = s_.Peek();
@@ -250,14 +250,24 @@ class Parser {
     }
   }
 
-  bool ParseMembers(const Template& t, std::vector<uint8_t>& blob, int depth) {
+  bool ParseMembers(const Template& t, int depth) {
     if (depth > kMaxTemplateNesting) return Fail("template contains itself");
-    std::vector<uint32_t> values(t.members.size(), 0);
+    // The integer values of this call's members, which size later arrays. They sit on a stack the
+    // nested calls share (one call per element of a template array), so an element allocates nothing.
+    const size_t values = values_top_;
+    struct PopValues {
+      size_t& top;
+      size_t below;
+      ~PopValues() { top = below; }
+    } pop{values_top_, values};
+    values_top_ += t.members.size();
+    if (values_.size() < values_top_) values_.resize(values_top_);
+    for (size_t i = values; i < values_top_; ++i) values_[i] = 0;
     for (size_t i = 0; i < t.members.size(); ++i) {
       const TemplateMember& m = t.members[i];
       uint64_t count = 1;
       for (const Dimension& d : m.dimensions) {
-        count *= d.member >= 0 ? values[size_t(d.member)] : d.count;
+        count *= d.member >= 0 ? values_[values + size_t(d.member)] : d.count;
         // Every value takes at least one byte of the file.
         if (count > s_.Remaining()) return Fail("array larger than the data left");
       }
@@ -266,19 +276,21 @@ class Parser {
         if (!sub) return Fail("member of an undeclared template");
         for (uint64_t k = 0; k < count; ++k) {
           size_t before = s_.Remaining();
-          if (!ParseMembers(*sub, blob, depth + 1)) return false;
+          if (!ParseMembers(*sub, depth + 1)) return false;
           // An element that read nothing is empty, and so is every one after it.
           if (s_.Remaining() == before) break;
         }
       } else {
+        const size_t size = PrimitiveSize(m.primitive);
         for (uint64_t k = 0; k < count; ++k)
-          if (!ReadPrimitive(m.primitive, blob, values[i])) return false;
+          if (!ReadPrimitive(m.primitive, size, values_[values + i])) return false;
       }
     }
     return true;
   }
 
-  bool ReadPrimitive(Primitive p, std::vector<uint8_t>& blob, uint32_t& integer) {
+  // Appends one value of `p`, which takes `size` bytes, to the blob.
+  bool ReadPrimitive(Primitive p, size_t size, uint32_t& integer) {
     switch (p) {
       case Primitive::kFloat:
       case Primitive::kDouble: {
@@ -287,31 +299,33 @@ class Parser {
         if (p == Primitive::kDouble) {
           uint64_t bits;
           std::memcpy(&bits, &v, 8);
-          Append(blob, bits, 8);
+          doc_.blobs.AppendLittleEndian(bits, 8);
         } else {
           float f = v > FLT_MAX ? HUGE_VALF : v < -FLT_MAX ? -HUGE_VALF : float(v);
           uint32_t bits;
           std::memcpy(&bits, &f, 4);
-          Append(blob, bits, 4);
+          doc_.blobs.AppendLittleEndian(bits, 4);
         }
         return true;
       }
       case Primitive::kString: {
         std::string text;
         if (!s_.ReadString(text)) return Fail("expected a string");
-        Append(blob, doc_.AddString(text), 4);
+        doc_.blobs.AppendLittleEndian(doc_.AddString(text), 4);
         return true;
       }
       case Primitive::kUnsupported: return Fail("member type the reader does not support");
       default:
         if (!s_.ReadInteger(integer)) return Fail("expected a number");
-        Append(blob, integer, int(PrimitiveSize(p)));
+        doc_.blobs.AppendLittleEndian(integer, size);
         return true;
     }
   }
 
   Scanner& s_;
   Document& doc_;
+  std::vector<uint32_t> values_;
+  size_t values_top_ = 0;
   std::string error_;
 };
 

@@ -25,6 +25,8 @@ const std::string& DataObject::Name() const {
   return name_.empty() ? no_name : name_;
 }
 
+const uint8_t* DataObject::Data() const { return document_ ? document_->blobs.Data() + blob_offset_ : nullptr; }
+
 const char* DataObject::String(uint32_t handle) const {
   if (handle == 0 || !document_ || handle > document_->string_starts.size()) return nullptr;
   return document_->string_pool.c_str() + document_->string_starts[handle - 1];

@@ -85,8 +85,8 @@ class DataObject {
   bool HasId() const { return has_id_; }
   const Guid& Id() const { return id_; }
 
-  const uint8_t* Data() const { return blob_.data(); }
-  uint32_t Size() const { return uint32_t(blob_.size()); }
+  const uint8_t* Data() const;
+  uint32_t Size() const { return uint32_t(blob_size_); }
   // Text of a STRING member's handle; null for 0 or a handle that is not this file's.
   const char* String(uint32_t handle) const;
 
@@ -99,7 +99,8 @@ class DataObject {
   std::string name_;
   bool has_id_ = false;
   Guid id_;
-  std::vector<uint8_t> blob_;
+  size_t blob_offset_ = 0;  // in the document's blob arena
+  size_t blob_size_ = 0;
   std::vector<Child> children_;
   const Document* document_ = nullptr;
   uint32_t index_ = 0;  // place in the document, parents before children

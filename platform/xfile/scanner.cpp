@@ -5,7 +5,7 @@ namespace platform::xfile {
 bool Scanner::ReadString(std::string& out) {
   const Token& t = SkipSeparators();
   if (t.kind != Token::kString && t.kind != Token::kName) return Fail("expected a string");
-  out = t.text;
+  out.assign(t.text);
   Advance();
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/xfile/guid.h"
 
@@ -14,7 +15,9 @@ struct Token {
   enum Kind : uint8_t { kEnd, kError, kName, kString, kInteger, kGuid, kPunct, kList };
   Kind kind = kEnd;
   char punct = 0;     // kPunct: one of { } [ ] ( ) < > . , ;
-  std::string text;   // kName, kString; binary keywords come as names ("template", "array", "DWORD", ...)
+  // kName, kString: the text where it lies in the scanned body (valid while the body is), so no
+  // token copies it; binary keywords come as names ("template", "array", "DWORD", ...).
+  std::string_view text;
   uint32_t integer = 0;
   Guid guid;
 };

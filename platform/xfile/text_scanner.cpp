@@ -1,6 +1,7 @@
 // The text encoding. Tolerant the way exporters need: "," and ";" may be doubled or missing between
 // values, integers stand where floats are declared, names may start with a digit or hold "-" and
 // ".", and "//" and "#" start comments.
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -9,12 +10,72 @@
 namespace platform::xfile {
 namespace {
 
-bool IsDelimiter(char c) { return uint8_t(c) <= ' ' || std::strchr("{}[](),;<>\"", c) != nullptr; }
+// What each byte can be, looked up once per byte: the scanner's inner loops run over every byte of
+// the file.
+enum CharClass : uint8_t {
+  kSpace = 1,         // control characters and " "
+  kPunctuation = 2,   // a token of its own
+  kDelimiter = 4,     // ends a word
+  kCommentStart = 8,  // "#", and "/" when another follows
+};
+
+constexpr std::array<uint8_t, 256> kCharClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c <= ' '; ++c) classes[c] = kSpace | kDelimiter;
+  for (char c : std::string_view("{}[](),;>")) classes[uint8_t(c)] |= kPunctuation;
+  for (char c : std::string_view("{}[](),;<>\"")) classes[uint8_t(c)] |= kDelimiter;
+  classes['#'] |= kCommentStart;
+  classes['/'] |= kCommentStart;
+  return classes;
+}();
+
+bool Is(char c, CharClass cls) { return kCharClasses[uint8_t(c)] & cls; }
+
+// Nearly every number in a file is a plain decimal ("-12", "0.250000"). Those convert here, exactly:
+// with at most 2^53 as mantissa and 10^22 as divisor both are exact doubles, so the one division
+// rounds as from_chars would. False for anything else, which from_chars then reads.
+bool ParsePlainDecimal(std::string_view word, double& real, int64_t& integer, bool& is_integer) {
+  constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr uint64_t kMaxExactMantissa = uint64_t{1} << 53;
+  const char* q = word.data();
+  const char* end = q + word.size();
+  const bool negative = q < end && *q == '-';
+  q += negative;
+  uint64_t mantissa = 0;
+  int digits = 0, fraction_digits = 0;
+  bool point = false;
+  for (; q < end; ++q) {
+    if (*q >= '0' && *q <= '9') {
+      if (++digits > 19) return false;
+      mantissa = mantissa * 10 + uint64_t(*q - '0');
+      fraction_digits += point;
+    } else if (*q == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  if (!point) {
+    if (digits > 18) return false;
+    integer = negative ? -int64_t(mantissa) : int64_t(mantissa);
+    real = double(integer);
+    is_integer = true;
+    return true;
+  }
+  if (mantissa > kMaxExactMantissa || fraction_digits > 22) return false;
+  real = double(mantissa) / kPowersOfTen[fraction_digits];
+  if (negative) real = -real;
+  is_integer = false;
+  return true;
+}
 
 // A number word: an integer, a float, or a float followed by the "#..." tail some runtimes print for
 // infinities and NaNs ("-1.#IND00"), which reads as its numeric part.
 bool ParseNumber(std::string_view word, double& real, int64_t& integer, bool& is_integer) {
   if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+  if (ParsePlainDecimal(word, real, integer, is_integer)) return true;
   const char* first = word.data();
   const char* last = first + word.size();
   auto [int_end, int_error] = std::from_chars(first, last, integer);
@@ -79,6 +140,15 @@ class TextScanner final : public Scanner {
 
 
   bool ReadNumber(double& real, int64_t& integer, bool& is_integer) {
+    // Straight from the text: the token path below would give the same word, only slower. It stays
+    // for what is not a number, and reports it.
+    SkipSpaceAndSeparators();
+    peeked_ = false;  // a token peeked before is lexed again from here
+    const char* word_end = WordEnd(p_);
+    if (word_end != p_ && ParseNumber(std::string_view(p_, size_t(word_end - p_)), real, integer, is_integer)) {
+      p_ = word_end;
+      return true;
+    }
     const Token& t = SkipSeparators();
     if (t.kind != Token::kName || !ParseNumber(t.text, real, integer, is_integer)) return Fail("expected a number");
     Advance();
@@ -87,7 +157,7 @@ class TextScanner final : public Scanner {
 
   void SkipSpaceAndComments() {
     while (p_ < end_) {
-      if (uint8_t(*p_) <= ' ') {
+      if (Is(*p_, kSpace)) {
         ++p_;
       } else if (*p_ == '#' || (*p_ == '/' && p_ + 1 < end_ && p_[1] == '/')) {
         while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
@@ -95,6 +165,30 @@ class TextScanner final : public Scanner {
         break;
       }
     }
+  }
+
+  // Where SkipSeparators leaves the text: past space, comments, "," and ";".
+  void SkipSpaceAndSeparators() {
+    for (;;) {
+      SkipSpaceAndComments();
+      if (p_ == end_ || (*p_ != ',' && *p_ != ';')) return;
+      ++p_;
+    }
+  }
+
+  // End of the word that starts at `q`: at a delimiter, or where a comment starts ("//", or "#"
+  // except in the "1.#INF" spellings of special floats).
+  const char* WordEnd(const char* q) const {
+    const char* w = q;
+    for (; w < end_; ++w) {
+      const uint8_t cls = kCharClasses[uint8_t(*w)];
+      if (cls & kDelimiter) break;
+      if (cls & kCommentStart) {
+        if (*w == '/' && w + 1 < end_ && w[1] == '/') break;
+        if (*w == '#' && !(w > q && w[-1] == '.')) break;
+      }
+    }
+    return w;
   }
 
   void Lex() {
@@ -105,7 +199,7 @@ class TextScanner final : public Scanner {
     token_end_ = q;
     if (q == end_) return;
     char c = *q;
-    if (std::strchr("{}[](),;>", c)) {
+    if (Is(c, kPunctuation)) {
       token_.kind = Token::kPunct;
       token_.punct = c;
       token_end_ = q + 1;
@@ -118,18 +212,12 @@ class TextScanner final : public Scanner {
       const char* close = static_cast<const char*>(std::memchr(q + 1, '"', size_t(end_ - q - 1)));
       if (!close) return FailToken(token_, "unterminated string");
       token_.kind = Token::kString;
-      token_.text.assign(q + 1, close);
+      token_.text = std::string_view(q + 1, size_t(close - q - 1));
       token_end_ = close + 1;
     } else {
-      const char* w = q;
-      while (w < end_ && !IsDelimiter(*w)) {
-        if (*w == '/' && w + 1 < end_ && w[1] == '/') break;
-        // "#" starts a comment, except in the "1.#INF" spellings of special floats.
-        if (*w == '#' && !(w > q && w[-1] == '.')) break;
-        ++w;
-      }
+      const char* w = WordEnd(q);
       token_.kind = Token::kName;
-      token_.text.assign(q, w);
+      token_.text = std::string_view(q, size_t(w - q));
       token_end_ = w;
     }
   }

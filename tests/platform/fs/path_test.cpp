@@ -25,6 +25,11 @@ TEST_F(ResolvePathTest, MapsSeparatorsAndMatchesEachComponentWithoutCase) {
       {"MAPS\\in progress\\LEVEL.QEL", "maps/In Progress/level.qel"},
       {"Maps\\In Progress\\", "maps/In Progress/"},
       {"art\\\\heaven.jpg", "art/heaven.jpg"},
+      // Names that exist exactly as given come out in the same form as matched ones.
+      {"maps//In Progress/level.qel", "maps/In Progress/level.qel"},
+      {"maps\\In Progress\\", "maps/In Progress/"},
+      {"art/heaven.jpg/", "art/heaven.jpg/"},
+      {"maps/In Progress/../../art/heaven.jpg", "maps/In Progress/../../art/heaven.jpg"},
       // A missing last component keeps its name as given, below the matched folders (to create it).
       {"ART\\New Picture.JPG", "art/New Picture.JPG"},
       {"Maps\\In Progress\\Untitled.qel", "maps/In Progress/Untitled.qel"},
@@ -64,6 +69,17 @@ TEST_F(ResolvePathTest, FileFunctionsGoThroughTheResolver) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "sky");
   EXPECT_FALSE(fs::ReadWholeFile("Art\\missing.jpg", bytes));
   EXPECT_FALSE(fs::ReadWholeFile("Art", bytes));
+  EXPECT_FALSE(fs::ReadWholeFile("/dev/null", bytes));  // regular files only
+
+  // Every byte, whatever the size, and nothing left over from the buffer's earlier contents.
+  for (size_t size : {size_t{0}, size_t{1}, size_t{65536}, size_t{200001}}) {
+    std::string contents(size, '\0');
+    for (size_t i = 0; i < size; ++i) contents[i] = char(i * 7 + i / 251);
+    Write("art/sized.bin", contents);
+    bytes.assign(3, 0xEE);
+    ASSERT_TRUE(fs::ReadWholeFile("Art\\Sized.bin", bytes)) << size;
+    EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == contents) << size;
+  }
 
   FILE* created = fs::OpenFile("Art\\New.txt", "wb");
   ASSERT_NE(created, nullptr);

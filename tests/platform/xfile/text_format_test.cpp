@@ -1,6 +1,8 @@
 // The text encoding, with the looseness exporters rely on.
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include "tests/platform/xfile/xfile_fixtures.h"
 
 namespace {
@@ -46,6 +48,32 @@ TEST(XText, NumbersInTheirExporterSpellings) {
   ASSERT_TRUE(OpenText(reader, Text("RightHanded { -1; } RightHanded { 2.7; }"))) << reader.Error();
   EXPECT_EQ(Words(*reader.DataObjects()[0])[0], 0xFFFFFFFFu);
   EXPECT_EQ(Words(*reader.DataObjects()[1])[0], 2u);
+}
+
+// Decimals take a shortcut of their own; every spelling must still give the double that from_chars
+// gives, bit for bit, on both sides of the shortcut's limits (19 digits, mantissa 2^53, 22 decimals).
+TEST(XText, DecimalsReadToTheNearestDouble) {
+  const char* kWords[] = {
+      "0.1", "-0.0", "0.30000000000000004", "4.35", "-.5", "5.", "+2.5", "12345678.9", "3.14159265358979323846",
+      "9007199254740992.0", "9007199254740993.0", "123456789012345678", "1234567890123456789",
+      "0.0000000000000000000001", "0.00000000000000000000001", "1.0000000000000000000001", "1e-5", "0.000000"};
+  for (const char* word : kWords) {
+    SCOPED_TRACE(word);
+    xf::Reader reader;
+    ASSERT_TRUE(OpenText(reader, Text(std::string("template D { <00000000-0000-0000-0000-00000000000d> DOUBLE d; }\n"
+                                                  "D { ") + word + "; }"))) << reader.Error();
+    const xf::DataObject& d = *reader.DataObjects().at(0);
+    ASSERT_EQ(d.Size(), 8u);
+    std::string_view digits(word[0] == '+' ? word + 1 : word);
+    double expected = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), expected);
+    EXPECT_EQ(std::memcmp(d.Data(), &expected, 8), 0) << "expected " << expected;
+  }
+  // Integers past 32 bits keep their low bits; past 64 bits they read as a float out of range: 0.
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text("RightHanded { 4294967297; } RightHanded { 123456789012345678901; }"))) << reader.Error();
+  EXPECT_EQ(Words(*reader.DataObjects()[0])[0], 1u);
+  EXPECT_EQ(Words(*reader.DataObjects()[1])[0], 0u);
 }
 
 TEST(XText, NamesMayStartWithADigitOrHoldDashesAndDots) {
