@@ -8,7 +8,9 @@
 #include "engine/media2d/basic2d.h"
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
+#include "engine/media2d/memory_block.h"
 #include "engine/media2d/sprite.h"
+#include "engine/media2d/vector.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -99,7 +101,7 @@ void FillCoreTable(CoreTable& t) {
   t.FileModuleUpdate = FileModuleUpdate;
   t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
                                 EmptyModule::PassCoreData, nullptr};
-  t.MemoryBlockModule = AbsentModule();
+  t.MemoryBlockModule = MODULE_ENTRIES(MemoryBlockModule);
   t.VideoModule = AbsentModule();
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
@@ -116,7 +118,7 @@ void FillCoreTable(CoreTable& t) {
   FillEmpty(t.RenderWorld);
   FillEmpty(t.StoreWorldCollisionPositions);
 
-  t.VectorModule = AbsentModule();
+  t.VectorModule = MODULE_ENTRIES(VectorModule);
   t.ParticleModule = AbsentModule();
 
   // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end
