@@ -44,8 +44,9 @@ bool MakeSoundFromData(int32_t sound, uint32_t formatTag, uint32_t channels, uin
 
 // Mode 1, an existing sound with buffers: format := its wave format (18 bytes); samplesPerSecond :=
 // byte rate / (bits / 8); bitsPerSecond := byte rate x 8; seconds := size / byte rate; data := a new
-// block (std::malloc) holding a copy of its samples, size := its byte count. A missing sound leaves
-// every output alone. Any other mode frees *data (std::free) and sets it to null.
+// block (std::malloc) holding a copy of its samples, size := its byte count. A missing sound (or one
+// whose buffers could not be made) gives data := null and size := 0 and leaves the other outputs
+// alone. Any other mode frees *data (std::free) and sets it to null.
 void GetSoundData(int32_t sound, int32_t* bitsPerSecond, int32_t* samplesPerSecond, int32_t* seconds,
                   uint8_t** data, int32_t* size, uint8_t mode, platform::audio::WaveFormat* format);
 

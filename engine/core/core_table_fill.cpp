@@ -1,5 +1,6 @@
 // Where each module's functions enter the CoreTable. A module that joins the build replaces its
 // AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+#include "engine/audio/sound.h"
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
@@ -95,7 +96,8 @@ void FillCoreTable(CoreTable& t) {
   t.RestoreBackBufferCopy = RestoreBackBufferCopy;
   t.InputModule = MODULE_ENTRIES(InputModule);
   t.SystemModule = MODULE_ENTRIES(SystemModule);
-  t.SoundModule = AbsentModule();
+  t.SoundModule = MODULE_ENTRIES(SoundModule);
+  t.SoundUpdate = SoundUpdate;
   t.MusicModule = AbsentModule();
   t.FileModule = MODULE_ENTRIES(FileModule);
   t.FileModuleUpdate = FileModuleUpdate;
