@@ -1,6 +1,8 @@
 // Where each module's functions enter the CoreTable. A module that joins the build replaces its
 // AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+#include "engine/audio/music.h"
 #include "engine/audio/sound.h"
+#include "engine/audio/video.h"
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
@@ -98,13 +100,15 @@ void FillCoreTable(CoreTable& t) {
   t.SystemModule = MODULE_ENTRIES(SystemModule);
   t.SoundModule = MODULE_ENTRIES(SoundModule);
   t.SoundUpdate = SoundUpdate;
-  t.MusicModule = AbsentModule();
+  t.MusicModule = MODULE_ENTRIES(MusicModule);
+  t.MusicModuleUpdate = MusicModule::Update;
   t.FileModule = MODULE_ENTRIES(FileModule);
   t.FileModuleUpdate = FileModuleUpdate;
   t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
                                 EmptyModule::PassCoreData, nullptr};
   t.MemoryBlockModule = MODULE_ENTRIES(MemoryBlockModule);
-  t.VideoModule = AbsentModule();
+  t.VideoModule = MODULE_ENTRIES(VideoModule);
+  t.VideoUpdate = VideoUpdate;
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
   t.CameraModule = AbsentModule();
