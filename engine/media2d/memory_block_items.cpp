@@ -125,7 +125,7 @@ int32_t MakeMemoryBlockFromSound(int32_t block, int32_t sound) {
   if (!InBlockRange(block)) return Raise(kErrorBlockNumber);
   if (sound < 1 || sound > kMaxLinkedNumber) return Raise(kErrorSoundNumber);
   MemoryBlockLinks& l = Links();
-  if (!l.getSoundData) return Raise(kErrorSoundMissing);  // no sound module: no sound exists
+  if (!l.getSoundData) return 0;
   audio::WaveFormat f{};
   int32_t bitsPerSecond = 0, samplesPerSecond = 0, seconds = 0, size = 0;
   uint8_t* data = nullptr;

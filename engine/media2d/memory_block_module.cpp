@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/audio/sound.h"
 #include "engine/core/errors.h"
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
@@ -48,6 +49,8 @@ void PassCoreData(CoreData* coreData) {
   l.makeImageFromData = MakeImageFromData;
   l.findMesh = FindMemoryBlockMesh;
   l.storeMesh = StoreMemoryBlockMesh;
+  l.getSoundData = GetSoundData;
+  l.makeSoundFromData = MakeSoundFromData;
 }
 
 void RefreshD3D(int) {}

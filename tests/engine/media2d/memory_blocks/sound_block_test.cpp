@@ -1,12 +1,15 @@
-// Sounds into blocks and back.
+// Sounds into blocks and back, through the sound module (its device on SDL's dummy audio driver).
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <map>
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include "engine/audio/sound.h"
 #include "platform/audio/wave_format.h"
 #include "tests/engine/media2d/memory_blocks/block_fixture.h"
 
@@ -15,63 +18,72 @@ namespace {
 
 namespace audio = platform::audio;
 
-// A stand-in sound module: numbered formats and samples.
-struct StoredSound {
-  audio::WaveFormat format;
+struct SoundContents {
+  audio::WaveFormat format{};
   std::vector<uint8_t> samples;
 };
 
-std::map<int32_t, StoredSound>& Sounds() {
-  static std::map<int32_t, StoredSound> sounds;
-  return sounds;
-}
-
-void GetStoredSound(int32_t sound, int32_t*, int32_t*, int32_t*, uint8_t** data, int32_t* size, uint8_t mode,
-                    audio::WaveFormat* format) {
-  if (mode != 1) {
-    std::free(*data);
-    *data = nullptr;
-    return;
-  }
-  auto found = Sounds().find(sound);
-  if (found == Sounds().end()) return;
-  *format = found->second.format;
-  *size = int32_t(found->second.samples.size());
-  *data = static_cast<uint8_t*>(std::malloc(found->second.samples.size()));
-  std::memcpy(*data, found->second.samples.data(), found->second.samples.size());
-}
-
-bool StoreSound(int32_t sound, uint32_t, uint32_t, uint32_t, const uint8_t* samples, int32_t size,
-                const audio::WaveFormat* format) {
-  Sounds()[sound] = StoredSound{*format, std::vector<uint8_t>(samples, samples + size)};
-  return true;
+SoundContents ContentsOf(int32_t sound) {
+  SoundContents c;
+  int32_t bitsPerSecond = 0, samplesPerSecond = 0, seconds = 0, size = 0;
+  uint8_t* data = nullptr;
+  GetSoundData(sound, &bitsPerSecond, &samplesPerSecond, &seconds, &data, &size, 1, &c.format);
+  if (data) c.samples.assign(data, data + size);
+  GetSoundData(sound, nullptr, nullptr, nullptr, &data, nullptr, 0, nullptr);
+  return c;
 }
 
 class SoundBlockTest : public BlockTest {
  protected:
+  // The sound module writes its temporary wave into the engine's temporary folder: one of this
+  // process's own, so suites running side by side do not share the file.
+  static void SetUpTestSuite() {
+    const char* tmpdir = std::getenv("TMPDIR");
+    oldTmpdir_ = tmpdir ? tmpdir : "";
+    folder_ = std::filesystem::temp_directory_path() / ("qel_sound_block_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    setenv("TMPDIR", folder_.c_str(), 1);
+  }
+  static void TearDownTestSuite() {
+    if (oldTmpdir_.empty()) unsetenv("TMPDIR");
+    else setenv("TMPDIR", oldTmpdir_.c_str(), 1);
+    std::filesystem::remove_all(folder_);
+  }
+
   void SetUp() override {
+    SoundModule::Constructor();
+    SoundModule::SetErrorHandler(&word_);
+    SoundModule::PassCoreData(GetCoreDataPointer());
     BlockTest::SetUp();
-    MemoryBlocks().links.getSoundData = GetStoredSound;
-    MemoryBlocks().links.makeSoundFromData = StoreSound;
   }
   void TearDown() override {
-    Sounds().clear();
     BlockTest::TearDown();
+    SoundModule::Destructor();
   }
+
+  static void AddSound(int32_t sound, const audio::WaveFormat& format, const std::vector<uint8_t>& samples) {
+    ASSERT_TRUE(MakeSoundFromData(sound, format.formatTag, format.channels, format.samplesPerSecond, samples.data(),
+                                  int32_t(samples.size()), &format))
+        << LastErrorText();
+  }
+
+  static inline std::filesystem::path folder_;
+  static inline std::string oldTmpdir_;
 };
 
 TEST_F(SoundBlockTest, ASecondOfSixteenBitMonoMakesABlockAndComesBack) {
   std::vector<uint8_t> samples(44100);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t(i * 7);
-  Sounds()[3] = StoredSound{audio::PcmFormat(1, 22050, 16), samples};
+  AddSound(3, audio::PcmFormat(1, 22050, 16), samples);
   ASSERT_EQ(MakeMemoryBlockFromSound(1, 3), 1);
   EXPECT_EQ(GetMemoryBlockSize(1), 28 + 44100);
   EXPECT_EQ(HeaderOf(1, 7), (std::vector<uint32_t>{1, 1, 22050, 44100, 2, 16, 0}));
   EXPECT_EQ(DataOf(1, 7), samples);
 
   ASSERT_EQ(MakeSoundFromMemoryBlock(8, 1), 1);
-  const StoredSound& back = Sounds()[8];
-  EXPECT_EQ(std::memcmp(&back.format, &Sounds()[3].format, sizeof back.format), 0);
+  const SoundContents back = ContentsOf(8);
+  EXPECT_EQ(back.format.samplesPerSecond, 22050u);
+  EXPECT_EQ(back.format.bitsPerSample, 16);
   EXPECT_EQ(back.samples, samples);
   EXPECT_EQ(word_, 0u);
 }
@@ -96,13 +108,14 @@ TEST_F(SoundBlockTest, NumbersAndMissingSoundsRaiseTheirErrors) {
     EXPECT_EQ(result, 0) << c.what;
   }
   EXPECT_EQ(MemoryBlockExists(1), 0);
-  EXPECT_TRUE(Sounds().empty());
+  EXPECT_FALSE(SoundExists(4));
 }
 
 // The sound module replaces a sound before it looks at the format, so a header it cannot play must
 // be refused before it is asked.
 TEST_F(SoundBlockTest, ABadHeaderChangesNoSound) {
-  Sounds()[6] = StoredSound{audio::PcmFormat(2, 44100, 16), std::vector<uint8_t>(16, 9)};
+  const std::vector<uint8_t> samples(16, 9);
+  AddSound(6, audio::PcmFormat(2, 44100, 16), samples);
   struct Case {
     const char* what;
     std::vector<uint32_t> header;
@@ -120,10 +133,11 @@ TEST_F(SoundBlockTest, ABadHeaderChangesNoSound) {
   for (const Case& c : cases) {
     MakeItemBlock(1, c.header, std::vector<uint8_t>(c.dataBytes, 0x80));
     EXPECT_EQ(ErrorOf([] { EXPECT_EQ(MakeSoundFromMemoryBlock(6, 1), 0); }), 5105u) << c.what;
-    EXPECT_EQ(Sounds()[6].samples.size(), 16u) << c.what;
+    EXPECT_EQ(ContentsOf(6).samples, samples) << c.what;
   }
   MakeItemBlock(1, {1, 1, 22050, 22050, 1, 8}, {});  // shorter than the header
   EXPECT_EQ(ErrorOf([] { MakeSoundFromMemoryBlock(6, 1); }), 5105u);
+  EXPECT_EQ(ContentsOf(6).samples, samples);
 }
 
 }  // namespace
