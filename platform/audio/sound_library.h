@@ -51,7 +51,8 @@ bool StopStream(LibraryStream* stream);
 // Stops and frees the stream; the handle is invalid afterwards.
 bool CloseStream(LibraryStream* stream);
 
-// Channel handles stay valid while that play lasts; later calls with a stale handle do nothing.
+// A channel handle stays valid until its channel is taken for another play; calls with a stale
+// handle do nothing and fail.
 // Volume 0..255, not scaled by the effects master volume from now on.
 bool SetChannelVolume(int channel, int volume);
 // Pan 0 (left) .. 128 (centre) .. 255 (right).

@@ -29,7 +29,7 @@ float DecibelGain(int32_t hundredths) {
 
 void Voice::MixInto(float* out, int frames, uint32_t outputRate) {
   peakLeft = peakRight = 0.0f;
-  if (!playing || outputRate == 0 || !pcm.data) return;
+  if (!playing || outputRate == 0 || (!streaming_ && !pcm.data)) return;
   const uint64_t step = (uint64_t(rate) << 32) / outputRate;
   for (int i = 0; i < frames; ++i) {
     uint64_t index = position >> 32;

@@ -35,25 +35,7 @@ WaveError ReadFormat(const uint8_t* body, uint32_t size, WaveLayout* layout) {
   return WaveError::kNone;
 }
 
-}  // namespace
-
-const char* WaveErrorText(WaveError error) {
-  switch (error) {
-    case WaveError::kNone: return "no error";
-    case WaveError::kOpenFailed: return "the wave file could not be read";
-    case WaveError::kNotRiff: return "not a RIFF file, or one shorter than its header says";
-    case WaveError::kNotWave: return "a RIFF file that is not a wave";
-    case WaveError::kBadChunk: return "a chunk of the wave runs past its end";
-    case WaveError::kNoFormat: return "the wave has no complete format chunk";
-    case WaveError::kBadFormat: return "the wave's PCM format is not 8 or 16 bits, mono or stereo, or is inconsistent";
-    case WaveError::kNoData: return "the wave has no data chunk";
-    case WaveError::kWriteFailed: return "the wave file could not be written";
-  }
-  return "unknown wave error";
-}
-
-WaveError ParseWave(const uint8_t* bytes, size_t size, WaveLayout* layout) {
-  *layout = WaveLayout{};
+WaveError ParseChunks(const uint8_t* bytes, size_t size, WaveLayout* layout) {
   if (!bytes || size < 12 || !IsId(bytes, "RIFF")) return WaveError::kNotRiff;
   const uint32_t riffSize = U32(bytes + 4);
   if (riffSize > size - 8) return WaveError::kNotRiff;
@@ -83,6 +65,30 @@ WaveError ParseWave(const uint8_t* bytes, size_t size, WaveLayout* layout) {
   if (!haveFormat) return WaveError::kNoFormat;
   if (!haveData) return WaveError::kNoData;
   return WaveError::kNone;
+}
+
+}  // namespace
+
+const char* WaveErrorText(WaveError error) {
+  switch (error) {
+    case WaveError::kNone: return "no error";
+    case WaveError::kOpenFailed: return "the wave file could not be read";
+    case WaveError::kNotRiff: return "not a RIFF file, or one shorter than its header says";
+    case WaveError::kNotWave: return "a RIFF file that is not a wave";
+    case WaveError::kBadChunk: return "a chunk of the wave runs past its end";
+    case WaveError::kNoFormat: return "the wave has no complete format chunk";
+    case WaveError::kBadFormat: return "the wave's PCM format is not 8 or 16 bits, mono or stereo, or is inconsistent";
+    case WaveError::kNoData: return "the wave has no data chunk";
+    case WaveError::kWriteFailed: return "the wave file could not be written";
+  }
+  return "unknown wave error";
+}
+
+WaveError ParseWave(const uint8_t* bytes, size_t size, WaveLayout* layout) {
+  *layout = WaveLayout{};
+  const WaveError error = ParseChunks(bytes, size, layout);
+  if (error != WaveError::kNone) *layout = WaveLayout{};  // nothing of a damaged file is used
+  return error;
 }
 
 WaveError WaveFile::Open(std::string_view name) {
