@@ -16,6 +16,13 @@
 
 namespace audio_test {
 
+// Bytes that differ from their neighbours, so a shifted or dropped byte shows.
+inline std::vector<uint8_t> Pattern(size_t size) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 7 + 3);
+  return bytes;
+}
+
 // `frames` frames of a sine of `amplitude` (0..1) at `hz`, the same on every channel, interleaved.
 inline std::vector<float> Sine(double hz, double amplitude, int rate, int frames, int channels = 1) {
   std::vector<float> out;

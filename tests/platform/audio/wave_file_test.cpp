@@ -12,11 +12,7 @@ namespace {
 
 namespace pa = platform::audio;
 
-std::vector<uint8_t> Pattern(size_t size) {
-  std::vector<uint8_t> bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 7 + 3);
-  return bytes;
-}
+using audio_test::Pattern;
 
 void Put32(std::vector<uint8_t>& image, size_t at, uint32_t value) { std::memcpy(image.data() + at, &value, 4); }
 void Put16(std::vector<uint8_t>& image, size_t at, uint16_t value) { std::memcpy(image.data() + at, &value, 2); }
