@@ -226,7 +226,9 @@ Result SoundBuffer::GetCurrentPosition(uint32_t* play, uint32_t* write) {
   MixerLock lock;
   const Voice& v = impl_->voice;
   const uint32_t align = format_.blockAlign;
-  const uint32_t frame = std::min<uint64_t>(v.position >> 32, v.pcm.frames ? v.pcm.frames - 1 : 0);
+  // A voice that just passed its last frame wraps (looping) or stops on its next mixed frame.
+  const uint64_t at = v.position >> 32;
+  const uint32_t frame = uint32_t(v.looping ? at % v.pcm.frames : std::min<uint64_t>(at, v.pcm.frames - 1));
   const uint32_t playAt = frame * align;
   // The write cursor leads by about 10 ms while playing, as the hardware's did.
   const uint32_t lead = v.playing ? (v.rate / 100 + 1) * align : 0;
