@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 #include "engine/core/core_data.h"
 #include "engine/core/errors.h"
