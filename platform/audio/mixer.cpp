@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/audio/mixer.h"
 
@@ -18,8 +19,17 @@ void AudioCallback(void* user, Uint8* stream, int bytes) {
 }  // namespace
 
 Mixer& Mixer::Get() {
-  static Mixer mixer;
-  return mixer;
+  // Never destroyed: modules are not torn down before the process ends, so the audio thread may
+  // still be mixing while static objects go away.
+  static Mixer* mixer = new Mixer;
+  return *mixer;
+}
+
+void Mixer::CloseOutput() {
+  if (device_ == 0) return;
+  SDL_CloseAudioDevice(device_);  // waits for the audio thread
+  device_ = 0;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool Mixer::Acquire() {
@@ -44,16 +54,15 @@ bool Mixer::Acquire() {
     return false;
   }
   SDL_PauseAudioDevice(device_, 0);
+  // The audio thread stops before the rest of the process is torn down at exit.
+  static const bool closedAtExit = std::atexit([] { Get().CloseOutput(); }) == 0;
+  (void)closedAtExit;
   return true;
 }
 
 void Mixer::Release() {
   if (users_ == 0 || --users_ > 0) return;
-  if (device_ != 0) {
-    SDL_CloseAudioDevice(device_);
-    device_ = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
+  CloseOutput();
   std::fill(std::begin(history_), std::end(history_), 0.0f);
 }
 

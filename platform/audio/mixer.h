@@ -42,6 +42,8 @@ class Mixer {
   void PauseOutput(bool pause);
 
  private:
+  void CloseOutput();
+
   uint32_t device_ = 0;
   int users_ = 0;
   std::vector<Voice*> voices_;

@@ -88,8 +88,8 @@ struct Library {
 };
 
 Library& Lib() {
-  static Library library;
-  return library;
+  static Library* library = new Library;  // never destroyed: the audio thread may outlive statics
+  return *library;
 }
 
 bool Live() { return Lib().open && Lib().hasOutput; }
