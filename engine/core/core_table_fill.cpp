@@ -1,5 +1,8 @@
 // Where each module's functions enter the CoreTable. A module that joins the build replaces its
 // AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+#include "engine/audio/music.h"
+#include "engine/audio/sound.h"
+#include "engine/audio/video.h"
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
 #include "engine/display/display.h"
@@ -8,7 +11,9 @@
 #include "engine/media2d/basic2d.h"
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
+#include "engine/media2d/memory_block.h"
 #include "engine/media2d/sprite.h"
+#include "engine/media2d/vector.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -93,14 +98,17 @@ void FillCoreTable(CoreTable& t) {
   t.RestoreBackBufferCopy = RestoreBackBufferCopy;
   t.InputModule = MODULE_ENTRIES(InputModule);
   t.SystemModule = MODULE_ENTRIES(SystemModule);
-  t.SoundModule = AbsentModule();
-  t.MusicModule = AbsentModule();
+  t.SoundModule = MODULE_ENTRIES(SoundModule);
+  t.SoundUpdate = SoundUpdate;
+  t.MusicModule = MODULE_ENTRIES(MusicModule);
+  t.MusicModuleUpdate = MusicModule::Update;
   t.FileModule = MODULE_ENTRIES(FileModule);
   t.FileModuleUpdate = FileModuleUpdate;
   t.EmptyModule = ModuleEntries{EmptyModule::Constructor, EmptyModule::Destructor, EmptyModule::SetErrorHandler,
                                 EmptyModule::PassCoreData, nullptr};
-  t.MemoryBlockModule = AbsentModule();
-  t.VideoModule = AbsentModule();
+  t.MemoryBlockModule = MODULE_ENTRIES(MemoryBlockModule);
+  t.VideoModule = MODULE_ENTRIES(VideoModule);
+  t.VideoUpdate = VideoUpdate;
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
   t.CameraModule = AbsentModule();
@@ -116,7 +124,7 @@ void FillCoreTable(CoreTable& t) {
   FillEmpty(t.RenderWorld);
   FillEmpty(t.StoreWorldCollisionPositions);
 
-  t.VectorModule = AbsentModule();
+  t.VectorModule = MODULE_ENTRIES(VectorModule);
   t.ParticleModule = AbsentModule();
 
   // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end

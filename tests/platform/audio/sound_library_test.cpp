@@ -1,0 +1,193 @@
+// The game's sound library: samples from WAVE and Ogg files, looping streams, channel volume, pan and
+// levels, the spectrum, and the silent answers when there is no output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/audio/sound_library.h"
+#include "platform/audio/test_hooks.h"
+#include "platform/audio/wave_file.h"
+#include "tests/platform/audio/audio_fixtures.h"
+
+namespace {
+
+namespace pa = platform::audio;
+
+// The band a 1024-point window at 44100 Hz centres on band 20.
+constexpr double kBand20Hz = 44100.0 * 20 / 1024;
+
+std::vector<int16_t> Mix(int frames) {
+  std::vector<int16_t> out(size_t(frames) * 2);
+  pa::MixFrames(out.data(), frames);
+  return out;
+}
+
+// The library opened on the dummy driver with mixing left to the test, in a scratch folder holding
+// "Sound\tone.wav" (16-bit mono sine of amplitude 0.5 at 441 Hz, 0.1 s) and "Music\sine.ogg" (a
+// second of the band-20 sine at amplitude 0.5).
+class SoundLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::vector<uint8_t> tone = audio_test::ToPcm16(audio_test::Sine(441.0, 0.5, 44100, 4410));
+    audio_test::WriteFile("Sound/tone.wav", pa::BuildWaveImage(pa::PcmFormat(1, 44100, 16), tone.data(),
+                                                               uint32_t(tone.size())));
+    audio_test::WriteFile("Music/sine.ogg", audio_test::EncodeOgg(audio_test::Sine(kBand20Hz, 0.5, 44100, 44100),
+                                                                  1, 44100));
+    ASSERT_TRUE(pa::InitSoundLibrary(44100, 32, 0));
+    pa::PauseMixing(true);
+  }
+  void TearDown() override { pa::CloseSoundLibrary(); }
+
+  audio_test::ScratchFolder folder_;
+};
+
+TEST_F(SoundLibraryTest, SampleLevelsFollowMasterVolumeChannelVolumeAndPan) {
+  pa::LibrarySample* tone = pa::LoadSample(1, "Sound\\Tone.wav", pa::kModeDefault, 0, 0);
+  ASSERT_NE(tone, nullptr);
+  const int channel = pa::PlaySample(pa::kAnyFreeChannel, tone);
+  ASSERT_GT(channel, 0);  // a handle is never 0, so the game's "no channel yet" test works
+  auto levels = [&] {
+    Mix(512);
+    float left = -1, right = -1;
+    EXPECT_TRUE(pa::GetChannelLevels(channel, &left, &right));
+    return std::pair{left, right};
+  };
+  auto [left, right] = levels();
+  EXPECT_NEAR(left, 0.5f, 0.01f);
+  EXPECT_NEAR(right, 0.5f, 0.01f);
+
+  pa::SetEffectsMasterVolume(51);  // a fifth
+  std::tie(left, right) = levels();
+  EXPECT_NEAR(left, 0.1f, 0.01f);
+
+  pa::SetChannelPan(channel, 0);
+  std::tie(left, right) = levels();
+  EXPECT_NEAR(left, 0.1f, 0.01f);
+  EXPECT_EQ(right, 0.0f);
+
+  pa::SetChannelVolume(channel, 255);  // absolute: the master volume no longer applies
+  pa::SetChannelPan(channel, 128);
+  std::tie(left, right) = levels();
+  EXPECT_NEAR(left, 0.5f, 0.01f);
+  EXPECT_NEAR(right, 0.5f, 0.01f);
+
+  Mix(4410);  // past its end: a sample plays once
+  std::tie(left, right) = levels();
+  EXPECT_EQ(left, 0.0f);
+  EXPECT_EQ(right, 0.0f);
+}
+
+TEST_F(SoundLibraryTest, ChannelsAreTakenInTurnAndStaleHandlesDoNothing) {
+  pa::LibrarySample* tone = pa::LoadSample(pa::kAnyFreeSample, "Sound\\tone.wav", pa::kModeLoopNormal, 0, 0);
+  ASSERT_NE(tone, nullptr);
+  const int first = pa::PlaySample(pa::kAnyFreeChannel, tone);
+  const int second = pa::PlaySample(pa::kAnyFreeChannel, tone);
+  EXPECT_NE(first & 0xFFF, second & 0xFFF);  // a playing channel is not free
+  const int replaced = pa::PlaySample(first & 0xFFF, tone);  // asked for by number: the old play ends
+  EXPECT_NE(replaced, first);
+  EXPECT_FALSE(pa::SetChannelVolume(first, 10));
+  EXPECT_TRUE(pa::SetChannelVolume(replaced, 10));
+  float left = 1, right = 1;
+  EXPECT_FALSE(pa::GetChannelLevels(first, &left, &right));
+  EXPECT_EQ(left, 0.0f);
+  EXPECT_EQ(pa::PlaySample(32, tone), -1);  // no such channel
+  EXPECT_EQ(pa::PlaySample(pa::kAnyFreeChannel, nullptr), -1);
+  EXPECT_FALSE(pa::SetChannelPan(replaced, 256));
+}
+
+TEST_F(SoundLibraryTest, OggSamplesDecodeAndMissingOrDamagedFilesGiveNoHandle) {
+  EXPECT_NE(pa::LoadSample(2, "music\\SINE.OGG", pa::kModeDefault, 0, 0), nullptr);
+  EXPECT_EQ(pa::LoadSample(3, "Sound\\absent.ogg", pa::kModeDefault, 0, 0), nullptr);
+  audio_test::WriteFile("Sound/broken.ogg", {'O', 'g', 'g', 'S', 0, 1, 2});
+  EXPECT_EQ(pa::LoadSample(3, "Sound\\broken.ogg", pa::kModeDefault, 0, 0), nullptr);
+  EXPECT_EQ(pa::LoadSample(3, "Sound\\tone.wav", pa::kModeDefault, 40, 0), nullptr);  // no RIFF at 40
+  EXPECT_EQ(pa::LoadSample(3, "Sound\\tone.wav", pa::kModeDefault, 0, 1 << 30), nullptr);  // past the end
+  EXPECT_EQ(pa::LoadSample(pa::kSampleSlots, "Sound\\tone.wav", pa::kModeDefault, 0, 0), nullptr);
+  EXPECT_EQ(pa::OpenStream("Music\\tone.wav", pa::kModeLoopNormal, 0, 0), nullptr);  // streams are Ogg
+}
+
+TEST_F(SoundLibraryTest, SpectrumOfASinePeaksInItsBandOnceTheUnitIsActive) {
+  pa::LibraryStream* stream = pa::OpenStream("Music\\sine.ogg", pa::kModeLoopNormal, 0, 0);
+  ASSERT_NE(stream, nullptr);
+  ASSERT_GT(pa::PlayStream(pa::kAnyFreeChannel, stream), 0);
+  Mix(8192);
+  const float* bands = pa::GetSpectrum();
+  ASSERT_NE(bands, nullptr);
+  EXPECT_TRUE(std::all_of(bands, bands + pa::kSpectrumSize, [](float b) { return b == 0.0f; }));  // inactive
+
+  ASSERT_TRUE(pa::SetDspUnitActive(pa::GetFftUnit(), true));
+  bands = pa::GetSpectrum();
+  const int peak = int(std::max_element(bands, bands + pa::kSpectrumSize) - bands);
+  EXPECT_EQ(peak, 20);
+  EXPECT_NEAR(bands[20], 0.5f, 0.05f);
+  EXPECT_LT(*std::max_element(bands + 40, bands + pa::kSpectrumSize), 0.02f);
+}
+
+TEST_F(SoundLibraryTest, StreamsLoopOrEndAndStopRewinds) {
+  // A tenth of a second, so the mix runs past its end many times.
+  audio_test::WriteFile("Music/short.ogg", audio_test::EncodeOgg(audio_test::Sine(441.0, 0.5, 22050, 2205, 2), 2,
+                                                                 22050));
+  pa::LibraryStream* looping = pa::OpenStream("Music\\short.ogg", pa::kModeLoopNormal, 0, 0);
+  pa::LibraryStream* once = pa::OpenStream("Music\\short.ogg", pa::kModeDefault, 0, 0);
+  ASSERT_TRUE(looping && once);
+  const int loopChannel = pa::PlayStream(pa::kAnyFreeChannel, looping);
+  const int onceChannel = pa::PlayStream(pa::kAnyFreeChannel, once);
+  std::vector<int16_t> out = Mix(44100);
+  float left = 0, right = 0;
+  pa::GetChannelLevels(loopChannel, &left, &right);
+  EXPECT_NEAR(left, 0.5f, 0.05f);  // still playing after five lengths
+  pa::GetChannelLevels(onceChannel, &left, &right);
+  EXPECT_EQ(left, 0.0f);
+
+  // With only the looping stream left, no gap of silence appears at its seams.
+  int longestQuiet = 0, quiet = 0;
+  for (size_t i = 20000; i < out.size() / 2; ++i) {
+    quiet = std::abs(out[2 * i]) < 50 ? quiet + 1 : 0;
+    longestQuiet = std::max(longestQuiet, quiet);
+  }
+  EXPECT_LT(longestQuiet, 10);
+
+  EXPECT_TRUE(pa::StopStream(looping));
+  out = Mix(256);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t s) { return s == 0; }));
+  pa::GetChannelLevels(loopChannel, &left, &right);
+  EXPECT_EQ(left, 0.0f);
+  EXPECT_TRUE(pa::CloseStream(once));
+  EXPECT_FALSE(pa::CloseStream(once));
+  EXPECT_EQ(pa::PlayStream(pa::kAnyFreeChannel, once), -1);
+}
+
+TEST(SoundLibraryWithoutOutput, EveryCallGivesTheSilentAnswer) {
+  audio_test::ScratchFolder folder;
+  audio_test::ScopedEnv driver("SDL_AUDIODRIVER", "qel-no-such-driver");
+  audio_test::WriteFile("Music/sine.ogg", audio_test::EncodeOgg(audio_test::Sine(kBand20Hz, 0.5, 44100, 4410), 1,
+                                                                44100));
+  for (bool opened : {false, true}) {
+    if (opened) {
+      EXPECT_FALSE(pa::InitSoundLibrary(44100, 32, 0));
+    }
+    EXPECT_EQ(pa::LoadSample(1, "Music\\sine.ogg", pa::kModeDefault, 0, 0), nullptr);
+    EXPECT_EQ(pa::PlaySample(pa::kAnyFreeChannel, nullptr), -1);
+    EXPECT_FALSE(pa::SetEffectsMasterVolume(100));
+    pa::LibraryStream* stream = pa::OpenStream("Music\\sine.ogg", pa::kModeLoopNormal, 0, 0);
+    EXPECT_EQ(stream, nullptr);
+    EXPECT_EQ(pa::PlayStream(pa::kAnyFreeChannel, stream), -1);
+    EXPECT_FALSE(pa::StopStream(stream));
+    EXPECT_FALSE(pa::SetChannelVolume(-1, 255));
+    EXPECT_FALSE(pa::SetChannelPan(-1, 128));
+    EXPECT_FALSE(pa::SetDspUnitActive(pa::GetFftUnit(), true));
+    const float* bands = pa::GetSpectrum();
+    ASSERT_NE(bands, nullptr);
+    EXPECT_TRUE(std::all_of(bands, bands + pa::kSpectrumSize, [](float b) { return b == 0.0f; }));
+    float left = 1, right = 1;
+    EXPECT_FALSE(pa::GetChannelLevels(-1, &left, &right));
+    EXPECT_EQ(left, 0.0f);
+    EXPECT_EQ(right, 0.0f);
+    EXPECT_FALSE(pa::CloseStream(stream));
+    pa::CloseSoundLibrary();
+  }
+}
+
+}  // namespace
