@@ -267,6 +267,15 @@ TEST_F(Converter3DSTest, DamagedFilesFail) {
   }
 }
 
+// Without a temporary folder the X text has nowhere to go: not the current folder, not the root.
+TEST_F(Converter3DSTest, NoTemporaryFolderNoConversion) {
+  BlockTempFolder();
+  Write("scene.3ds", NestedScene());
+  ExpectLoadFails("scene.3ds");
+  EXPECT_FALSE(Exists("kvotemp.x"));
+  EXPECT_FALSE(Exists("/kvotemp.x"));
+}
+
 TEST_F(Converter3DSTest, DebugLinesGoWhereTheyAreSent) {
   FILE* lines = std::tmpfile();
   ASSERT_TRUE(lines);

@@ -225,6 +225,15 @@ TEST_F(ConverterMDLTest, SkinsArePowerOfTwoAveragesInTheTempFolder) {
   EXPECT_FALSE(std::filesystem::exists(root_ + "/strip.bmp"));
 }
 
+// Without a temporary folder the model still loads; its skins are written nowhere else.
+TEST_F(ConverterMDLTest, NoTemporaryFolderNoSkins) {
+  BlockTempFolder();
+  Write("figure.mdl", Figure().Build());
+  ASSERT_TRUE(LoadFile("figure.mdl"));
+  EXPECT_FALSE(Exists("body.bmp"));
+  EXPECT_FALSE(Exists("/body.bmp"));
+}
+
 TEST_F(ConverterMDLTest, FirstSequenceIsBakedAtTenStepsPerFrame) {
   MDLFixture m = Figure();
   m.frames = 3;

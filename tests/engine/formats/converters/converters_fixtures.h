@@ -80,6 +80,11 @@ class ConverterTest : public ScratchFolderTest {
     ScratchFolderTest::TearDown();
   }
   std::string TempFolder() const { return root_ + "/tvqdata/"; }
+  // Files take both names the temporary folder could have, so none can be made.
+  void BlockTempFolder() {
+    Write("tvqdata", "a file");
+    Write("tvqdata-" + std::to_string(geteuid()), "a file");
+  }
 
   // Loads a model file as the object module does; null (and the error in RaisedErrors) on failure.
   static std::unique_ptr<ObjectRecord> LoadFile(const std::string& name) {
