@@ -35,7 +35,6 @@ enum : uint16_t {
   kChunkTextureCoords = 0x4140,
   kChunkMeshMatrix = 0x4160,
   kChunkMaterialGroup = 0x4130,
-  kChunkSmoothing = 0x4150,
   kChunkSpotlight = 0x4610,
   kChunkLightOnOff = 0x4620,
   kChunkLightData = 0x465A,
@@ -62,16 +61,7 @@ bool IsSkippedSetting(uint16_t id) {
 
 Convert3DSState& S() { return State3DS(); }
 
-// Whether `bytes` more bytes lie inside a chunk ending at `end`.
-bool Fits(uint64_t bytes, size_t end) { return S().pos <= end && bytes <= end - S().pos; }
-
-// A chunk read only for its place: opened and passed over.
-ChunkRead Skip3DSChunk(size_t start, size_t parentEnd) {
-  size_t end;
-  if (!Open3DSChunk(start, parentEnd, &end)) return ChunkRead::kDoesNotFit;
-  S().pos = end;
-  return ChunkRead::kDone;
-}
+bool Fits(uint64_t bytes, size_t end) { return Fits3DS(bytes, end); }
 
 // A colour chunk (floats or bytes) into the current colour; `level` is the run of '>' of its lines.
 ChunkRead Read3DSColor(uint16_t id, size_t start, size_t parentEnd, const char* level) {
@@ -619,6 +609,13 @@ void Debug3DS(const char* format, ...) {
   std::vfprintf(out, format, args);
   va_end(args);
   std::fputc('\n', out);
+}
+
+ChunkRead Skip3DSChunk(size_t start, size_t parentEnd) {
+  size_t end;
+  if (!Open3DSChunk(start, parentEnd, &end)) return ChunkRead::kDoesNotFit;
+  S().pos = end;
+  return ChunkRead::kDone;
 }
 
 bool Open3DSChunk(size_t start, size_t parentEnd, size_t* end) {

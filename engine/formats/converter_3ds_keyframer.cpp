@@ -34,7 +34,7 @@ constexpr int kMaxBlockNesting = 32;
 
 Convert3DSState& S() { return State3DS(); }
 
-bool Fits(uint64_t bytes, size_t end) { return S().pos <= end && bytes <= end - S().pos; }
+bool Fits(uint64_t bytes, size_t end) { return Fits3DS(bytes, end); }
 
 // Viewports read in this process; layouts stop being read after the fourth.
 int g_viewportCount = 0;
@@ -198,12 +198,8 @@ ChunkRead Read3DSObjectKeyframeBlockAt(size_t start, size_t parentEnd) {
     switch (id) {
       case kChunkObjectNode:
       case kChunkNodeBlock9:
-      case kChunkNodeBlockA: {
-        size_t skipEnd;
-        if (!Open3DSChunk(child, end, &skipEnd)) return ChunkRead::kDoesNotFit;
-        s.pos = skipEnd;
-        return ChunkRead::kDone;
-      }
+      case kChunkNodeBlockA:
+        return Skip3DSChunk(child, end);
       case kChunkFrameRange:
         return Read3DSObjectKeyframeBlockAt(child, end);
       default:
@@ -247,10 +243,7 @@ ChunkRead Read3DSViewportLayout(size_t start, size_t parentEnd) {
     ChunkRead result;
     if (id == kChunkViewportBogus) {
       Debug3DS(">>>> Found Viewport2 (bogus) chunk id of %0X", id);
-      size_t bogusEnd;
-      if (!Open3DSChunk(child, end, &bogusEnd)) return ChunkRead::kDoesNotFit;
-      S().pos = bogusEnd;
-      result = ChunkRead::kDone;
+      result = Skip3DSChunk(child, end);
     } else if (id == kChunkViewport1 || id == kChunkViewport) {
       Debug3DS(id == kChunkViewport ? ">>>> Found Viewport chunk id of %0X" : ">>>> Found Viewport1 chunk id of %0X",
                id);

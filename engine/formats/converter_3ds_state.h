@@ -88,6 +88,13 @@ enum class OtherIds { kSkip, kScan };
 // A child chunk whose id was just read, starting at `start` (its id), inside a parent ending at
 // `parentEnd`: reads its length and gives its end. False when the length does not fit the parent.
 bool Open3DSChunk(size_t start, size_t parentEnd, size_t* end);
+// A chunk read only for its place: opened and passed over.
+ChunkRead Skip3DSChunk(size_t start, size_t parentEnd);
+// Whether `bytes` more bytes lie between the reading position and `end`.
+inline bool Fits3DS(uint64_t bytes, size_t end) {
+  const size_t pos = State3DS().pos;
+  return pos <= end && bytes <= end - pos;
+}
 
 // Reads the children from the position up to `end`. `read` handles one child given its id and start
 // (its id already read). Ids it does not handle are skipped by their length or scanned over two bytes

@@ -140,7 +140,7 @@ bool ReadMDLHeader(MDLHeader* header) {
 int32_t MeshTexture(const MDLHeader& header, int32_t skinRef) {
   if (skinRef < 0 || skinRef >= header.skinRefCount) return -1;
   const int32_t texture = S().file.I16(header.skinTable + 2 * int64_t(skinRef));
-  return texture < int32_t(S().textures.size()) ? texture : -1;
+  return texture >= 0 && texture < int32_t(S().textures.size()) ? texture : -1;
 }
 
 // One strip or fan of `count` vertices at `at`.
