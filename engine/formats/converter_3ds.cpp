@@ -110,11 +110,6 @@ bool Convert3DSInState(const uint8_t** image, uint32_t* size) {
   return ok;
 }
 
-std::vector<uint8_t>& FileBuffer() {
-  static std::vector<uint8_t> buffer;
-  return buffer;
-}
-
 }  // namespace
 
 Convert3DSState& State3DS() {
@@ -127,12 +122,10 @@ void Set3DSDebugOutput(FILE* stream) { State3DS().debug = stream; }
 bool Convert3DSModel(const char* fileName, const uint8_t** image, uint32_t* size) {
   if (!ResetConverterOutputs(image, size)) return false;
   Free3DSModel(nullptr);
-  std::vector<uint8_t>& file = FileBuffer();
+  std::vector<uint8_t> file;
   if (!fileName || !ReadWholeFile(fileName, &file)) return false;
   State3DS().file = {file.data(), file.size()};
-  const bool ok = Convert3DSInState(image, size);
-  file.clear();
-  return ok;
+  return Convert3DSInState(image, size);
 }
 
 bool Convert3DSModelFromMemory(const void* data, size_t size, const uint8_t** image, uint32_t* imageSize) {
@@ -155,7 +148,7 @@ bool Write3DSAsXText(const void* data, size_t size, std::string* text) {
 void Free3DSModel(const uint8_t*) {
   Convert3DSState& s = State3DS();
   s.root.reset();
-  s.image.clear();
+  s.image = std::vector<uint8_t>();
   s.vertices.clear();
   s.faces.clear();
   s.normals.clear();

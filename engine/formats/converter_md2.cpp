@@ -199,14 +199,14 @@ bool BuildMD2Model() {
 
 void FreeMD2Data() {
   MD2State& s = State();
-  s.fileBuffer.clear();
+  s.fileBuffer = std::vector<uint8_t>();
   s.file = {};
   s.frames.clear();
   s.triangles.clear();
   s.texCoords.clear();
   s.skins.clear();
   s.root.reset();
-  s.image.clear();
+  s.image = std::vector<uint8_t>();
 }
 
 // Decodes the file in the state and hands out its image.
@@ -218,7 +218,7 @@ bool ConvertMD2InState(const uint8_t** image, uint32_t* size) {
                BuildMD2Model() && SaveModelToMemory(s.root.get(), &s.image);
       },
       FreeMD2Data, s.image, image, size);
-  s.fileBuffer.clear();
+  s.fileBuffer = std::vector<uint8_t>();  // its memory goes back at once
   s.file = {};
   return ok;
 }

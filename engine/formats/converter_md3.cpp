@@ -316,7 +316,7 @@ void FreeMD3State() {
   for (MD3Part& part : s.parts) part = MD3Part{};
   s.frameList.clear();
   s.root.reset();
-  s.image.clear();
+  s.image = std::vector<uint8_t>();
 }
 
 bool ConvertMD3Parts(const ModelBytes files[3], const std::string& folder, const uint8_t** image, uint32_t* size) {

@@ -299,7 +299,7 @@ void SaveMDLSkins() {
 
 void FreeMDLState() {
   MDLState& s = S();
-  s.fileBuffer.clear();
+  s.fileBuffer = std::vector<uint8_t>();
   s.file = {};
   s.bones.clear();
   s.textures.clear();
@@ -308,7 +308,7 @@ void FreeMDLState() {
   s.vertexBones.clear();
   s.transforms.clear();
   s.root.reset();
-  s.image.clear();
+  s.image = std::vector<uint8_t>();
 }
 
 bool ConvertMDLInState(const uint8_t** image, uint32_t* size) {
@@ -324,7 +324,7 @@ bool ConvertMDLInState(const uint8_t** image, uint32_t* size) {
         return true;
       },
       FreeMDLState, s.image, image, size);
-  s.fileBuffer.clear();
+  s.fileBuffer = std::vector<uint8_t>();  // its memory goes back at once
   s.file = {};
   return ok;
 }
