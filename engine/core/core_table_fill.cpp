@@ -9,6 +9,7 @@
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
+#include "engine/scene/camera.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -103,7 +104,10 @@ void FillCoreTable(CoreTable& t) {
   t.VideoModule = AbsentModule();
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
-  t.CameraModule = AbsentModule();
+  t.CameraModule = MODULE_ENTRIES(CameraModule);
+  t.BeginCameraPasses = BeginCameraPasses;
+  t.CameraPassHook = EmptyEntry;  // the camera module has nothing to do per camera
+  t.AdvanceCameraPass = AdvanceCameraPass;
   t.LightModule = AbsentModule();
 
   // Tile grid and tree world: present by name, nothing to do yet.
@@ -118,8 +122,4 @@ void FillCoreTable(CoreTable& t) {
 
   t.VectorModule = AbsentModule();
   t.ParticleModule = AbsentModule();
-
-  // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end
-  // entry is still filled, as it is called without a test.
-  t.AdvanceCameraPass = [] { return uint32_t{1}; };
 }
