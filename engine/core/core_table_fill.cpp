@@ -10,6 +10,7 @@
 #include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
 #include "engine/scene/camera.h"
+#include "engine/scene/light.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -108,7 +109,7 @@ void FillCoreTable(CoreTable& t) {
   t.BeginCameraPasses = BeginCameraPasses;
   t.CameraPassHook = EmptyEntry;  // the camera module has nothing to do per camera
   t.AdvanceCameraPass = AdvanceCameraPass;
-  t.LightModule = AbsentModule();
+  t.LightModule = MODULE_ENTRIES(LightModule);
 
   // Tile grid and tree world: present by name, nothing to do yet.
   t.TileGridModule = AbsentModule();
