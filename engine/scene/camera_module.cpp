@@ -5,6 +5,7 @@
 #include "engine/core/errors.h"
 #include "engine/display/display.h"
 #include "engine/scene/camera_state.h"
+#include "engine/scene/scene_records.h"
 #include "platform/gfx/device.h"
 
 namespace gfx = platform::gfx;
@@ -62,24 +63,13 @@ int32_t NextCamera(int32_t id) {
 }
 
 void ClearCameras() {
-  CameraState& s = Cameras();
-  for (IdListNode* node = s.list.records.Head(); node; node = node->next)
-    delete static_cast<CameraRecord*>(node->data);
-  s.list.records.Clear();
-  s.current = nullptr;
+  FreeRecords<CameraRecord>(Cameras().list);
+  Cameras().current = nullptr;
 }
 
 void AddCamera(int32_t id) {
   CameraState& s = Cameras();
-  if (auto* old = s.list.FindAs<CameraRecord>(id)) {
-    s.list.records.Remove(id);
-    if (s.current == old) s.current = nullptr;
-    delete old;
-  }
-  auto copy = std::make_unique<CameraRecord>();
-  if (!s.list.records.Add(id, copy.get())) return;
-  copy.release();
-  SetupCamera(id);
+  if (StoreRecord(s.list, id, std::make_unique<CameraRecord>(), &s.current)) SetupCamera(id);
 }
 
 void SetupCamera(int32_t id) {

@@ -36,17 +36,23 @@ float FadeFactor(float range) {
   return 1.0f / (third * third);
 }
 
+// The light started over as a fresh description of its kind, white, with white highlights.
+gfx::Light& Restart(LightRecord* record, LightKind kind, uint32_t type, float diffuseAlpha) {
+  record->kind = kind;
+  gfx::Light& d = record->description;
+  d = gfx::Light{};
+  d.type = type;
+  d.diffuse = {1, 1, 1, diffuseAlpha};
+  d.specular = {1, 1, 1, 1};
+  return d;
+}
+
 }  // namespace
 
 void SetPointLight(int32_t light, float x, float y, float z) {
   LightRecord* record = CommandLight(light);
   if (!record) return;
-  record->kind = kPointLight;
-  gfx::Light& d = record->description;
-  d = gfx::Light{};
-  d.type = gfx::LIGHT_POINT;
-  d.diffuse = {1, 1, 1, 0};
-  d.specular = {1, 1, 1, 1};
+  gfx::Light& d = Restart(record, kPointLight, gfx::LIGHT_POINT, 0.0f);
   d.position = {x, y, z};
   d.range = record->keptRange;
   d.attenuation0 = 1.0f;
@@ -57,13 +63,7 @@ void SetPointLight(int32_t light, float x, float y, float z) {
 void SetDirectionalLight(int32_t light, float x, float y, float z) {
   LightRecord* record = CommandLight(light);
   if (!record) return;
-  record->kind = kDirectionalLight;
-  gfx::Light& d = record->description;
-  d = gfx::Light{};
-  d.type = gfx::LIGHT_DIRECTIONAL;
-  d.diffuse = {1, 1, 1, 1};
-  d.specular = {1, 1, 1, 1};
-  d.direction = {x, y, z};
+  Restart(record, kDirectionalLight, gfx::LIGHT_DIRECTIONAL, 1.0f).direction = {x, y, z};
   SendLight(light, *record);
 }
 
@@ -77,13 +77,7 @@ void CreateLight(int32_t light) {
 void SetLightToSpot(int32_t light, float innerDegrees, float outerDegrees) {
   LightRecord* record = CommandLight(light);
   if (!record) return;
-  record->kind = kSpotLight;
-  gfx::Light& d = record->description;
-  d = gfx::Light{};
-  d.type = gfx::LIGHT_SPOT;
-  d.diffuse = {1, 1, 1, 0};
-  d.specular = {1, 1, 1, 1};
-  d.position = {0, 0, 0};
+  gfx::Light& d = Restart(record, kSpotLight, gfx::LIGHT_SPOT, 0.0f);
   d.direction = {0, -1, 0};
   d.range = record->keptRange;
   d.attenuation0 = 1.0f;

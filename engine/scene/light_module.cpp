@@ -5,6 +5,7 @@
 #include "engine/core/errors.h"
 #include "engine/display/display.h"
 #include "engine/scene/light_state.h"
+#include "engine/scene/scene_records.h"
 #include "platform/gfx/device.h"
 
 namespace gfx = platform::gfx;
@@ -12,11 +13,8 @@ namespace gfx = platform::gfx;
 namespace {
 
 void FreeLights() {
-  LightState& s = Lights();
-  for (IdListNode* node = s.list.records.Head(); node; node = node->next)
-    delete static_cast<LightRecord*>(node->data);
-  s.list.records.Clear();
-  s.current = nullptr;
+  FreeRecords<LightRecord>(Lights().list);
+  Lights().current = nullptr;
 }
 
 // Each channel x percentage truncated, packed as an opaque colour.
@@ -57,14 +55,7 @@ LightRecord* FindLight(int32_t light) {
 
 void AddLight(int32_t light) {
   LightState& s = Lights();
-  if (auto* old = s.list.FindAs<LightRecord>(light)) {
-    s.list.records.Remove(light);
-    if (s.current == old) s.current = nullptr;
-    delete old;
-  }
-  auto record = std::make_unique<LightRecord>();
-  if (!s.list.records.Add(light, record.get())) return;
-  record.release();
+  if (!StoreRecord(s.list, light, std::make_unique<LightRecord>(), &s.current)) return;
   if (light == 0)
     SetDirectionalLight(0, 0.1f, -0.5f, 0.5f);
   else
