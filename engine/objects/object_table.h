@@ -46,6 +46,8 @@ struct ObjectModuleLinks {
   int32_t (*getImageWidth)(int32_t image) = nullptr;
   int32_t (*getImageHeight)(int32_t image) = nullptr;
   void (*deleteImage)(int32_t image) = nullptr;
+  // The image module's one release handler: the object module takes it to drop textures it holds.
+  void (*setImageReleaseHandler)(void (*handler)(platform::gfx::Texture* texture)) = nullptr;
   CameraRecord* (*getCameraData)(int32_t camera) = nullptr;
   void (*placeAutoCamera)(float x, float y, float z, float size) = nullptr;
   void (*refreshCameraById)(int32_t camera) = nullptr;
@@ -57,7 +59,7 @@ struct ObjectModuleState {
   CoreData* core = nullptr;
   platform::gfx::Device* device = nullptr;
   platform::gfx::Caps caps{};  // read once at set-up
-  ScenePartition* partition = nullptr;  // owned; null when it could not be made
+  ScenePartition* partition = nullptr;  // owned, made by set-up; null when it could not be made
   ObjectModuleLinks links;
   bool usable = false;  // false after a failed hand-over (error 9706)
 };
@@ -98,12 +100,19 @@ bool GrowMeshTable(int32_t number);
 void AddUsedObjectId(int32_t object);
 void RemoveUsedObjectId(int32_t object);
 
+// Makes the number ready for a new object: false (7006) out of range; an object under the number is
+// deleted as DeleteObject would (after error 7007); the table grows when needed (false when it
+// cannot).
+bool PrepareObjectSlot(int32_t object);
 // A new object with a root frame and one mesh, the type name ("mesh", "box", "triangle") naming the
-// root frame. An object already under the number is deleted first (after error 7007).
+// root frame, listed as used. False when the number is refused or the records cannot be made.
 bool CreateNewObject(int32_t object, const char* typeName);
 // Deletes the object, every object drawn through it (instance source) and its place in the
 // renderer's buffers and partition. False when the object check fails.
 bool DeleteObjectRecord(int32_t object);
+// The object's delete callbacks, DeleteObjectRecord, then the renderer places again the meshes that
+// lost their shared buffers with it.
+bool DestroyObject(int32_t object);
 // Lists, bounds, placement, collision type and buffer marks of a freshly built or loaded object;
 // radius -1.0 places the automatic camera by the object's own radius. False (error 7018, the object
 // gone) when the tree has no frames or meshes.
