@@ -6,18 +6,21 @@
 
 #include "engine/objects/records.h"
 
-// One silhouette edge candidate: a pair of vertex indices.
+// One silhouette edge candidate: a pair of vertex indices (32-bit, as a model mesh may hold more
+// vertices than 16-bit indices reach).
 struct ShadowEdge {
-  uint16_t a, b;
+  uint32_t a, b;
 };
 
 // Removes (a, b) or (b, a) from the list (the last pair takes its place), else appends (a, b). Edges
 // of two lit faces cancel, so the list ends holding the silhouette.
-void ToggleSilhouetteEdge(std::vector<ShadowEdge>* edges, uint16_t a, uint16_t b);
-// Appends the volume of the mesh's silhouette from the light (range -1: 2000) to the shadow mesh
-// from vertex *vertexCount on (12 positions per silhouette edge), growing the shadow mesh as needed;
-// *vertexCount receives the vertices written in all. The light is taken into the mesh's space by the
-// inverse of worldMatrix when given; vertexMatrix, when given, places the mesh's positions.
+void ToggleSilhouetteEdge(std::vector<ShadowEdge>* edges, uint32_t a, uint32_t b);
+// Appends the volume of the mesh's silhouette from a point light (range -1: 2000) to the shadow mesh
+// from vertex *vertexCount on (12 positions per silhouette edge: two side triangles, a near cap
+// triangle from the mesh's world centre and a far cap triangle), growing the shadow mesh as needed;
+// *vertexCount receives the vertices written in all. Silhouette points are pushed `range` further
+// along the ray from the light. The light is taken into the mesh's space by the inverse of
+// worldMatrix when given; vertexMatrix, when given, places the mesh's positions.
 bool ExtrudeShadowVolume(const Vector3& light, const MeshRecord* mesh, float range, MeshRecord* shadowMesh,
                          int32_t* vertexCount, const Matrix* vertexMatrix, const Matrix* worldMatrix);
 // Nothing without a mesh or shadow mesh; else the volume from no vertices. True.
