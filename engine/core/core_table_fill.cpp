@@ -11,6 +11,7 @@
 #include "engine/media2d/sprite.h"
 #include "engine/scene/camera.h"
 #include "engine/scene/light.h"
+#include "engine/scene/particles.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -122,5 +123,6 @@ void FillCoreTable(CoreTable& t) {
   FillEmpty(t.StoreWorldCollisionPositions);
 
   t.VectorModule = AbsentModule();
-  t.ParticleModule = AbsentModule();
+  t.ParticleModule = MODULE_ENTRIES(ParticleModule);
+  t.RenderParticles = RenderParticles;
 }
