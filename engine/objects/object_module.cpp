@@ -5,6 +5,7 @@
 
 #include "engine/core/core_table.h"
 #include "engine/core/errors.h"
+#include "engine/objects/animation.h"
 #include "engine/objects/device_links.h"
 #include "engine/objects/mesh_state.h"
 #include "engine/objects/object_commands.h"
@@ -97,6 +98,8 @@ void SetupObjectModule() {
   if (links.setImageReleaseHandler) links.setImageReleaseHandler(ForgetReleasedTexture);
   if (links.getDevice) InstallDeviceRecordLinks(links.getDevice);
   GetRecordLinks().findObject = FindGlueTarget;
+  // Bounds of animated objects are taken over their poses.
+  InstallAnimationRecordLinks();
 
   state.device = links.getDevice ? links.getDevice() : nullptr;
   state.caps = gfx::Caps{};
