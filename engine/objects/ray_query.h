@@ -17,11 +17,12 @@ struct IntersectDetails {
 };
 
 // Nearest hit of the segment from (x1, y1, z1) towards (x2, y2, z2) with the object's triangles, not
-// limited to the segment's length. On a hit (distance > 0) the details are kept and published and
-// the result is 1; *distance receives the best distance either way (0 when none).
+// limited to the segment's length; strip meshes are turned into lists first (and the renderer told).
+// On a hit (distance > 0) the details are kept and published and the result is 1; *distance
+// receives the best distance either way (0 when none).
 uint8_t IntersectObjectTriangles(ObjectRecord* object, float x1, float y1, float z1, float x2, float y2, float z2,
                                  float* distance);
-// Turns strip meshes into lists first, then IntersectObjectTriangles; the distance, 0 without a hit.
+// IntersectObjectTriangles, for the distance alone (0 without a hit).
 float IntersectObjectSegment(ObjectRecord* object, float x1, float y1, float z1, float x2, float y2, float z2);
 // Publishes the last-hit details as entries 1 to 9 of the ResultList.
 void ListIntersectDetails();
