@@ -4,6 +4,7 @@
 // per-frame preparation and the render passes carry it out.
 #pragma once
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/objects/records.h"
@@ -18,6 +19,7 @@ struct VertexBufferPool {
   uint32_t verticesUsed = 0;
   platform::gfx::VertexBuffer* buffer = nullptr;
   VertexBufferPool* next = nullptr;
+  VertexBufferPool* prev = nullptr;
   uint8_t locked = 0;
   uint8_t* lockedData = nullptr;
   std::vector<uint32_t> starts;  // first vertex of every place given out, rising
@@ -29,6 +31,7 @@ struct IndexBufferPool {
   uint32_t indicesUsed = 0;
   platform::gfx::IndexBuffer* buffer = nullptr;
   IndexBufferPool* next = nullptr;
+  IndexBufferPool* prev = nullptr;
   std::vector<uint32_t> starts;  // first index of every place given out, rising
 };
 
@@ -141,6 +144,8 @@ class ObjectManager {
 
   VertexBufferPool* vertexPools = nullptr;
   IndexBufferPool* indexPools = nullptr;
+  VertexBufferPool* vertexPoolsTail = nullptr;
+  IndexBufferPool* indexPoolsTail = nullptr;
 
   // Sampler cache of stages 0 to 7.
   uint32_t addressU[8] = {}, addressV[8] = {}, magFilter[8] = {}, minFilter[8] = {}, mipFilter[8] = {};
@@ -180,6 +185,13 @@ class ObjectManager {
   std::vector<ObjectRecord*> transparentList;  // lives on between frames and only grows
 
  private:
+  // Nodes of both chains still linked: a place may name a node already released, which is then
+  // only compared by address and never touched.
+  std::unordered_set<const void*> livePools_;
+  template <class Pool>
+  void AppendPool(Pool** head, Pool** tail, Pool* node);
+  template <class Pool>
+  bool UnlinkPool(Pool** head, Pool** tail, const Pool* node);
   bool MarkMirrors();      // pass 1
   bool DrawShadowPass();   // pass 2
   void DrawScreenQuad();

@@ -87,19 +87,6 @@ Buffer* CreateHalving(uint32_t* count, uint32_t needed, uint32_t size, Create cr
   return nullptr;
 }
 
-template <class Pool>
-bool UnlinkPool(Pool** head, const Pool* node) {
-  for (Pool** link = head; *link; link = &(*link)->next) {
-    if (*link == node) {
-      Pool* found = *link;
-      *link = found->next;
-      found->next = nullptr;
-      return true;
-    }
-  }
-  return false;
-}
-
 void FreeVertexPool(VertexBufferPool* node) {
   if (node->locked && node->buffer) node->buffer->Unlock();
   if (node->buffer) node->buffer->Release();
@@ -114,7 +101,32 @@ void FreeIndexPool(IndexBufferPool* node) {
 
 }  // namespace
 
+template <class Pool>
+void ObjectManager::AppendPool(Pool** head, Pool** tail, Pool* node) {
+  node->prev = *tail;
+  node->next = nullptr;
+  if (*tail)
+    (*tail)->next = node;
+  else
+    *head = node;
+  *tail = node;
+  livePools_.insert(node);
+}
+
+template <class Pool>
+bool ObjectManager::UnlinkPool(Pool** head, Pool** tail, const Pool* node) {
+  if (!node || !livePools_.erase(node)) return false;
+  Pool* found = const_cast<Pool*>(node);
+  (found->prev ? found->prev->next : *head) = found->next;
+  (found->next ? found->next->prev : *tail) = found->prev;
+  found->next = found->prev = nullptr;
+  return true;
+}
+
 void ObjectManager::ReleasePools() {
+  livePools_.clear();
+  vertexPoolsTail = nullptr;
+  indexPoolsTail = nullptr;
   while (VertexBufferPool* node = vertexPools) {
     vertexPools = node->next;
     FreeVertexPool(node);
@@ -135,10 +147,8 @@ VertexBufferPool* ObjectManager::FindVertexBufferPool(uint32_t fvf, gfx::VertexD
   uint32_t primitives = indexCount ? indexCount / 3 : vertexCount / 3;
   if (primitives > caps.maxPrimitiveCount) return nullptr;
 
-  VertexBufferPool** tail = &vertexPools;
-  for (VertexBufferPool* node = vertexPools; node; node = node->next) {
-    tail = &node->next;
-    if (separate || !node->buffer || node->vertexSize != vertexSize) continue;
+  for (VertexBufferPool* node = separate ? nullptr : vertexPools; node; node = node->next) {
+    if (!node->buffer || node->vertexSize != vertexSize) continue;
     bool sameFormat = node->fvf ? node->fvf == fvf : (!fvf && SameDeclaration(node->declaration, declaration));
     if (sameFormat && uint64_t(node->verticesUsed) + vertexCount < node->capacity) return node;
   }
@@ -159,17 +169,15 @@ VertexBufferPool* ObjectManager::FindVertexBufferPool(uint32_t fvf, gfx::VertexD
   node->vertexSize = vertexSize;
   node->capacity = wanted;
   node->buffer = buffer;
-  *tail = node;
+  AppendPool(&vertexPools, &vertexPoolsTail, node);
   return node;
 }
 
 IndexBufferPool* ObjectManager::FindIndexBufferPool(uint32_t indexCount, bool separate) {
   gfx::Device* device = RendererDevice();
   if (!device || indexCount == 0) return nullptr;
-  IndexBufferPool** tail = &indexPools;
-  for (IndexBufferPool* node = indexPools; node; node = node->next) {
-    tail = &node->next;
-    if (!separate && node->buffer && uint64_t(node->indicesUsed) + indexCount < node->capacity) return node;
+  for (IndexBufferPool* node = separate ? nullptr : indexPools; node; node = node->next) {
+    if (node->buffer && uint64_t(node->indicesUsed) + indexCount < node->capacity) return node;
   }
   gfx::Caps caps{};
   if (gfx::Failed(device->GetDeviceCaps(&caps))) return nullptr;
@@ -182,7 +190,7 @@ IndexBufferPool* ObjectManager::FindIndexBufferPool(uint32_t indexCount, bool se
   auto* node = new IndexBufferPool;
   node->capacity = wanted;
   node->buffer = buffer;
-  *tail = node;
+  AppendPool(&indexPools, &indexPoolsTail, node);
   return node;
 }
 
@@ -205,7 +213,8 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
     indexPool = FindIndexBufferPool(indexCount, separate);
     if (!indexPool) {
       // A pool made for this mesh alone would stay empty for good.
-      if (vertexPool->starts.empty() && UnlinkPool(&vertexPools, vertexPool)) FreeVertexPool(vertexPool);
+      if (vertexPool->starts.empty() && UnlinkPool(&vertexPools, &vertexPoolsTail, vertexPool))
+        FreeVertexPool(vertexPool);
       return false;
     }
   }
@@ -226,8 +235,9 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
     place->firstVertex -= place->baseVertex;
     if (!CopyMeshIndicesToBuffer(mesh, indexPool->buffer, place->startIndex)) {
       // An index naming a vertex the mesh lacks: no place, and no pool left empty for it.
-      if (indexPool->starts.empty() && UnlinkPool(&indexPools, indexPool)) FreeIndexPool(indexPool);
-      if (vertexPool->starts.empty() && UnlinkPool(&vertexPools, vertexPool)) FreeVertexPool(vertexPool);
+      if (indexPool->starts.empty() && UnlinkPool(&indexPools, &indexPoolsTail, indexPool)) FreeIndexPool(indexPool);
+      if (vertexPool->starts.empty() && UnlinkPool(&vertexPools, &vertexPoolsTail, vertexPool))
+        FreeVertexPool(vertexPool);
       mesh->bufferPlace.reset();
       return false;
     }
@@ -258,11 +268,11 @@ bool ObjectManager::RemoveMeshFromBuffers(MeshRecord* mesh) {
   mesh->bufferPlace.reset();
   // The nodes are only compared by address until found in a chain: one already released is not.
   bool freedVertex = false, freedIndex = false;
-  if (vertexPool && UnlinkPool(&vertexPools, vertexPool)) {
+  if (vertexPool && UnlinkPool(&vertexPools, &vertexPoolsTail, vertexPool)) {
     FreeVertexPool(const_cast<VertexBufferPool*>(vertexPool));
     freedVertex = true;
   }
-  if (indexPool && UnlinkPool(&indexPools, indexPool)) {
+  if (indexPool && UnlinkPool(&indexPools, &indexPoolsTail, indexPool)) {
     FreeIndexPool(const_cast<IndexBufferPool*>(indexPool));
     freedIndex = true;
   }
