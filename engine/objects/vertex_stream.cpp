@@ -46,10 +46,10 @@ struct Run {
     outNames[name] = out.size() - 1;
     return out.back();
   }
-  // Every float stream but the one named `except` gets vertex v's triple appended.
+  // Every float stream but the one named `except` (none when null) gets vertex v's triple appended.
   void AppendVertex(uint32_t v, const char* except) {
     for (auto& [name, place] : outNames) {
-      if (name == "indices" || name == except) continue;
+      if (name == "indices" || (except && name == except)) continue;
       VertexAttribute& s = out[place];
       const Vector3 triple = Get(s, v);
       s.floats.insert(s.floats.end(), {triple.x, triple.y, triple.z});
