@@ -9,6 +9,9 @@
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
+#include "engine/objects/collision.h"
+#include "engine/objects/object_manager.h"
+#include "engine/objects/object_module.h"
 #include "engine/scene/camera.h"
 #include "engine/scene/light.h"
 #include "engine/scene/particles.h"
@@ -116,7 +119,27 @@ void FillCoreTable(CoreTable& t) {
   t.TileGridModule = AbsentModule();
   FillEmpty(t.DrawTileGridsFirstPass);
   FillEmpty(t.DrawTileGridsSecondPass);
-  t.ObjectModule = AbsentModule();
+  t.ObjectModule = MODULE_ENTRIES(ObjectModule);
+  InstallObjectModuleLinks(ObjectModuleLinks{
+      .getImageTexture = GetImageTexture,
+      .loadTextureByName = LoadTextureByName,
+      .getImageFileName = GetImageFileName,
+      .getImageWidth = GetImageWidth,
+      .getImageHeight = GetImageHeight,
+      .deleteImage = DeleteImage,
+      .setImageReleaseHandler = SetImageReleaseHandler,
+      .getCameraData = GetCameraData,
+      .placeAutoCamera = PlaceAutoCamera,
+      .refreshCameraById = RefreshCameraById,
+      .setCameraFov = static_cast<void (*)(int32_t, float)>(SetCameraFOV),
+      .getDevice = GetDirect3DDevice,
+  });
+  t.RunResolveAutoCollision = RunResolveAutoCollision;
+  t.RunPrepareAutoCollision = RunPrepareAutoCollision;
+  t.RunBeginStencilEffects = RunBeginStencilEffects;
+  t.RunObjectMainPhase = RunObjectMainPhase;
+  t.RunEndStencilEffects = RunEndStencilEffects;
+  t.RunObjectLatePhase = RunObjectLatePhase;
   t.TreeWorldModule = AbsentModule();
   FillEmpty(t.UpdateWorldCollisions);
   FillEmpty(t.RenderWorld);

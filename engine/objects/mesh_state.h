@@ -64,9 +64,11 @@ void ReleaseMeshTextures(MeshRecord* mesh);
 // --- shader effects
 // Detaches any effect, then readies the stages for one; false when the device runs no vertex shaders.
 bool PrepareMeshForEffect(MeshRecord* mesh, int32_t stageCount);
-// The effect on the mesh; false for a null effect.
+// The effect on the mesh; false (the effect not kept) for a null effect or a device without vertex
+// shaders.
 bool AttachEffectToMesh(MeshRecord* mesh, int32_t stageCount, EffectObject* effect);
 // Null detaches (true). Otherwise attaches, converts the mesh for the effect and makes its tangents.
+// False when the mesh does not take the effect: it then does not hold it (the caller still owns it).
 bool SetMeshEffect(MeshRecord* mesh, EffectObject* effect);
 // An own effect is deleted with its device objects and the layout goes back to the saved one; a shared
 // one is only forgotten. The effect name is emptied either way.

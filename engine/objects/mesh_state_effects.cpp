@@ -1,4 +1,5 @@
 // Attaching and detaching the shader effect of a mesh.
+#include "engine/objects/effect_object.h"
 #include "engine/objects/mesh_conversion.h"
 #include "engine/objects/mesh_state.h"
 #include "engine/objects/object_table.h"
@@ -29,6 +30,27 @@ bool AttachEffectToMesh(MeshRecord* mesh, int32_t stageCount, EffectObject* effe
   mesh->effect = effect;
   if (!effect) return false;
   mesh->effectAttached = 1;
+  return true;
+}
+
+bool SetMeshEffect(MeshRecord* mesh, EffectObject* effect) {
+  if (!mesh) return false;
+  if (!effect) {
+    DetachMeshEffect(mesh);
+    return true;
+  }
+  if (!AttachEffectToMesh(mesh, int32_t(mesh->stages.size()), effect)) return false;
+  effect->inUse = 1;
+  // The effect's layout replaces the vertices that skinning would start from.
+  mesh->backupVertices.clear();
+  effect->generateNormals = 1;
+  if (!effect->ConvertMesh(mesh)) {
+    mesh->effect = nullptr;
+    mesh->hasEffect = mesh->effectAttached = 0;
+    return false;
+  }
+  effect->GenerateTangents(mesh);
+  CopyRecordName(mesh->effectFileName, effect->fileName);
   return true;
 }
 

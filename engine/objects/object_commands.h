@@ -5,6 +5,7 @@
 // equals 1.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/objects/records.h"
 
@@ -15,6 +16,10 @@ int32_t LoadObject(const char* fileName, int32_t object);
 // LoadModelFile into the slot, set-up, textures from the model's folder (the temporary folder for
 // ".mdl" models) and effects by name; the mesh count, 0 on failure.
 int32_t CreateObjectFromModel(const char* fileName, int32_t object, int32_t textureMode);
+// Where a model's textures are looked for: the folder part of its name up to and including its last
+// '\' or '/'; for ".mdl" models (any letter case), whose skins the converter writes out, the engine's
+// temporary folder.
+std::string ModelTextureFolder(const std::string& fileName);
 void CreateObjectFromMeshCommand(int32_t object, int32_t mesh, int32_t image);
 void CreateBoxObject(int32_t object, float sizeX, float sizeY, float sizeZ);
 void CreateTriangleObject(int32_t object, float x1, float y1, float z1, float x2, float y2, float z2, float x3,

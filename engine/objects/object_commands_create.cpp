@@ -47,9 +47,9 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
   return true;
 }
 
-// The folder part of a model's file name, up to and including its last '\' or '/'; for ".mdl"
-// models, whose skins the converter writes out, the engine's temporary folder.
-std::string TextureFolder(const std::string& fileName) {
+}  // namespace
+
+std::string ModelTextureFolder(const std::string& fileName) {
   if (EndsWithNoCase(fileName, ".mdl")) {
     SetupTempFolder();
     return ModelTempFolder();
@@ -57,8 +57,6 @@ std::string TextureFolder(const std::string& fileName) {
   const size_t cut = fileName.find_last_of("\\/");
   return cut == std::string::npos ? std::string() : fileName.substr(0, cut + 1);
 }
-
-}  // namespace
 
 int32_t LoadObject(const char* fileName, int32_t object) {
   char name[kFileNameLength] = {};
@@ -77,7 +75,7 @@ int32_t CreateObjectFromModel(const char* fileName, int32_t object, int32_t text
   if (!SetupObjectAfterLoad(object, -1.0f)) return 0;
   AddUsedObjectId(object);
   ObjectRecord* record = GetObjectTable().slots[size_t(object)].get();
-  const std::string folder = TextureFolder(fileName ? fileName : "");
+  const std::string folder = ModelTextureFolder(fileName ? fileName : "");
   for (MeshRecord* mesh : record->meshList) ApplyMeshTexturesDefault(mesh, folder.c_str(), textureMode);
   for (MeshRecord* mesh : record->meshList)
     if (mesh->hasEffect) BindEffectByName(mesh);
