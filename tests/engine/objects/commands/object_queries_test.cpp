@@ -91,6 +91,27 @@ TEST_F(QueryTest, AnimationVisibilityAndCollisionSwitches) {
   EXPECT_EQ(Object(1)->bounds.collisionType, 2u);
 }
 
+TEST_F(QueryTest, RayDistanceIsLimitedToTheSegment) {
+  CreateBoxObject(2, 2, 2, 2);
+  PositionObject(2, 0, 0, 20);
+  EXPECT_NEAR(RayIntersectObject(2, 0, 10, 20, 0, -10, 20), 9.0f, 1e-4f);
+  EXPECT_EQ(RayIntersectObject(2, 0, 10, 20, 0, 5, 20), 0.0f) << "the box lies beyond the segment's end";
+  EXPECT_EQ(RayIntersectObject(3, 0, 10, 20, 0, -10, 20), 0.0f);
+  EXPECT_EQ(word_, 7008u);
+}
+
+TEST_F(QueryTest, CollisionTestAgainstOneOrEveryObject) {
+  CreateBoxObject(2, 2, 2, 2);
+  CreateBoxObject(3, 2, 2, 2);
+  PositionObject(1, 100, 0, 0);
+  PositionObject(3, 1, 0, 0);
+  EXPECT_EQ(TestObjectCollision(2, 3), 1);
+  EXPECT_EQ(TestObjectCollision(2, 0), 3);
+  EXPECT_EQ(TestObjectCollision(2, 1), 0);
+  EXPECT_EQ(TestObjectCollision(2, 9), 0);
+  EXPECT_EQ(word_, 7008u);
+}
+
 TEST_F(QueryTest, LockedVertexAccessStaysInsideTheMesh) {
   EXPECT_EQ(GetLockedVertexX(0), 0.0f) << "nothing locked";
   CreateTriangleObject(2, 1, 2, 3, 4, 5, 6, 7, 8, 9);
