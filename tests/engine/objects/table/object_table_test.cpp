@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/objects/object_errors.h"
+#include "engine/scene/camera_state.h"
 #include "tests/engine/objects/table/object_fixture.h"
 
 namespace objects_test {
@@ -99,6 +100,26 @@ TEST_F(TableTest, MakersBuildTheirMeshes) {
   EXPECT_EQ(FirstMesh(2)->drawPrimitiveCount, 1);
   EXPECT_EQ(FirstMesh(2)->culling, 0);
   EXPECT_EQ(Object(2)->bounds.collisionType, 2u);
+}
+
+TEST_F(TableTest, NewObjectsPlaceTheAutomaticCameraByTheirRadius) {
+  Cameras().autoCamera = 1;
+  struct Case {
+    std::function<void()> make;
+    Vector3 camera;
+  };
+  const Case cases[] = {
+      // Radius x2 - x1 = 0: the camera stays 2 in front of the origin.
+      {[] { CreateTriangleObject(5, 0, 0, 0, 0, 1, 0, 1, 1, 0); }, {0, 0, -2}},
+      // Radius (20 + 20) x 0.5 = 20: half of it up, three times it back.
+      {[] { CreateBoxObject(6, 40, 40, 80); }, {0, 10, -60}},
+  };
+  for (const Case& c : cases) {
+    c.make();
+    EXPECT_NEAR(GetCameraPositionX(), c.camera.x, 1e-4f);
+    EXPECT_NEAR(GetCameraPositionY(), c.camera.y, 1e-4f);
+    EXPECT_NEAR(GetCameraPositionZ(), c.camera.z, 1e-4f);
+  }
 }
 
 TEST_F(TableTest, SetupWithoutMeshesRaises7018AndForgetsTheObject) {
