@@ -125,7 +125,6 @@ bool HandOverObjectModule(CoreData* coreData) {
   ObjectTable& table = GetObjectTable();
   for (const int32_t object : std::vector<int32_t>(table.usedIds)) DeleteObjectRecord(object);
   DestroyAllObjects();
-  state.usable = false;
   try {
     table.slots.resize(size_t(table.capacity));
   } catch (const std::bad_alloc&) {
@@ -137,7 +136,6 @@ bool HandOverObjectModule(CoreData* coreData) {
     RaiseErrorCode(kErrorObjectTableUnusable);
     return false;
   }
-  state.usable = true;
   return true;
 }
 

@@ -61,7 +61,6 @@ struct ObjectModuleState {
   platform::gfx::Caps caps{};  // read once at set-up
   ScenePartition* partition = nullptr;  // owned, made by set-up; null when it could not be made
   ObjectModuleLinks links;
-  bool usable = false;  // false after a failed hand-over (error 9706)
 };
 
 ObjectModuleState& GetObjectModuleState();
