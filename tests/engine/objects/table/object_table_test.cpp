@@ -1,10 +1,12 @@
 // The object table: number checks and their errors, growth, creating and deleting objects and meshes,
 // models loaded from files, and what a device reset leaves.
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 #include "engine/objects/object_errors.h"
 #include "engine/scene/camera_state.h"
+#include "platform/gfx/device.h"
 #include "tests/engine/objects/table/object_fixture.h"
 
 namespace objects_test {
@@ -226,6 +228,42 @@ TEST_F(TableTest, ModelTexturesResolveThroughTheImageModule) {
   // The images go: no subset keeps a released texture.
   for (int32_t image = -1; HasImage(image); --image) DeleteImage(image);
   for (const MaterialSubset& subset : mesh->subsets) EXPECT_EQ(subset.texture, nullptr);
+}
+
+// One frame of the object passes, as the frame step runs them.
+void DrawObjectFrame() {
+  GetDirect3DDevice()->BeginScene();
+  BeginCameraPasses();
+  RunObjectMainPhase();
+  RunObjectLatePhase();
+  AdvanceCameraPass();
+  GetDirect3DDevice()->EndScene();
+}
+
+// Every object the renderer listed is one the table still holds.
+void ExpectRendererListsLiveObjects() {
+  const ObjectManager& manager = GetObjectManager();
+  for (uint32_t i = 0; i < manager.visibleCount; ++i) {
+    const ObjectRecord* listed = manager.visibleList[i];
+    const auto& ids = GetObjectTable().usedIds;
+    EXPECT_TRUE(std::any_of(ids.begin(), ids.end(), [&](int32_t n) { return FindObjectRecord(n) == listed; }));
+  }
+}
+
+TEST_F(TableTest, RendererNeverKeepsADeletedOrReplacedObject) {
+  PlaceCamera(0, 0, -20);
+  for (int32_t n = 1; n <= 3; ++n) CreateBoxObject(n, 2, 2, 2);
+  DrawObjectFrame();
+  EXPECT_EQ(GetObjectManager().visibleCount, 3u);
+  // The object count stays the same in both changes, so only the invalidation tells the renderer.
+  DeleteObject(2);
+  CreateBoxObject(4, 2, 2, 2);
+  DrawObjectFrame();
+  ExpectRendererListsLiveObjects();
+  CreateTriangleObject(3, 0, 0, 0, 1, 0, 0, 1, 1, 0);
+  DrawObjectFrame();
+  ExpectRendererListsLiveObjects();
+  EXPECT_EQ(GetObjectManager().visibleCount, 3u);
 }
 
 TEST_F(TableTest, DeviceResetDeletesEveryObjectAndMeshButKeepsTheCapacity) {
