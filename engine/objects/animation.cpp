@@ -67,8 +67,6 @@ Quaternion MixRotations(const Quaternion& a, Quaternion b, float factor) {
   return QuaternionLength(mixed) > 0.0f ? QuaternionNormalize(mixed) : QuaternionIdentity();
 }
 
-Vector3 MixVectors(const Vector3& a, const Vector3& b, float factor) { return Vec3Lerp(a, b, factor); }
-
 // The channel values of a track at one time.
 struct TrackPose {
   Vector3 scale{1, 1, 1};
@@ -136,9 +134,8 @@ void StepObjectAnimation(ObjectRecord* object) {
   const AnimationSet* set = object->firstSet.get();
   if (!set || object->bounds.axisAlignedBoxTest != 0 || !HasFrameBounds(*set)) return;
   const size_t i = BoundsEntry(*set, object->frame);
-  for (BoundsBlock* bounds : {&object->bounds, object->meshList.empty() || !object->meshList[0]
-                                                   ? static_cast<BoundsBlock*>(nullptr)
-                                                   : &object->meshList[0]->bounds}) {
+  MeshRecord* firstMesh = object->meshList.empty() ? nullptr : object->meshList[0];
+  for (BoundsBlock* bounds : {&object->bounds, firstMesh ? &firstMesh->bounds : nullptr}) {
     if (!bounds) continue;
     bounds->boxMin = set->frameBoxMin[i];
     bounds->boxMax = set->frameBoxMax[i];
@@ -238,9 +235,9 @@ void ApplyAnimationRecordsBlended(AnimationRecord* track, float timeA, float tim
   const TrackPose a = PoseAt(track, timeA, true);
   const TrackPose b = PoseAt(track, timeB, true);
   TrackPose mixed;
-  mixed.scale = MixVectors(a.scale, b.scale, factor);
+  mixed.scale = Vec3Lerp(a.scale, b.scale, factor);
   mixed.rotation = MixRotations(a.rotation, b.rotation, factor);
-  mixed.translation = MixVectors(a.translation, b.translation, factor);
+  mixed.translation = Vec3Lerp(a.translation, b.translation, factor);
   mixed.matrix = MixMatrices(a.matrix, b.matrix, factor);
   ApplyPose(track, mixed);
 }
