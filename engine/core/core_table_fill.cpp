@@ -14,6 +14,12 @@
 #include "engine/media2d/memory_block.h"
 #include "engine/media2d/sprite.h"
 #include "engine/media2d/vector.h"
+#include "engine/objects/collision.h"
+#include "engine/objects/object_manager.h"
+#include "engine/objects/object_module.h"
+#include "engine/scene/camera.h"
+#include "engine/scene/light.h"
+#include "engine/scene/particles.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
@@ -111,23 +117,43 @@ void FillCoreTable(CoreTable& t) {
   t.VideoUpdate = VideoUpdate;
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
-  t.CameraModule = AbsentModule();
-  t.LightModule = AbsentModule();
+  t.CameraModule = MODULE_ENTRIES(CameraModule);
+  t.BeginCameraPasses = BeginCameraPasses;
+  t.CameraPassHook = EmptyEntry;  // the camera module has nothing to do per camera
+  t.AdvanceCameraPass = AdvanceCameraPass;
+  t.LightModule = MODULE_ENTRIES(LightModule);
 
   // Tile grid and tree world: present by name, nothing to do yet.
   t.TileGridModule = AbsentModule();
   FillEmpty(t.DrawTileGridsFirstPass);
   FillEmpty(t.DrawTileGridsSecondPass);
-  t.ObjectModule = AbsentModule();
+  t.ObjectModule = MODULE_ENTRIES(ObjectModule);
+  InstallObjectModuleLinks(ObjectModuleLinks{
+      .getImageTexture = GetImageTexture,
+      .loadTextureByName = LoadTextureByName,
+      .getImageFileName = GetImageFileName,
+      .getImageWidth = GetImageWidth,
+      .getImageHeight = GetImageHeight,
+      .deleteImage = DeleteImage,
+      .setImageReleaseHandler = SetImageReleaseHandler,
+      .getCameraData = GetCameraData,
+      .placeAutoCamera = PlaceAutoCamera,
+      .refreshCameraById = RefreshCameraById,
+      .setCameraFov = static_cast<void (*)(int32_t, float)>(SetCameraFOV),
+      .getDevice = GetDirect3DDevice,
+  });
+  t.RunResolveAutoCollision = RunResolveAutoCollision;
+  t.RunPrepareAutoCollision = RunPrepareAutoCollision;
+  t.RunBeginStencilEffects = RunBeginStencilEffects;
+  t.RunObjectMainPhase = RunObjectMainPhase;
+  t.RunEndStencilEffects = RunEndStencilEffects;
+  t.RunObjectLatePhase = RunObjectLatePhase;
   t.TreeWorldModule = AbsentModule();
   FillEmpty(t.UpdateWorldCollisions);
   FillEmpty(t.RenderWorld);
   FillEmpty(t.StoreWorldCollisionPositions);
 
   t.VectorModule = MODULE_ENTRIES(VectorModule);
-  t.ParticleModule = AbsentModule();
-
-  // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end
-  // entry is still filled, as it is called without a test.
-  t.AdvanceCameraPass = [] { return uint32_t{1}; };
+  t.ParticleModule = MODULE_ENTRIES(ParticleModule);
+  t.RenderParticles = RenderParticles;
 }

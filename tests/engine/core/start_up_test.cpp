@@ -10,6 +10,8 @@
 #include "engine/core/core_state.h"
 #include "engine/core/core_table.h"
 #include "engine/core/empty_entry.h"
+#include "engine/objects/object_module.h"
+#include "engine/scene/camera.h"
 #include "engine/system/system_module.h"
 
 namespace {
@@ -66,12 +68,13 @@ TEST(CoreTable, InitFillsEverySlotCalledWithoutATest) {
   }
   // Built modules bring their own entries; the ones still to come stand on the shared empty entry.
   EXPECT_EQ(t.SystemModule.Constructor, &SystemModule::Constructor);
-  EXPECT_EQ(t.ObjectModule.Constructor, &EmptyEntry);
+  EXPECT_EQ(t.ObjectModule.Constructor, &ObjectModule::Constructor);
+  EXPECT_EQ(t.TileGridModule.Constructor, &EmptyEntry);
   // The world modules are present by name and do nothing yet.
   EXPECT_NE(t.DrawTileGridsFirstPass, nullptr);
   EXPECT_NE(t.RenderWorld, nullptr);
-  // Without a camera module there is no camera loop, and its end entry ends it at once.
-  EXPECT_EQ(t.BeginCameraPasses, nullptr);
+  // The camera module drives the camera loop; with no camera made its end entry ends it at once.
+  EXPECT_EQ(t.BeginCameraPasses, &BeginCameraPasses);
   EXPECT_EQ(t.AdvanceCameraPass(), 1u);
 }
 
