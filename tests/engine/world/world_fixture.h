@@ -23,6 +23,7 @@
 #include "platform/d3dx/math_vector.h"
 #include "platform/gfx/device.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/engine/objects/render/render_fixture.h"
 
 namespace world_test {
 
@@ -139,15 +140,10 @@ class WorldTest : public ::testing::Test {
   static inline uint32_t word_ = 0;
 };
 
-// Channels of a 0xRRGGBB pixel.
-inline int Red(uint32_t p) { return int((p >> 16) & 255); }
-inline int Green(uint32_t p) { return int((p >> 8) & 255); }
-inline int Blue(uint32_t p) { return int(p & 255); }
-
-inline void ExpectColorNear(uint32_t actual, uint32_t expected, int tolerance, const char* what = "") {
-  EXPECT_NEAR(Red(actual), Red(expected), tolerance) << what << std::hex << " got " << actual;
-  EXPECT_NEAR(Green(actual), Green(expected), tolerance) << what << std::hex << " got " << actual;
-  EXPECT_NEAR(Blue(actual), Blue(expected), tolerance) << what << std::hex << " got " << actual;
-}
+// Channels of 0xRRGGBB pixels and their comparison, as the renderer's tests have them.
+using render_test::Blue;
+using render_test::ExpectColorNear;
+using render_test::Green;
+using render_test::Red;
 
 }  // namespace world_test
