@@ -51,6 +51,8 @@ CDataFile::CDataFile(std::string_view fileName) : fileName_(fileName) {
   Load(fileName);
 }
 
+CDataFile::CDataFile() { sections_.push_back(IniSection{}); }
+
 CDataFile::~CDataFile() {
   if (dirty_) Save();
 }

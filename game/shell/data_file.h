@@ -34,6 +34,8 @@ class CDataFile {
 
   // Keeps the file name, makes the unnamed section and loads the file (a missing file is logged).
   explicit CDataFile(std::string_view fileName);
+  // An object of no file, filled by LoadText.
+  CDataFile();
   // Saves when something changed since the last save.
   virtual ~CDataFile();
   CDataFile(const CDataFile&) = delete;

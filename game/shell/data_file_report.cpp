@@ -7,6 +7,8 @@
 
 namespace {
 
+DebuggerOutputSink g_sink = nullptr;
+
 const char* LevelTag(int level) {
   static const char* const kTags[] = {"<debug> ", "<info> ", "<warn> ", "<error> ", "<fatal> ", "<critical> "};
   return level >= 0 && level < int(std::size(kTags)) ? kTags[level] : "";
@@ -33,6 +35,9 @@ void DebugReportV(int level, const char* format, va_list arguments) {
 }
 
 void WriteDebuggerOutput(const char* text) {
+  if (g_sink) return g_sink(text);
   std::fputs(text, stderr);
   std::fflush(stderr);
 }
+
+void SetDebuggerOutputSink(DebuggerOutputSink sink) { g_sink = sink; }

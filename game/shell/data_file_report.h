@@ -20,3 +20,6 @@ void DebugReportV(int level, const char* format, va_list arguments) __attribute_
 
 // Writes the text as it is to the debugger output.
 void WriteDebuggerOutput(const char* text);
+// Where the debugger output goes: null for the standard error stream (fuzzing turns it off).
+using DebuggerOutputSink = void (*)(const char* text);
+void SetDebuggerOutputSink(DebuggerOutputSink sink);
