@@ -37,7 +37,7 @@ bool ParseControlConfig(const uint8_t* data, size_t size, ControlBindings& bindi
 }
 
 std::string ControlConfigPath(std::string_view fileName) {
-  // The game once changed into the folder to reach it, and stayed in the game folder when it was missing.
+  // As if changing into the folder first: when it is missing, the game folder stands in for it.
   std::string path;
   if (platform::fs::FolderExists(kControlConfigFolder)) path = std::string(kControlConfigFolder) + "\\";
   path += fileName;
@@ -53,7 +53,8 @@ bool SaveControlConfig(char* name, size_t nameSize) {
       DebugReport(kReportError, "[SaveControlConfig] The name \"%s\" has no room for its extension.", name);
       return false;
     }
-    std::memcpy(name + length, kExtension.data(), kExtension.size() + 1);
+    std::memcpy(name + length, kExtension.data(), kExtension.size());
+    name[length + kExtension.size()] = '\0';
   }
   const std::vector<uint8_t> image = BuildControlConfig(Bindings());
   if (!platform::fs::SaveWholeFile(ControlConfigPath(name), image.data(), image.size())) {
@@ -69,7 +70,7 @@ bool LoadControlConfig(const char* name) {
   if (!platform::fs::FileExists(path)) return false;
   std::vector<uint8_t> image;
   if (!platform::fs::ReadWholeFile(path, image) || !ParseControlConfig(image.data(), image.size(), Bindings())) {
-    DebugReport(kReportError, "[LoadControlConfig] \"%s\" is shorter than %zu bytes; the bindings stay as they were.",
+    DebugReport(kReportError, "[LoadControlConfig] \"%s\" does not hold %zu bytes; the bindings stay as they were.",
                 name, kControlConfigSize);
     return false;
   }

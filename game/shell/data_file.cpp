@@ -28,8 +28,7 @@ const IniKey* FindKey(const IniSection& section, std::string_view key) {
   return nullptr;
 }
 
-// The C library's decimal conversion (blanks, sign, digits), held to the 32-bit range as the
-// original runtime's conversion did on overflow.
+// The C library's decimal conversion (blanks, sign, digits), held to the 32-bit range on overflow.
 int32_t LeadingDecimal(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

@@ -214,8 +214,8 @@ TEST_F(ControlTest, MissingOrShortFilesLeaveTheBindings) {
     EXPECT_FALSE(LoadControlConfig("short.cfg"));
     EXPECT_FALSE(LoadControlConfig("empty.cfg"));
     EXPECT_EQ(log.Take(),
-              "<error> [LoadControlConfig] \"short.cfg\" is shorter than 120 bytes; the bindings stay as they were.\n"
-              "<error> [LoadControlConfig] \"empty.cfg\" is shorter than 120 bytes; the bindings stay as they were.\n");
+              "<error> [LoadControlConfig] \"short.cfg\" does not hold 120 bytes; the bindings stay as they were.\n"
+              "<error> [LoadControlConfig] \"empty.cfg\" does not hold 120 bytes; the bindings stay as they were.\n");
   }
   EXPECT_EQ(std::memcmp(&Bindings(), &before, sizeof before), 0);
 

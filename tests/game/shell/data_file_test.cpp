@@ -149,8 +149,9 @@ TEST_F(DataFileTest, ReportTagsAndLength) {
   testing::internal::CaptureStderr();
   for (int level = -1; level <= 6; ++level) DebugReport(level, "m%d", level);
   DebugReport(kReportWarn, "%s", std::string(600, 'x').c_str());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "m-1\n<debug> m0\n<info> m1\n<warn> m2\n<error> m3\n<fatal> m4\n<critical> m5\nm6\n<warn> " +
-                            std::string(510, 'x') + "\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "m-1\n<debug> m0\n<info> m1\n<warn> m2\n<error> m3\n<fatal> m4\n<critical> m5\nm6\n<warn> " +
+                std::string(510, 'x') + "\n");
 }
 
 }  // namespace
