@@ -1,22 +1,15 @@
 // Putting the display settings into effect.
 #include "engine/display/display.h"
-#include "game/shell/settings.h"
-#include "platform/window/window.h"
-
-// The camera and fog commands come with the scene modules; until they are part of the build the view
-// distance is left as the engine sets it.
-#if __has_include("engine/scene/camera.h")
 #include "engine/scene/camera.h"
 #include "engine/scene/light.h"
-#define QEL_GAME_HAS_SCENE 1
-#endif
+#include "game/shell/settings.h"
+#include "platform/window/window.h"
 
 namespace {
 
 // Distance clipping draws to 900 and hides the cut in black fog ending there; without it the view
 // reaches 3000 and there is no fog.
 void ApplyViewDistance(bool clip) {
-#ifdef QEL_GAME_HAS_SCENE
   if (clip) {
     SetCameraRange(1.0f, 900.0f);
     EnableFog();
@@ -26,9 +19,6 @@ void ApplyViewDistance(bool clip) {
     SetCameraRange(1.0f, 3000.0f);
     DisableFog();
   }
-#else
-  (void)clip;
-#endif
 }
 
 }  // namespace
