@@ -8,8 +8,8 @@
 // repeated, and read the medians (the machine may be shared):
 //   tools/setup-deps.sh --bench
 //   cmake -S . -B build-perf -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build build-perf --target bench_formats
-//   GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 build-perf/bench/formats/bench_formats \
-//       --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 build-perf/bench/formats/bench_formats
+//       --benchmark_repetitions=5 --benchmark_report_aggregates_only=true   (one command line)
 // main makes the heap settings the game's start-up makes, so both importers run as they would in
 // the game.
 #include <assimp/Importer.hpp>
