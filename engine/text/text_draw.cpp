@@ -149,7 +149,7 @@ void RenderTextString(int32_t x, int32_t y, const char* text) {
     const unsigned c = *p;
     if (c == '\n') {
       penX = startX;
-      penY += (glyphs.rect[' '].vB - glyphs.rect[' '].vT) * textureHeight;
+      penY += (glyphs.rect[static_cast<unsigned char>(' ')].vB - glyphs.rect[static_cast<unsigned char>(' ')].vT) * textureHeight;
       continue;
     }
     if (c < 32) continue;
