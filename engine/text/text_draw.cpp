@@ -149,7 +149,8 @@ void RenderTextString(int32_t x, int32_t y, const char* text) {
     const unsigned c = *p;
     if (c == '\n') {
       penX = startX;
-      penY += (glyphs.rect[static_cast<unsigned char>(' ')].vB - glyphs.rect[static_cast<unsigned char>(' ')].vT) * textureHeight;
+      const auto& space = glyphs.rect[static_cast<unsigned char>(' ')];
+      penY += (space.vB - space.vT) * textureHeight;
       continue;
     }
     if (c < 32) continue;
