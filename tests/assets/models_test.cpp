@@ -10,7 +10,9 @@
 
 namespace {
 
-enum class Origin { kBottom, kMiddle };
+// kBottom: stands on its origin; kMiddle: centred on it; kInBall: starts inside the ball's 8 x 8 x 8
+// space above its origin, where the game puts it in the ball's place.
+enum class Origin { kBottom, kMiddle, kInBall };
 
 struct Expected {
   const char* name;
@@ -19,7 +21,7 @@ struct Expected {
 };
 
 const Expected kModels[] = {
-    {"Models\\Zevo.x", Origin::kBottom, true},        {"Models\\GryoExplode.x", Origin::kBottom, true},
+    {"Models\\Zevo.x", Origin::kBottom, true},        {"Models\\GryoExplode.x", Origin::kInBall, true},
     {"Models\\Explosion.x", Origin::kMiddle, true},   {"Models\\Heart1.x", Origin::kBottom, true},
     {"Models\\Heart2.x", Origin::kBottom, false},     {"Models\\Heart3.x", Origin::kBottom, false},
     {"Models\\Heart4.x", Origin::kBottom, false},     {"Models\\HeartCenter.x", Origin::kMiddle, true},
@@ -84,11 +86,17 @@ TEST_F(ModelsTest, EveryModelLoadsWithItsTexturesAnimationAndOrigin) {
     // The object module looks for a model's textures in the model's own folder first.
     for (const std::string& texture : textures) EXPECT_TRUE(platform::fs::FileExists("Models\\" + texture)) << texture;
     EXPECT_EQ(object->firstSet != nullptr, expected.animated);
-    if (expected.animated) EXPECT_GT(object->firstSet->length, 0u);
-    if (expected.origin == Origin::kBottom) {
-      EXPECT_NEAR(bounds.low[1], 0.0f, 0.35f);
-    } else {
-      EXPECT_NEAR(bounds.low[1] + bounds.high[1], 0.0f, 0.5f);
+    if (expected.animated && object->firstSet) {
+      EXPECT_GT(object->firstSet->length, 0u);
+    }
+    switch (expected.origin) {
+      case Origin::kBottom: EXPECT_NEAR(bounds.low[1], 0.0f, 0.35f); break;
+      case Origin::kMiddle: EXPECT_NEAR(bounds.low[1] + bounds.high[1], 0.0f, 0.5f); break;
+      case Origin::kInBall:
+        EXPECT_GE(bounds.low[1], 0.0f);
+        EXPECT_LE(bounds.high[1], 8.0f);
+        for (int axis : {0, 2}) EXPECT_LE(std::max(-bounds.low[axis], bounds.high[axis]), 4.0f);
+        break;
     }
   }
 }

@@ -158,10 +158,11 @@ Canvas Reset() {
   return c;
 }
 
+// A round dot with a dark rim, readable over any level.
 Canvas Pointer() {
-  Canvas c(6, 6);
-  c.FillRect(0, 0, 6, 6, Rgb(0, 0, 0));
-  c.FillRect(1, 1, 5, 5, Rgb(255, 255, 255));
+  Canvas c(8, 8);
+  c.Circle(4, 4, 3.8, Rgb(0, 0, 0));
+  c.Circle(4, 4, 2.4, Rgb(255, 255, 255));
   return c;
 }
 

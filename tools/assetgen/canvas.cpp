@@ -176,24 +176,30 @@ void Canvas::Composite(const Canvas& layer, int dx, int dy) {
     for (int x = 0; x < layer.width(); ++x) Blend(x + dx, y + dy, layer.At(x, y));
 }
 
+namespace {
+// The game loads nearly every picture with the magenta key, so a painted colour keeps clear of it:
+// near magenta gets enough green that neither the key nor a JPEG's rounding can reach it.
+uint32_t OffKey(uint32_t packed) {
+  constexpr int kClearance = 80;
+  const int r = int(packed >> 16 & 0xFF), g = int(packed >> 8 & 0xFF), b = int(packed & 0xFF);
+  const int distance = (255 - r) + g + (255 - b);
+  if (distance >= kClearance) return packed;
+  return (packed & 0xFFFF00FFu) | uint32_t(g + kClearance - distance) << 8;
+}
+}  // namespace
+
 platform::d3dx::Picture Canvas::Opaque() const {
   platform::d3dx::Picture picture{uint32_t(width_), uint32_t(height_)};
   for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) picture.At(x, y) = Pack(Scaled(At(x, y), At(x, y).a));
+    for (int x = 0; x < width_; ++x) picture.At(x, y) = OffKey(Pack(Scaled(At(x, y), At(x, y).a)));
   return picture;
 }
 
 platform::d3dx::Picture Canvas::Keyed() const {
-  constexpr uint32_t kKey = 0xFFFF00FFu;
-  platform::d3dx::Picture picture(uint32_t(width_), uint32_t(height_), kKey);
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      if (At(x, y).a < 0.5f) continue;
-      uint32_t packed = Pack(At(x, y));
-      if (packed == kKey) packed = 0xFFFF00FEu;
-      picture.At(x, y) = packed;
-    }
-  }
+  platform::d3dx::Picture picture(uint32_t(width_), uint32_t(height_), 0xFFFF00FFu);
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x)
+      if (At(x, y).a >= 0.5f) picture.At(x, y) = OffKey(Pack(At(x, y)));
   return picture;
 }
 

@@ -52,10 +52,9 @@ class Canvas {
   // Draws another canvas over this one at (dx, dy).
   void Composite(const Canvas& layer, int dx, int dy);
 
-  // Flattened onto black.
+  // Flattened onto black; colours near the key colour (255, 0, 255) are moved off it, in both forms.
   platform::d3dx::Picture Opaque() const;
-  // Pixels of alpha 0.5 or more keep their colour, the rest become the key colour (255, 0, 255);
-  // a painted pixel that would equal the key is nudged off it.
+  // Pixels of alpha 0.5 or more keep their colour, the rest become the key colour.
   platform::d3dx::Picture Keyed() const;
 
  private:

@@ -157,14 +157,19 @@ CellSpec Respawn(int angle) { return Spec(E_RESPAWN, angle); }
 CellSpec Marker() { return {}; }
 
 namespace {
-// Rows padded to one width with spaces, so layouts can be written without trailing blanks.
+// Rows padded to one width with spaces, so layouts can be written without trailing blanks, and framed
+// by one empty cell on every side, so that walls also close the edges of the drawing.
 LevelDesign Padded(LevelDesign d) {
   size_t width = 0;
   for (const std::string& row : d.layout) width = std::max(width, row.size());
   for (const std::string& row : d.heights) width = std::max(width, row.size());
   if (!d.heights.empty()) d.heights.resize(std::max(d.heights.size(), d.layout.size()));
-  for (std::string& row : d.layout) row.resize(width, ' ');
-  for (std::string& row : d.heights) row.resize(width, ' ');
+  for (std::vector<std::string>* grid : {&d.layout, &d.heights}) {
+    if (grid->empty()) continue;
+    for (std::string& row : *grid) row = " " + row + std::string(width - row.size() + 1, ' ');
+    grid->insert(grid->begin(), std::string(width + 2, ' '));
+    grid->push_back(std::string(width + 2, ' '));
+  }
   return d;
 }
 }  // namespace

@@ -75,7 +75,7 @@ LevelDesign SlideAndLeap() {
       "       2 #",
       "       N #",
       "      GGG#",
-      "=b#Uo#GGGE#B__#r#",
+      "=b#Uo#GGGE#B__#r#=",
       " #####GGG      w",
       "       #",
       "       x",
@@ -102,7 +102,7 @@ LevelDesign SlideAndLeap() {
       {'E', Door(0, 0, 255, 90)},
       {'N', Door(200, 0, 255, 0)},
       {'U', BoostUp(1, 2, 270)},
-      {'B', Boost(3, 90)},
+      {'B', Boost(5, 90)},
       {'w', Warp('x')},
       {'x', Marker()},
       {'1', Text("Three doors, three colours.#Blue first: the ledge to the west.#"

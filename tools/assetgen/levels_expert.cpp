@@ -160,7 +160,7 @@ LevelDesign Clockwork() {
       {'m', Mover(0, 40, 0.6f)},
       {'n', Mover(180, 40, 0.6f)},
       {'M', MonsterA(true, 25, 0.6f, 3000)},
-      {'B', Boost(3, 270)},
+      {'B', Boost(5, 270)},
       {'w', Warp('x')},
       {'x', Marker()},
       {'1', Text("Red, then green, then blue.#The little blue pot to the east of here is the very last:#"

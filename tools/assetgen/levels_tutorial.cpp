@@ -104,9 +104,9 @@ LevelDesign JumpsAndWarps() {
       "       2      ",
       "  r    #      ",
       "  #    #      ",
-      "  A   GGG  o  ",
+      "  A   GGG      ",
       "  #o##GGG#E__#b#",
-      "      GGG  v  ",
+      "      GGG    ov ",
       "       #      ",
       "       u      ",
       "       1      ",
@@ -135,8 +135,8 @@ LevelDesign JumpsAndWarps() {
       {'v', Warp('u')},
       {'x', Marker()},
       {'u', Marker()},
-      {'B', Boost(3, 180)},
-      {'E', Boost(3, 90)},
+      {'B', Boost(5, 180)},
+      {'E', Boost(5, 90)},
       {'1', Text("Ramps lead up; mind the edges up there.#Yellow arrows are boosts: they fling you forward.#"
                  "Swirling rings are warps: touch one to jump elsewhere.")},
       {'2', Text("The warp to the west takes you across the gap.#A boost brings you back: let it throw you,#"
