@@ -1,5 +1,5 @@
-// Where each module's functions enter the CoreTable. A module that joins the build replaces its
-// AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+// Where each module's functions enter the CoreTable: its module entries and its own slots, one line
+// each.
 #include "engine/audio/music.h"
 #include "engine/audio/sound.h"
 #include "engine/audio/video.h"
@@ -14,28 +14,22 @@
 #include "engine/media2d/memory_block.h"
 #include "engine/media2d/sprite.h"
 #include "engine/media2d/vector.h"
+#include "engine/objects/collision.h"
+#include "engine/objects/object_manager.h"
+#include "engine/objects/object_module.h"
+#include "engine/scene/camera.h"
+#include "engine/scene/light.h"
+#include "engine/scene/particles.h"
 #include "engine/system/empty_module.h"
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
 #include "engine/text/text.h"
-
-namespace {
+#include "engine/world/tile_grid.h"
+#include "engine/world/tree_world.h"
 
 // The full module protocol of a module namespace.
 #define MODULE_ENTRIES(M) \
   ModuleEntries { M::Constructor, M::Destructor, M::SetErrorHandler, M::PassCoreData, M::RefreshD3D }
-
-// A module not in the build yet: constructed and destroyed through the shared empty entry; its other
-// entries stay empty, so the core skips them.
-ModuleEntries AbsentModule() { return ModuleEntries{EmptyEntry, EmptyEntry, nullptr, nullptr, nullptr}; }
-
-// Slots that must never be empty: the empty entry in the slot's own shape.
-template <typename Fn>
-void FillEmpty(Fn& slot) {
-  slot = EmptyEntryAs<Fn>();
-}
-
-}  // namespace
 
 void FillCoreTable(CoreTable& t) {
   // Display: constructed by the window opening, handed CoreData in two stages; no RefreshD3D of its own.
@@ -111,23 +105,44 @@ void FillCoreTable(CoreTable& t) {
   t.VideoUpdate = VideoUpdate;
   t.BitmapModule = MODULE_ENTRIES(BitmapModule);
   t.NetSessionModule = MODULE_ENTRIES(NetSessionModule);
-  t.CameraModule = AbsentModule();
-  t.LightModule = AbsentModule();
+  t.CameraModule = MODULE_ENTRIES(CameraModule);
+  t.BeginCameraPasses = BeginCameraPasses;
+  t.CameraPassHook = EmptyEntry;  // the camera module has nothing to do per camera
+  t.AdvanceCameraPass = AdvanceCameraPass;
+  t.LightModule = MODULE_ENTRIES(LightModule);
 
-  // Tile grid and tree world: present by name, nothing to do yet.
-  t.TileGridModule = AbsentModule();
-  FillEmpty(t.DrawTileGridsFirstPass);
-  FillEmpty(t.DrawTileGridsSecondPass);
-  t.ObjectModule = AbsentModule();
-  t.TreeWorldModule = AbsentModule();
-  FillEmpty(t.UpdateWorldCollisions);
-  FillEmpty(t.RenderWorld);
-  FillEmpty(t.StoreWorldCollisionPositions);
+  t.TileGridModule = MODULE_ENTRIES(TileGridModule);
+  t.DrawTileGridsFirstPass = DrawTileGridsFirstPass;
+  t.DrawTileGridsSecondPass = DrawTileGridsSecondPass;
+  t.ObjectModule = MODULE_ENTRIES(ObjectModule);
+  InstallObjectModuleLinks(ObjectModuleLinks{
+      .getImageTexture = GetImageTexture,
+      .loadTextureByName = LoadTextureByName,
+      .getImageFileName = GetImageFileName,
+      .getImageWidth = GetImageWidth,
+      .getImageHeight = GetImageHeight,
+      .deleteImage = DeleteImage,
+      .setImageReleaseHandler = SetImageReleaseHandler,
+      .getCameraData = GetCameraData,
+      .placeAutoCamera = PlaceAutoCamera,
+      .refreshCameraById = RefreshCameraById,
+      .setCameraFov = static_cast<void (*)(int32_t, float)>(SetCameraFOV),
+      .getDevice = GetDirect3DDevice,
+  });
+  t.RunResolveAutoCollision = RunResolveAutoCollision;
+  t.RunPrepareAutoCollision = RunPrepareAutoCollision;
+  t.RunBeginStencilEffects = RunBeginStencilEffects;
+  t.RunObjectMainPhase = RunObjectMainPhase;
+  t.RunEndStencilEffects = RunEndStencilEffects;
+  t.RunObjectLatePhase = RunObjectLatePhase;
+  // The tree world has no device objects to release or recreate.
+  t.TreeWorldModule = ModuleEntries{TreeWorldModule::Constructor, TreeWorldModule::Destructor,
+                                    TreeWorldModule::SetErrorHandler, TreeWorldModule::PassCoreData, nullptr};
+  t.UpdateWorldCollisions = UpdateWorldCollisions;
+  t.RenderWorld = RenderWorld;
+  t.StoreWorldCollisionPositions = StoreWorldCollisionPositions;
 
   t.VectorModule = MODULE_ENTRIES(VectorModule);
-  t.ParticleModule = AbsentModule();
-
-  // Without a camera module no camera loop runs (BeginCameraPasses stays empty); the loop's end
-  // entry is still filled, as it is called without a test.
-  t.AdvanceCameraPass = [] { return uint32_t{1}; };
+  t.ParticleModule = MODULE_ENTRIES(ParticleModule);
+  t.RenderParticles = RenderParticles;
 }

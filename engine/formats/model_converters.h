@@ -15,7 +15,8 @@ using ModelFreeFunction = void (*)(const uint8_t* image);
 bool ConvertXModel(const char* fileName, const uint8_t** image, uint32_t* size);
 void FreeXModel(const uint8_t* image);
 
-// Not built yet: they fail every conversion, so those files fail to load.
+// MD2 models, MD3 player models (the name is a folder's, with an extension), 3DS scenes (through an
+// intermediate X text file) and MDL studio models.
 bool ConvertMD2Model(const char* fileName, const uint8_t** image, uint32_t* size);
 void FreeMD2Model(const uint8_t* image);
 bool ConvertMD3Model(const char* folderName, const uint8_t** image, uint32_t* size);  // names a folder

@@ -1,0 +1,164 @@
+#include "engine/formats/x_text_writer.h"
+
+#include <cstdio>
+#include <cstring>
+
+void XTextWriter::Put(std::string_view text) {
+  if (overflowed_ || text.size() > kCapacity - text_.size()) {
+    overflowed_ = true;
+    return;
+  }
+  text_.append(text);
+}
+
+void XTextWriter::PutFloat(float value) {
+  char number[256];
+  std::snprintf(number, sizeof number, "%f", double(value));
+  Put(number);
+}
+
+void XTextWriter::PutInt(int64_t value) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%lli", static_cast<long long>(value));
+  Put(number);
+}
+
+std::string XTextWriter::XName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    if (uint8_t(c) <= ' ' || std::strchr("#{}[](),;<>\"/", c)) c = '_';
+  return out;
+}
+
+void XTextWriter::WriteHeader() {
+  text_.clear();
+  overflowed_ = false;
+  open_ = true;
+  Put("xof 0302txt 0032\nHeader {\n1;\n0;\n1;\n}\n");
+}
+
+void XTextWriter::BeginFrame(std::string_view name) {
+  if (!open_) return;
+  Put("Frame ");
+  Put(XName(name));
+  Put(" {\n");
+}
+
+void XTextWriter::BeginMesh(std::string_view name) {
+  if (!open_) return;
+  Put("Mesh ");
+  Put(XName(name));
+  Put(" {\n");
+}
+
+void XTextWriter::CloseBlock() {
+  if (open_) Put("}\n");
+}
+
+void XTextWriter::WriteFrameTransformMatrix(const float values[16]) {
+  if (!open_) return;
+  Put("FrameTransformMatrix {\n");
+  for (int i = 0; i < 16; ++i) {
+    PutFloat(values[i]);
+    if (i < 15) Put(",");
+    if (i == 3 || i == 7 || i == 11) Put("\n");
+  }
+  Put(";;\n}\n");
+}
+
+void XTextWriter::AppendLine(std::string_view text) {
+  Put(text);
+  Put("\n");
+}
+
+void XTextWriter::Append(std::string_view text) { Put(text); }
+
+void XTextWriter::BeginMeshNormals() {
+  if (open_) Put("MeshNormals  {\n");
+}
+
+void XTextWriter::WriteVectorList(uint32_t count, const float* xyz) {
+  if (!open_) return;
+  PutInt(count);
+  Put(";\n");
+  for (uint32_t i = 0; i < count; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      PutFloat(xyz[3 * size_t(i) + k]);
+      Put(";");
+    }
+    Put(i + 1 < count ? ",\n" : ";\n");
+  }
+}
+
+void XTextWriter::WriteTriangleList(int32_t count, const uint32_t* corners) {
+  if (!open_) return;
+  Put("\n");
+  PutInt(count);
+  Put(";\n");
+  for (int32_t f = 0; f < count; ++f) {
+    Put("3;");
+    for (int k = 0; k < 3; ++k) {
+      PutInt(corners[3 * size_t(f) + k]);
+      if (k < 2) Put(",");
+    }
+    Put(f + 1 < count ? ";,\n" : ";;\n");
+  }
+}
+
+void XTextWriter::WriteMeshMaterialList(int32_t materialCount, int32_t faceCount, uint32_t faceMaterial,
+                                        std::string_view name) {
+  if (!open_) return;
+  Put("MeshMaterialList {\n");
+  PutInt(materialCount);
+  Put(";\n");
+  PutInt(faceCount);
+  Put(";\n");
+  for (int32_t f = 0; f < faceCount; ++f) {
+    PutInt(faceMaterial);
+    Put(f + 1 < faceCount ? ",\n" : ";;\n");
+  }
+  Put("{");
+  Put(XName(name));
+  Put("}\n}\n");
+}
+
+void XTextWriter::WriteMaterial(const XTextMaterial& m) {
+  if (!open_) return;
+  const auto floats = [this](const float* values, int n, const char* end) {
+    for (int i = 0; i < n; ++i) {
+      PutFloat(values[i]);
+      Put(i + 1 < n ? "," : end);
+    }
+  };
+  Put("Material ");
+  Put(XName(m.name));
+  Put(" {\n");
+  floats(m.diffuse, 4, ";;\n");
+  floats(&m.power, 1, ";\n");
+  floats(m.specular, 3, ";;\n");
+  floats(m.emissive, 3, ";;\n");
+  // A quote would end the string early.
+  std::string file(m.textureFile);
+  for (char& c : file)
+    if (c == '"') c = '_';
+  Put("TextureFilename {\n\"");
+  Put(file);
+  Put("\";\n}\n}\n");
+}
+
+void XTextWriter::BeginMeshTextureCoords() {
+  if (open_) Put("MeshTextureCoords {\n");
+}
+
+void XTextWriter::WriteTextureCoords(int32_t count, const float* uv) {
+  if (!open_) return;
+  PutInt(count);
+  Put(";\n");
+  for (int32_t i = 0; i < count; ++i) {
+    PutFloat(uv[2 * size_t(i)]);
+    Put(";");
+    PutFloat(uv[2 * size_t(i) + 1]);
+    Put(";");
+    Put(i + 1 < count ? ",\n" : ";\n");
+  }
+}

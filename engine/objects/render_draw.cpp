@@ -1,0 +1,170 @@
+// Drawing one mesh from its place in the buffers, and one object frame by frame.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/objects/object_manager.h"
+#include "engine/objects/object_matrix.h"
+#include "engine/objects/render_objects.h"
+#include "platform/d3dx/math_matrix.h"
+#include "platform/gfx/device.h"
+
+namespace gfx = platform::gfx;
+
+namespace {
+
+constexpr uint32_t kChunkPrimitives = 21845;  // 65535 vertices of a triangle list
+
+uint32_t Bits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+void CountDraw(uint32_t primitives) {
+  if (CoreData* core = RendererCoreData()) {
+    core->polygonsDrawn += primitives;
+    core->drawCalls += 1;
+  }
+}
+
+void SetPointSprites(gfx::Device* device, bool on) {
+  if (on) {
+    device->SetRenderState(gfx::RS_POINTSPRITEENABLE, 1);
+    device->SetRenderState(gfx::RS_POINTSCALEENABLE, 1);
+    device->SetRenderState(gfx::RS_POINTSIZE, Bits(10.0f));
+    device->SetRenderState(gfx::RS_POINTSIZE_MIN, Bits(0.0f));
+    device->SetRenderState(gfx::RS_POINTSIZE_MAX, Bits(10.0f));
+    device->SetRenderState(gfx::RS_POINTSCALE_A, Bits(0.2f));
+    device->SetRenderState(gfx::RS_POINTSCALE_B, Bits(0.0f));
+    device->SetRenderState(gfx::RS_POINTSCALE_C, Bits(0.8f));
+  } else {
+    device->SetRenderState(gfx::RS_POINTSPRITEENABLE, 0);
+    device->SetRenderState(gfx::RS_LIGHTING, 1);
+    device->SetRenderState(gfx::RS_COLORVERTEX, 0);
+  }
+}
+
+}  // namespace
+
+// The draw calls of one pass over the mesh's place; false when a call failed (the mesh's other passes
+// are then skipped).
+bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place) {
+  gfx::Device* device = RendererDevice();
+  uint32_t type = place.primitiveType;
+  if (!place.indexBuffer) {
+    if (gfx::Failed(device->DrawPrimitive(type, place.firstVertex, place.primitiveCount))) {
+      // Too much for one call: triangle-list chunks of at most 65535 vertices.
+      uint32_t start = place.firstVertex;
+      uint32_t remaining = place.primitiveCount;
+      for (uint32_t chunk = 0; chunk <= place.primitiveCount / kChunkPrimitives && remaining > 0; ++chunk) {
+        uint32_t count = std::min(remaining, kChunkPrimitives);
+        if (gfx::Failed(device->DrawPrimitive(type, start, count))) break;
+        start += count * 3;
+        remaining -= count;
+      }
+    }
+    CountDraw(place.primitiveCount);
+    return true;
+  }
+  if (!mesh->subsetTextures) {
+    if (gfx::Failed(device->DrawIndexedPrimitive(type, int32_t(place.baseVertex), place.firstVertex,
+                                                 place.vertexCount, place.startIndex, place.primitiveCount)))
+      return false;
+    CountDraw(place.primitiveCount);
+    return true;
+  }
+  bool drawn = true;
+  uint32_t indexCount = uint32_t(std::max(mesh->indexCount, 0));
+  for (const MaterialSubset& subset : mesh->subsets) {
+    device->SetTexture(0, subset.texture);
+    SetMeshMaterial(mesh, subset.material);
+    // A subset from a model file may claim more triangles than the mesh's indices hold.
+    if (subset.firstIndex >= indexCount) continue;
+    uint32_t triangles = std::min(subset.triangleCount, (indexCount - subset.firstIndex) / 3);
+    if (triangles == 0) continue;
+    if (gfx::Failed(device->DrawIndexedPrimitive(type, int32_t(place.baseVertex), place.firstVertex,
+                                                 place.vertexCount, place.startIndex + subset.firstIndex,
+                                                 triangles))) {
+      drawn = false;
+      break;
+    }
+    CountDraw(triangles);
+  }
+  lastTexture = kTexturesAfterSubsets;
+  return drawn;
+}
+
+bool ObjectManager::DrawMesh(MeshRecord* mesh) {
+  gfx::Device* device = RendererDevice();
+  if (!mesh || !mesh->bufferPlace || !device) return true;
+  if (!SetMeshRenderStates(mesh) || !SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
+  const DrawBufferInfo& place = *mesh->bufferPlace;
+  bool points = place.primitiveType == gfx::PT_POINTLIST;
+  if (points) SetPointSprites(device, true);
+  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
+  if (!SetMeshTextureStages(mesh)) return false;
+  if (mesh->stages.empty()) {
+    device->SetTexture(0, nullptr);
+    lastTexture = 0;
+  } else {
+    currentTexture = mesh->stages[0].image;
+    if (currentTexture != lastTexture || mesh->stages.size() > 1) {
+      for (const TextureStage& stage : mesh->stages) {
+        if (stage.stage >= 8) continue;
+        gfx::Texture* texture = stage.imageTexture ? stage.imageTexture : stage.deviceTexture;
+        if (gfx::Failed(device->SetTexture(stage.stage, texture))) break;
+      }
+      lastTexture = currentTexture;
+    }
+  }
+  DrawMeshPrimitives(mesh, place);
+  if (points) SetPointSprites(device, false);
+  return true;
+}
+
+bool ObjectManager::DrawObject(ObjectRecord* object) {
+  gfx::Device* device = RendererDevice();
+  if (!object || !device) return false;
+  UpdateObjectMatrix(object);
+  if (!object->visible || !object->areaVisible || object->noMeshes == 1) return true;
+  bool worldSpace = object->neverCulled != 0;  // its vertices are already in world space
+  gfx::Matrix world = worldSpace ? platform::d3dx::MatrixIdentity() : object->placement.worldMatrix;
+  if (gfx::Failed(device->SetTransform(gfx::TS_WORLD, &world))) return false;
+
+  ObjectRecord* source = object->instanceSource ? object->instanceSource : object;
+  // drawByteC is the object's texture-factor-alpha byte and drawWord its colour.
+  bool factorAlpha = object->instanceSource && object->drawByteC;
+  if (factorAlpha) {
+    device->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
+    device->SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
+    device->SetRenderState(gfx::RS_ALPHATESTENABLE, 1);
+    device->SetRenderState(gfx::RS_ALPHAFUNC, gfx::CMP_GREATER);
+    device->SetRenderState(gfx::RS_ALPHAREF, 0);
+    device->SetTextureStageState(0, gfx::TSS_ALPHAOP, gfx::TOP_SELECTARG1);
+    device->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TFACTOR);
+    device->SetRenderState(gfx::RS_TEXTUREFACTOR, object->drawWord);
+    textureFactorAlpha = 1;
+  }
+  bool result = true;
+  const std::vector<uint8_t>& frameShown = object->workBlock;
+  for (FrameRecord* frame : source->frameList) {
+    if (!frame) continue;
+    if (!frameShown.empty() && frame->index < frameShown.size() && frameShown[frame->index] == 0) continue;
+    MeshRecord* mesh = frame->mesh.get();
+    UpdateFrameWorldMatrix(object, frame, mesh);
+    if (!mesh) continue;
+    if (!mesh->ownTransform && !worldSpace &&
+        gfx::Failed(device->SetTransform(gfx::TS_WORLD, &frame->worldMatrix))) {
+      result = false;
+      break;
+    }
+    if (!DrawMesh(mesh)) {
+      result = false;
+      break;
+    }
+    if (mesh->ownTransform && !worldSpace) device->MultiplyTransform(gfx::TS_WORLD, &frame->combinedMatrix);
+  }
+  textureFactorAlpha = 0;
+  return result;
+}
