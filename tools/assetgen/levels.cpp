@@ -156,6 +156,20 @@ CellSpec Plasma() { return Spec(E_PLASMA); }
 CellSpec Respawn(int angle) { return Spec(E_RESPAWN, angle); }
 CellSpec Marker() { return {}; }
 
+LevelDesign NewLevel(const ClassStyle& style, const std::string& file, const std::string& name,
+                     const std::string& comment) {
+  LevelDesign d;
+  d.file = file;
+  d.name = name;
+  d.comment = comment;
+  d.music = style.music;
+  d.texture = style.texture;
+  d.walls = style.walls;
+  d.timeSeconds = style.timeSeconds;
+  d.planningSeconds = style.planningSeconds;
+  return d;
+}
+
 namespace {
 // Rows padded to one width with spaces, so layouts can be written without trailing blanks, and framed
 // by one empty cell on every side, so that walls also close the edges of the drawing.

@@ -67,6 +67,15 @@ struct LevelDesign {
   std::vector<std::string> paths;
 };
 
+// What the levels of one class share.
+struct ClassStyle {
+  std::string music, texture;
+  bool walls;
+  int timeSeconds, planningSeconds;
+};
+LevelDesign NewLevel(const ClassStyle& style, const std::string& file, const std::string& name,
+                     const std::string& comment);
+
 // Builds the map and writes it to "Maps\<folder>\<file>.qel".
 void WriteLevel(const Output& out, const std::string& folder, const LevelDesign& design);
 

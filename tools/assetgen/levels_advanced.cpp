@@ -5,16 +5,7 @@
 namespace {
 
 LevelDesign Base(const std::string& file, const std::string& name, const std::string& comment) {
-  LevelDesign d;
-  d.file = file;
-  d.name = name;
-  d.comment = comment;
-  d.music = "The Advanced - Qel.ogg";
-  d.texture = "TexStone.jpg";
-  d.walls = true;
-  d.timeSeconds = 360;
-  d.planningSeconds = 120;
-  return d;
+  return NewLevel({"The Advanced - Qel.ogg", "TexStone.jpg", true, 360, 120}, file, name, comment);
 }
 
 // Red on a plateau only a lift reaches; green in two parts, one past a mine and one over a bridge

@@ -5,16 +5,7 @@
 namespace {
 
 LevelDesign Base(const std::string& file, const std::string& name, const std::string& comment) {
-  LevelDesign d;
-  d.file = file;
-  d.name = name;
-  d.comment = comment;
-  d.music = "Qel - Paint Runner.ogg";
-  d.texture = "TexTiles.jpg";
-  d.walls = true;
-  d.timeSeconds = 300;
-  d.planningSeconds = 90;
-  return d;
+  return NewLevel({"Qel - Paint Runner.ogg", "TexTiles.jpg", true, 300, 90}, file, name, comment);
 }
 
 // Red comes in two halves; the first half opens the way to green, red and green open the way to the

@@ -31,16 +31,7 @@ class Cells {
 };
 
 LevelDesign Base(const std::string& file, const std::string& name, const std::string& comment) {
-  LevelDesign d;
-  d.file = file;
-  d.name = name;
-  d.comment = comment;
-  d.music = "Qel - Expert Pulse.ogg";
-  d.texture = "TexCircuit.jpg";
-  d.walls = false;
-  d.timeSeconds = 420;
-  d.planningSeconds = 120;
-  return d;
+  return NewLevel({"Qel - Expert Pulse.ogg", "TexCircuit.jpg", false, 420, 120}, file, name, comment);
 }
 
 // A two-lane ring round the pad with a hunter on its inner lane; four spurs, three of them behind doors.

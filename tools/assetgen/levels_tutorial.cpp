@@ -4,16 +4,7 @@
 namespace {
 
 LevelDesign Base(const std::string& file, const std::string& name, const std::string& comment) {
-  LevelDesign d;
-  d.file = file;
-  d.name = name;
-  d.comment = comment;
-  d.music = "Qel - First Light.ogg";
-  d.texture = "TexPlain.jpg";
-  d.walls = true;
-  d.timeSeconds = 300;
-  d.planningSeconds = 60;
-  return d;
+  return NewLevel({"Qel - First Light.ogg", "TexPlain.jpg", true, 300, 60}, file, name, comment);
 }
 
 LevelDesign FirstRoll() {

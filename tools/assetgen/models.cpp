@@ -1,9 +1,10 @@
 // The game's models and the textures beside them, sized for where the level builder and the ball's
 // physics put them (world units; a block is 20 x 10 x 20 and the ball stands on a block's top):
 //   ball: origin at its bottom (the physics sets the origin on the ground), 8 wide and high;
-//   paint pots, plasma, monsters, heart centre: origin at their middle;
-//   boosts, warp, hearts 1-4, explosions: origin at their bottom (boosts are 1 high, and the ball is
-//     set down on them at that height).
+//   the ball's burst: starts where the ball stood, on the same origin;
+//   paint pots, plasma, monsters, heart centre, the blast: origin at their middle;
+//   boosts, warp, hearts 1-4: origin at their bottom (boosts are 1 high, and the ball is set down on
+//     them at that height).
 // Every model faces +z, the direction of angle 0.
 #include <cmath>
 #include <string>

@@ -69,22 +69,24 @@ class Writer {
     Line(depth, "}");
   }
 
+  // A count and that many vectors, the last closed with ";".
+  template <typename VectorAt>
+  void WriteVectors(int depth, size_t count, VectorAt at) {
+    Line(depth, std::to_string(count) + ";");
+    for (size_t i = 0; i < count; ++i) {
+      const Vec3 v = at(i);
+      Line(depth, Number(v.x) + ";" + Number(v.y) + ";" + Number(v.z) + ";" + (i + 1 < count ? "," : ";"));
+    }
+  }
+
   void WriteMesh(const Mesh& mesh, const std::string& name, int depth) {
     const auto& vertices = mesh.vertices();
     const auto& triangles = mesh.triangles();
     Line(depth, "Mesh " + name + " {");
-    Line(depth + 1, std::to_string(vertices.size()) + ";");
-    for (size_t i = 0; i < vertices.size(); ++i) {
-      const Vec3 p = vertices[i].position;
-      Line(depth + 1, Number(p.x) + ";" + Number(p.y) + ";" + Number(p.z) + ";" + (i + 1 < vertices.size() ? "," : ";"));
-    }
+    WriteVectors(depth + 1, vertices.size(), [&](size_t i) { return vertices[i].position; });
     WriteFaces(triangles, depth + 1);
     Line(depth + 1, "MeshNormals {");
-    Line(depth + 2, std::to_string(vertices.size()) + ";");
-    for (size_t i = 0; i < vertices.size(); ++i) {
-      const Vec3 n = vertices[i].normal;
-      Line(depth + 2, Number(n.x) + ";" + Number(n.y) + ";" + Number(n.z) + ";" + (i + 1 < vertices.size() ? "," : ";"));
-    }
+    WriteVectors(depth + 2, vertices.size(), [&](size_t i) { return vertices[i].normal; });
     WriteFaces(triangles, depth + 2);
     Line(depth + 1, "}");
     Line(depth + 1, "MeshTextureCoords {");
