@@ -1,5 +1,5 @@
-// Where each module's functions enter the CoreTable. A module that joins the build replaces its
-// AbsentModule() line by MODULE_ENTRIES(ItsModule) and fills its own slots, one line each.
+// Where each module's functions enter the CoreTable: its module entries and its own slots, one line
+// each.
 #include "engine/audio/music.h"
 #include "engine/audio/sound.h"
 #include "engine/audio/video.h"
@@ -24,24 +24,12 @@
 #include "engine/system/net_session_module.h"
 #include "engine/system/system_module.h"
 #include "engine/text/text.h"
-
-namespace {
+#include "engine/world/tile_grid.h"
+#include "engine/world/tree_world.h"
 
 // The full module protocol of a module namespace.
 #define MODULE_ENTRIES(M) \
   ModuleEntries { M::Constructor, M::Destructor, M::SetErrorHandler, M::PassCoreData, M::RefreshD3D }
-
-// A module not in the build yet: constructed and destroyed through the shared empty entry; its other
-// entries stay empty, so the core skips them.
-ModuleEntries AbsentModule() { return ModuleEntries{EmptyEntry, EmptyEntry, nullptr, nullptr, nullptr}; }
-
-// Slots that must never be empty: the empty entry in the slot's own shape.
-template <typename Fn>
-void FillEmpty(Fn& slot) {
-  slot = EmptyEntryAs<Fn>();
-}
-
-}  // namespace
 
 void FillCoreTable(CoreTable& t) {
   // Display: constructed by the window opening, handed CoreData in two stages; no RefreshD3D of its own.
@@ -123,10 +111,9 @@ void FillCoreTable(CoreTable& t) {
   t.AdvanceCameraPass = AdvanceCameraPass;
   t.LightModule = MODULE_ENTRIES(LightModule);
 
-  // Tile grid and tree world: present by name, nothing to do yet.
-  t.TileGridModule = AbsentModule();
-  FillEmpty(t.DrawTileGridsFirstPass);
-  FillEmpty(t.DrawTileGridsSecondPass);
+  t.TileGridModule = MODULE_ENTRIES(TileGridModule);
+  t.DrawTileGridsFirstPass = DrawTileGridsFirstPass;
+  t.DrawTileGridsSecondPass = DrawTileGridsSecondPass;
   t.ObjectModule = MODULE_ENTRIES(ObjectModule);
   InstallObjectModuleLinks(ObjectModuleLinks{
       .getImageTexture = GetImageTexture,
@@ -148,10 +135,12 @@ void FillCoreTable(CoreTable& t) {
   t.RunObjectMainPhase = RunObjectMainPhase;
   t.RunEndStencilEffects = RunEndStencilEffects;
   t.RunObjectLatePhase = RunObjectLatePhase;
-  t.TreeWorldModule = AbsentModule();
-  FillEmpty(t.UpdateWorldCollisions);
-  FillEmpty(t.RenderWorld);
-  FillEmpty(t.StoreWorldCollisionPositions);
+  // The tree world has no device objects to release or recreate.
+  t.TreeWorldModule = ModuleEntries{TreeWorldModule::Constructor, TreeWorldModule::Destructor,
+                                    TreeWorldModule::SetErrorHandler, TreeWorldModule::PassCoreData, nullptr};
+  t.UpdateWorldCollisions = UpdateWorldCollisions;
+  t.RenderWorld = RenderWorld;
+  t.StoreWorldCollisionPositions = StoreWorldCollisionPositions;
 
   t.VectorModule = MODULE_ENTRIES(VectorModule);
   t.ParticleModule = MODULE_ENTRIES(ParticleModule);

@@ -9,10 +9,11 @@
 #include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
 #include "engine/core/core_table.h"
-#include "engine/core/empty_entry.h"
 #include "engine/objects/object_module.h"
 #include "engine/scene/camera.h"
 #include "engine/system/system_module.h"
+#include "engine/world/tile_grid.h"
+#include "engine/world/tree_world.h"
 
 namespace {
 
@@ -66,13 +67,20 @@ TEST(CoreTable, InitFillsEverySlotCalledWithoutATest) {
     EXPECT_NE(m->Constructor, nullptr);
     EXPECT_NE(m->Destructor, nullptr);
   }
-  // Built modules bring their own entries; the ones still to come stand on the shared empty entry.
+  // Every module brings its own entries.
   EXPECT_EQ(t.SystemModule.Constructor, &SystemModule::Constructor);
   EXPECT_EQ(t.ObjectModule.Constructor, &ObjectModule::Constructor);
-  EXPECT_EQ(t.TileGridModule.Constructor, &EmptyEntry);
-  // The world modules are present by name and do nothing yet.
-  EXPECT_NE(t.DrawTileGridsFirstPass, nullptr);
-  EXPECT_NE(t.RenderWorld, nullptr);
+  EXPECT_EQ(t.TileGridModule.Constructor, &TileGridModule::Constructor);
+  EXPECT_EQ(t.TileGridModule.RefreshD3D, &TileGridModule::RefreshD3D);
+  EXPECT_EQ(t.TreeWorldModule.Constructor, &TreeWorldModule::Constructor);
+  EXPECT_EQ(t.TreeWorldModule.PassCoreData, &TreeWorldModule::PassCoreData);
+  EXPECT_EQ(t.TreeWorldModule.RefreshD3D, nullptr);  // the tree world has no part in a device reset
+  // The world modules' frame slots.
+  EXPECT_EQ(t.DrawTileGridsFirstPass, &DrawTileGridsFirstPass);
+  EXPECT_EQ(t.DrawTileGridsSecondPass, &DrawTileGridsSecondPass);
+  EXPECT_EQ(t.UpdateWorldCollisions, &UpdateWorldCollisions);
+  EXPECT_EQ(t.RenderWorld, &RenderWorld);
+  EXPECT_EQ(t.StoreWorldCollisionPositions, &StoreWorldCollisionPositions);
   // The camera module drives the camera loop; with no camera made its end entry ends it at once.
   EXPECT_EQ(t.BeginCameraPasses, &BeginCameraPasses);
   EXPECT_EQ(t.AdvanceCameraPass(), 1u);

@@ -1,0 +1,141 @@
+// Reading a map file through file 1. The file has no magic number, no version and no sizes of its own,
+// so the reader counts the bytes it takes against the file's size and refuses a file that ends early,
+// runs on past its paths, or holds counts and codes no map can have; the map in memory changes only
+// once the whole file has read well.
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "engine/core/core_alloc.h"
+#include "engine/file/file_module.h"
+#include "game/play/map_file.h"
+#include "platform/fs/files.h"
+
+namespace {
+
+constexpr int32_t kFile = 1;
+constexpr int64_t kHeaderBytes = 24;
+constexpr int64_t kRecordValueBytes = 60;
+constexpr int64_t kLineEndBytes = 2;
+constexpr int64_t kPathBytes = 8 + kWaypointPointsUsed * 12;
+
+class MapFileReader {
+ public:
+  explicit MapFileReader(int64_t size) : size_(size) {}
+
+  bool Integer(int32_t& value) {
+    if (!Take(4, MapFileError::kTruncated)) return false;
+    value = ReadInteger(kFile);
+    return true;
+  }
+  bool Float(float& value) {
+    if (!Take(4, MapFileError::kTruncated)) return false;
+    value = ReadFloat(kFile);
+    return std::isfinite(value) || Fail(MapFileError::kNotANumber);
+  }
+  // A string into a field of `size` characters with its terminator.
+  bool String(char* field, size_t size) {
+    if (!Take(kLineEndBytes, MapFileError::kTruncated)) return false;
+    char* line = ReadTextLine(kFile);
+    const std::string text = line ? line : "";
+    if (line) CoreAllocFree(&line, 0);
+    if (text.size() >= size) return Fail(MapFileError::kStringTooLong);
+    if (!Take(int64_t(text.size()), MapFileError::kTruncated)) return false;
+    std::memcpy(field, text.c_str(), text.size() + 1);
+    return true;
+  }
+  // Whether what is left can hold `bytes`, without taking them.
+  bool Holds(int64_t bytes) { return size_ - taken_ >= bytes || Fail(MapFileError::kTruncated); }
+  bool AtEnd() { return taken_ == size_ || Fail(MapFileError::kTrailingBytes); }
+  bool Fail(MapFileError error) {
+    error_ = error;
+    return false;
+  }
+  MapFileError error() const { return error_; }
+
+ private:
+  bool Take(int64_t bytes, MapFileError error) {
+    if (size_ - taken_ < bytes) return Fail(error);
+    taken_ += bytes;
+    return true;
+  }
+
+  int64_t size_;
+  int64_t taken_ = 0;
+  MapFileError error_ = MapFileError::kNone;
+};
+
+bool ReadHeader(MapFileReader& in, MapHeader& h) {
+  if (!(in.Integer(h.recordCount) && in.Integer(h.planningTime) && in.Integer(h.gameTime) &&
+        in.Integer(h.visId) && in.Integer(h.parTime) && in.Float(h.gravity)))
+    return false;
+  if (h.recordCount < 0 || h.recordCount > kMapRecordCapacity) return in.Fail(MapFileError::kRecordCount);
+  // The records, the six strings and the paths need at least this much, whatever the texts hold.
+  return in.Holds(h.recordCount * (kRecordValueBytes + kLineEndBytes) + 6 * kLineEndBytes +
+                  kWaypointPathCount * kPathBytes);
+}
+
+bool ReadRecord(MapFileReader& in, MapRecord& r) {
+  if (!(in.Integer(r.shape) && in.Integer(r.blockObject) && in.Float(r.x) && in.Float(r.y) && in.Float(r.z) &&
+        in.Float(r.rx) && in.Float(r.ry) && in.Float(r.rz) && in.Integer(r.entityType) &&
+        in.Integer(r.entityObject) && in.Integer(r.p1) && in.Integer(r.p2) && in.Integer(r.p3) &&
+        in.Integer(r.p4) && in.Float(r.p5)))
+    return false;
+  if (r.shape < SHAPE_BOX || r.shape > SHAPE_LAST) return in.Fail(MapFileError::kShape);
+  if (r.entityType < E_NONE || r.entityType > E_LAST) return in.Fail(MapFileError::kEntityType);
+  return in.String(r.text, sizeof r.text);
+}
+
+bool ReadStrings(MapFileReader& in, MapHeader& h) {
+  return in.String(h.texture, sizeof h.texture) && in.String(h.mapName, sizeof h.mapName) &&
+         in.String(h.nextMap, sizeof h.nextMap) && in.String(h.fileName, sizeof h.fileName) &&
+         in.String(h.comment, sizeof h.comment) && in.String(h.music, sizeof h.music);
+}
+
+bool ReadPath(MapFileReader& in, WaypointPath& path) {
+  int32_t colour;
+  if (!in.Integer(colour) || !in.Integer(path.pointCount)) return false;
+  path.colour = uint32_t(colour);
+  if (path.pointCount < 0 || path.pointCount > kWaypointPointsUsed) return in.Fail(MapFileError::kPointCount);
+  for (int32_t i = 0; i < kWaypointPointsUsed; ++i) {
+    WaypointPoint& p = path.points[i];
+    if (!in.Float(p.x) || !in.Float(p.y) || !in.Float(p.z)) return false;
+  }
+  return true;
+}
+
+bool ReadMap(MapFileReader& in, MapTables& map) {
+  if (!in.Holds(kHeaderBytes) || !ReadHeader(in, map.header)) return false;
+  for (int32_t i = 0; i < map.header.recordCount; ++i) {
+    if (!ReadRecord(in, map.records[i])) return false;
+  }
+  if (!ReadStrings(in, map.header)) return false;
+  for (WaypointPath& path : map.paths) {
+    if (!ReadPath(in, path)) return false;
+  }
+  return in.AtEnd();
+}
+
+}  // namespace
+
+bool ReadMapFile(const char* path, MapTables& map, MapFileError* error) {
+  MapFileError ignored;
+  MapFileError& result = error ? *error : ignored;
+  const int64_t size = path ? platform::fs::FileSize(path) : -1;
+  if (size < 0 || !FileExists(path)) {
+    result = MapFileError::kMissing;
+    return false;
+  }
+  // Read into a copy, so fields the file does not hold keep their values and a refused file changes
+  // nothing.
+  auto staging = std::make_unique<MapTables>(map);
+  MapFileReader in(size);
+  OpenFileForReading(kFile, path);
+  const bool read = ReadMap(in, *staging);
+  CloseFile(kFile);
+  result = in.error();
+  if (!read) return false;
+  map = *staging;
+  return true;
+}

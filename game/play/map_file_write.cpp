@@ -1,0 +1,129 @@
+// Writing a map file through file 1, and the editor's save with its backup. A map is written to a
+// temporary file beside the target first and renamed over it only once file 1 has closed with every
+// byte written, so a failed save never costs the previous good file.
+#include <cstdio>
+#include <string>
+
+#include "engine/file/file_module.h"
+#include "game/play/map_file.h"
+#include "platform/fs/files.h"
+#include "platform/fs/path.h"
+#include "platform/window/message_box.h"
+
+namespace {
+
+constexpr int32_t kFile = 1;
+constexpr const char* kEditorFolder = "Maps\\In Progress";
+
+// Beside the target, hidden, and without ".qel" in it, so no map listing picks up one left behind.
+std::string TemporaryBeside(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return (separator == std::string::npos ? std::string() : path.substr(0, separator + 1)) + ".map-save.tmp";
+}
+
+// What a reader takes back of a field: the characters up to the first control character other than
+// tab, within the field.
+std::string StoredText(const char* field, size_t size) {
+  std::string text;
+  for (size_t i = 0; i < size && field[i]; ++i) {
+    const unsigned char c = static_cast<unsigned char>(field[i]);
+    if (c < 32 && c != '\t') break;
+    text += field[i];
+  }
+  return text;
+}
+
+void WriteString(const char* field, size_t size) { WriteTextLine(kFile, StoredText(field, size).c_str()); }
+
+void WriteRecord(const MapRecord& r) {
+  WriteInteger(kFile, r.shape);
+  WriteInteger(kFile, r.blockObject);
+  for (float value : {r.x, r.y, r.z, r.rx, r.ry, r.rz}) WriteFloat(kFile, value);
+  for (int32_t value : {r.entityType, r.entityObject, r.p1, r.p2, r.p3, r.p4}) WriteInteger(kFile, value);
+  WriteFloat(kFile, r.p5);
+  WriteString(r.text, sizeof r.text);
+}
+
+void WriteMap(const MapTables& map) {
+  const MapHeader& h = map.header;
+  for (int32_t value : {h.recordCount, h.planningTime, h.gameTime, h.visId, h.parTime}) WriteInteger(kFile, value);
+  WriteFloat(kFile, h.gravity);
+  for (int32_t i = 0; i < h.recordCount; ++i) WriteRecord(map.records[i]);
+  for (const char* field : {h.texture, h.mapName, h.nextMap, h.fileName, h.comment, h.music})
+    WriteString(field, kMapStringSize);
+  // Every path and every point slot in use, whatever the point count.
+  for (const WaypointPath& path : map.paths) {
+    WriteInteger(kFile, int32_t(path.colour));
+    WriteInteger(kFile, path.pointCount);
+    for (int32_t i = 0; i < kWaypointPointsUsed; ++i) {
+      WriteFloat(kFile, path.points[i].x);
+      WriteFloat(kFile, path.points[i].y);
+      WriteFloat(kFile, path.points[i].z);
+    }
+  }
+}
+
+// The complete map in a new temporary file; empty when it could not be written whole.
+std::string WriteTemporary(const std::string& path, const MapTables& map) {
+  if (map.header.recordCount < 0 || map.header.recordCount > kMapRecordCapacity) return {};
+  const std::string temporary = TemporaryBeside(path);
+  RemoveFile(temporary.c_str());  // one left behind by an interrupted save
+  if (!OpenFileForWriting(kFile, temporary.c_str())) return {};
+  WriteMap(map);
+  if (!CloseFile(kFile)) {
+    RemoveFile(temporary.c_str());
+    return {};
+  }
+  return temporary;
+}
+
+// Renames the temporary over the target in one step: the target is at every moment either the old
+// file or the new one.
+bool ReplaceWith(const std::string& temporary, const std::string& path) {
+  const std::string source = platform::fs::ResolvePath(temporary);
+  const std::string target = platform::fs::ResolvePath(path);
+  if (!source.empty() && !target.empty() && std::rename(source.c_str(), target.c_str()) == 0) return true;
+  RemoveFile(temporary.c_str());
+  return false;
+}
+
+void MakeFolderPath(const std::string& folder) {
+  for (size_t end = folder.find('\\'); ; end = folder.find('\\', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (!platform::fs::FolderExists(part)) platform::fs::MakeFolder(part);
+    if (end == std::string::npos) break;
+  }
+}
+
+bool SaveMapFiles(const MapTables& map) {
+  const std::string name = StoredText(map.header.fileName, kMapStringSize);
+  const std::string path = std::string(kEditorFolder) + "\\" + name + ".qel";
+  const std::string backup = std::string(kEditorFolder) + "\\" + name + ".bak";
+  MakeFolderPath(kEditorFolder);
+  const std::string temporary = WriteTemporary(path, map);
+  if (temporary.empty()) return false;
+  if (FileExists(path.c_str())) {
+    RemoveFile(backup.c_str());
+    DuplicateFile(path.c_str(), backup.c_str());
+    if (!FileExists(backup.c_str())) {
+      RemoveFile(temporary.c_str());
+      return false;
+    }
+  }
+  return ReplaceWith(temporary, path);
+}
+
+}  // namespace
+
+bool WriteMapFile(const char* path, const MapTables& map) {
+  if (!path) return false;
+  const std::string temporary = WriteTemporary(path, map);
+  return !temporary.empty() && ReplaceWith(temporary, path);
+}
+
+bool SaveMap() {
+  const bool saved = SaveMapFiles(CurrentMap());
+  if (saved) platform::window::MessageBox(nullptr, "Map Saved.", "Success", 0);
+  else platform::window::MessageBox(nullptr, "Map not saved: it could not be written.", "Error", 0);
+  return saved;
+}
