@@ -19,7 +19,8 @@ endfunction()
 
 # qel_library(NAME [DEPS targets...] [PRIVATE_DEPS targets...])
 # A static library of every .cpp/.c below the current folder. Includes are written from the project
-# root ("engine/core/core_data.h"). Static libraries may depend on each other in a cycle.
+# root ("engine/core/core_data.h"). Static libraries may depend on each other in a cycle: executables
+# link them through qel_link_group.
 function(qel_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
@@ -32,6 +33,7 @@ function(qel_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  set_property(GLOBAL APPEND PROPERTY QEL_LIBRARIES ${name})
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   if(rel MATCHES "^(engine|game)/")
     set_property(GLOBAL APPEND PROPERTY QEL_MODULE_LIBRARIES ${name})
@@ -52,6 +54,57 @@ function(_qel_link_modules target)
   target_link_libraries(${target} PUBLIC ${libs})
 endfunction()
 
+# qel_link_group(TARGET libraries...): links TARGET with the libraries named and every one of ours they
+# reach, all inside one linker group, whose archives the linker searches again until nothing new is
+# pulled in: the order of the libraries and the cycles between them then do not matter. Other items
+# (imported targets, system libraries) are linked as usual. Runs once every folder has been read, when
+# every library's dependencies are known; imported targets, which only their own folder sees, are
+# linked at once.
+function(qel_link_group target)
+  set(later "")
+  foreach(item ${ARGN})
+    set(imported FALSE)
+    if(TARGET ${item})
+      get_target_property(imported ${item} IMPORTED)
+    endif()
+    if(imported)
+      target_link_libraries(${target} PRIVATE ${item})
+    else()
+      list(APPEND later ${item})
+    endif()
+  endforeach()
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _qel_link_group [[${target}]] ${later})")
+endfunction()
+function(_qel_link_group target)
+  get_property(ours GLOBAL PROPERTY QEL_LIBRARIES)
+  set(group "")
+  set(others "")
+  set(pending ${ARGN})
+  while(pending)
+    list(POP_FRONT pending item)
+    if(item MATCHES "^\\$<LINK_ONLY:(.*)>$")
+      set(item ${CMAKE_MATCH_1})
+    endif()
+    if(NOT item IN_LIST ours)
+      if(item IN_LIST ARGN)
+        list(APPEND others ${item})
+      endif()
+    elseif(NOT item IN_LIST group)
+      list(APPEND group ${item})
+      get_target_property(deps ${item} INTERFACE_LINK_LIBRARIES)
+      if(deps)
+        list(APPEND pending ${deps})
+      endif()
+    endif()
+  endwhile()
+  if(group)
+    list(JOIN group "," members)
+    target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${members}>")
+  endif()
+  target_link_libraries(${target} PRIVATE ${others})
+endfunction()
+
 # qel_test(NAME LIBS targets... [GL] [XVFB] [TIMEOUT seconds])
 # One GoogleTest executable of every *_test.cpp in the current folder, run by CTest as one test.
 #   GL:   needs a GL context; runs with SDL's offscreen video driver (EGL, no X server).
@@ -66,7 +119,8 @@ function(qel_test name)
     return()  # a test folder whose first tests have not landed yet
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  qel_link_group(${name} ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   set(env "SDL_AUDIODRIVER=dummy" "QEL_UNDER_TEST=1" "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
           "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan.supp:print_suppressions=0")
@@ -92,7 +146,7 @@ function(qel_fuzz name)
   endif()
   cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCE})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  qel_link_group(${name} ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
 endfunction()

@@ -1,13 +1,12 @@
-// Blocks made from the object module's free-standing meshes, and meshes made again from blocks. A
-// mesh block holds plain vertices, three per triangle, so any indexed mesh is expanded on the way out.
+// Blocks made from the object module's free-standing meshes, and meshes made again from blocks. The
+// object module copies a mesh out as plain vertices and files a mesh made from them; this side keeps
+// the block format and checks what a user-writable header claims before handing it on.
 #include <cstdint>
-#include <memory>
 
 #include "engine/core/errors.h"
 #include "engine/media2d/memory_block.h"
 #include "engine/media2d/memory_block_state.h"
-#include "engine/objects/mesh_storage.h"
-#include "engine/objects/records.h"
+#include "engine/objects/vertex_layout.h"
 
 namespace {
 
@@ -20,13 +19,10 @@ int32_t Raise(uint32_t code) {
   return 0;
 }
 
-// An unindexed triangle-list copy of the mesh; null when the mesh's storage does not hold what its
-// counts say.
-std::unique_ptr<MeshRecord> PlainVertexCopy(const MeshRecord& mesh) {
-  if (!ValidateMeshRecord(mesh)) return nullptr;
-  auto copy = std::make_unique<MeshRecord>();
-  if (!CopyMeshRecord(copy.get(), &mesh) || !ExpandMeshIndices(copy.get())) return nullptr;
-  return copy;
+// Whether the header's vertex size is that of its format code (an unknown code never is).
+bool VertexSizeOfCode(uint32_t fvf, int32_t vertexSize) {
+  FVFLayout layout;
+  return GetFVFLayout(fvf, &layout) && layout.sizeBytes == uint32_t(vertexSize);
 }
 
 }  // namespace
@@ -35,11 +31,16 @@ int32_t MakeMemoryBlockFromMesh(int32_t block, int32_t mesh) {
   if (!InBlockRange(block)) return Raise(kErrorBlockNumber);
   if (mesh < 1 || mesh > kMaxMeshNumber) return Raise(kErrorMeshNumber);
   const MemoryBlockLinks& l = MemoryBlocks().links;
-  const MeshRecord* source = l.findMesh ? l.findMesh(mesh) : nullptr;
-  const std::unique_ptr<MeshRecord> copy = source ? PlainVertexCopy(*source) : nullptr;
-  if (!copy) return Raise(kErrorMeshMissing);
-  const uint32_t header[kMeshHeaderWords] = {copy->fvf, copy->vertexSize, uint32_t(copy->vertexCount)};
-  return WriteItemBlock(block, header, kMeshHeaderWords, copy->vertices.data(), copy->vertices.size()) ? 1 : 0;
+  if (!l.getMeshVertexData) return Raise(kErrorMeshMissing);
+  uint32_t fvf = 0, vertexSize = 0, bytes = 0;
+  int32_t vertexCount = 0;
+  uint8_t* data = nullptr;
+  l.getMeshVertexData(mesh, &fvf, &vertexSize, &vertexCount, &data, &bytes, 1);
+  if (!data) return Raise(kErrorMeshMissing);
+  const uint32_t header[kMeshHeaderWords] = {fvf, vertexSize, uint32_t(vertexCount)};
+  const bool made = WriteItemBlock(block, header, kMeshHeaderWords, data, bytes);
+  l.getMeshVertexData(mesh, nullptr, nullptr, nullptr, &data, nullptr, 0);
+  return made ? 1 : 0;
 }
 
 int32_t MakeMeshFromMemoryBlock(int32_t mesh, int32_t block) {
@@ -48,15 +49,15 @@ int32_t MakeMeshFromMemoryBlock(int32_t mesh, int32_t block) {
   size_t dataSize = 0;
   const uint8_t* data = ReadItemBlock(block, header, kMeshHeaderWords, &dataSize);
   if (!data) return 0;
+  // Filing a mesh replaces the one under the number, so a header that does not describe vertices the
+  // block holds, in the layout of its format code, is refused first and that mesh stays.
   int32_t vertexSize = 0, vertexCount = 0;
-  auto record = std::make_unique<MeshRecord>();
-  // The vertices must lie in the block, and the vertex size must be that of the format code.
   if (!PositiveCount(header[1], &vertexSize) || !PositiveCount(header[2], &vertexCount) ||
-      uint64_t(vertexSize) * uint64_t(vertexCount) > dataSize ||
-      !SetMeshFromRawVertices(record.get(), header[0], uint32_t(vertexSize), data, vertexCount,
-                              platform::gfx::PT_TRIANGLELIST))
+      uint64_t(vertexSize) * uint64_t(vertexCount) > dataSize || !VertexSizeOfCode(header[0], vertexSize))
     return Raise(kErrorBlockContents);
   const MemoryBlockLinks& l = MemoryBlocks().links;
-  if (!l.storeMesh || !l.storeMesh(mesh, std::move(record))) return Raise(kErrorMeshNotMade);
+  if (!l.createMeshFromVertexData ||
+      !l.createMeshFromVertexData(mesh, header[0], uint32_t(vertexSize), data, vertexCount))
+    return Raise(kErrorMeshNotMade);
   return 1;
 }

@@ -9,6 +9,7 @@
 #include "engine/media2d/image.h"
 #include "engine/media2d/memory_block.h"
 #include "engine/media2d/memory_block_state.h"
+#include "engine/objects/object_table.h"
 
 MemoryBlockState& MemoryBlocks() {
   static MemoryBlockState state;
@@ -47,8 +48,8 @@ void PassCoreData(CoreData* coreData) {
   l.setBitmapData = SetBitmapData;
   l.getImageData = GetImageData;
   l.makeImageFromData = MakeImageFromData;
-  l.findMesh = FindMemoryBlockMesh;
-  l.storeMesh = StoreMemoryBlockMesh;
+  l.getMeshVertexData = GetMeshVertexData;
+  l.createMeshFromVertexData = CreateMeshFromVertexData;
   l.getSoundData = GetSoundData;
   l.makeSoundFromData = MakeSoundFromData;
 }

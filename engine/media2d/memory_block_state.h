@@ -3,13 +3,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "engine/core/core_data.h"
 #include "engine/media2d/memory_block.h"
 #include "platform/audio/wave_format.h"
-
-struct MeshRecord;
 
 struct MemoryBlockLinks {
   // Mode 1 hands out a new buffer describing the item, any other mode frees the buffer given.
@@ -21,10 +18,13 @@ struct MemoryBlockLinks {
                        uint32_t* size, int32_t mode) = nullptr;
   void (*makeImageFromData)(int32_t image, int32_t width, int32_t height, int32_t depth, const uint8_t* data,
                             uint32_t size) = nullptr;
-  // The object module's free-standing meshes: the mesh of a number (null when there is none), and a
-  // new mesh filed under a number in place of any there (false when it could not be filed).
-  MeshRecord* (*findMesh)(int32_t mesh) = nullptr;
-  bool (*storeMesh)(int32_t mesh, std::unique_ptr<MeshRecord> record) = nullptr;
+  // The object module's free-standing meshes. Mode 1 hands out a plain triangle-list copy of the
+  // mesh's vertices (no data for a missing mesh), any other mode frees the data given.
+  void (*getMeshVertexData)(int32_t mesh, uint32_t* fvf, uint32_t* vertexSize, int32_t* vertexCount,
+                            uint8_t** data, uint32_t* byteSize, int32_t mode) = nullptr;
+  // A new unindexed mesh filed under the number in place of any there; false when it could not be.
+  bool (*createMeshFromVertexData)(int32_t mesh, uint32_t fvf, uint32_t vertexSize, const uint8_t* data,
+                                   int32_t vertexCount) = nullptr;
   void (*getSoundData)(int32_t sound, int32_t* bitsPerSecond, int32_t* samplesPerSecond, int32_t* seconds,
                        uint8_t** data, int32_t* size, uint8_t mode, platform::audio::WaveFormat* format) = nullptr;
   // False when the sound could not be made.
@@ -72,7 +72,3 @@ inline bool PositiveCount(uint32_t word, int32_t* count) {
   *count = int32_t(word);
   return true;
 }
-
-// The object module's mesh table as the memory blocks reach it (memory_block_mesh_table.cpp).
-MeshRecord* FindMemoryBlockMesh(int32_t mesh);
-bool StoreMemoryBlockMesh(int32_t mesh, std::unique_ptr<MeshRecord> record);

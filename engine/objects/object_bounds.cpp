@@ -27,6 +27,13 @@ void ForEachPosition(const MeshRecord& mesh, Visit&& visit) {
   for (size_t v = 0; v < count; ++v) visit(ReadVertexPosition(&mesh.vertices[v * mesh.vertexSize], layout));
 }
 
+// The matrix that takes a frame's mesh into object space. Skinning already writes a mesh with bones
+// in object space (the renderer draws it under the object's world matrix alone), so taking it through
+// its frame's matrix as well would place it twice.
+Matrix MeshToObject(const FrameRecord& frame) {
+  return frame.mesh && !frame.mesh->bones.empty() ? MatrixIdentity() : frame.combinedMatrix;
+}
+
 Vector3 BoxCentre(const Vector3& lo, const Vector3& hi) {
   return {lo.x + (hi.x - lo.x) * 0.5f, lo.y + (hi.y - lo.y) * 0.5f, lo.z + (hi.z - lo.z) * 0.5f};
 }
@@ -48,11 +55,11 @@ void MeasurePose(ObjectRecord* object, Vector3* lo, Vector3* hi, Vector3* centre
   *lo = kEmptyMin;
   *hi = kEmptyMax;
   for (FrameRecord* f : object->frameList)
-    if (f->mesh) AccumulateMeshBounds(lo, hi, *f->mesh, f->combinedMatrix);
+    if (f->mesh) AccumulateMeshBounds(lo, hi, *f->mesh, MeshToObject(*f));
   *centre = BoxCentre(*lo, *hi);
   float radiusSq = 0.0f;
   for (FrameRecord* f : object->frameList)
-    if (f->mesh) AccumulateMeshRadius(&radiusSq, *centre, lo, hi, *f->mesh, f->combinedMatrix);
+    if (f->mesh) AccumulateMeshRadius(&radiusSq, *centre, lo, hi, *f->mesh, MeshToObject(*f));
   *radius = std::sqrt(radiusSq);
 }
 
@@ -114,7 +121,7 @@ bool CalculateObjectBounds(ObjectRecord* object) {
   for (FrameRecord* f : object->frameList) {
     if (!f->mesh) continue;
     CalculateMeshBounds(f->mesh.get());
-    AccumulateMeshBounds(&b.boxMin, &b.boxMax, *f->mesh, f->combinedMatrix);
+    AccumulateMeshBounds(&b.boxMin, &b.boxMax, *f->mesh, MeshToObject(*f));
   }
   b.centre = BoxCentre(b.boxMin, b.boxMax);
 
@@ -122,7 +129,7 @@ bool CalculateObjectBounds(ObjectRecord* object) {
   float radiusSq = 0.0f;
   auto raiseRadius = [&] {
     for (FrameRecord* f : object->frameList)
-      if (f->mesh) AccumulateMeshRadius(&radiusSq, b.centre, &b.boxMin, &b.boxMax, *f->mesh, f->combinedMatrix);
+      if (f->mesh) AccumulateMeshRadius(&radiusSq, b.centre, &b.boxMin, &b.boxMax, *f->mesh, MeshToObject(*f));
   };
   if (!set || object->currentPoseBounds) {
     PoseObject(object, object->frame);

@@ -121,6 +121,8 @@ bool SetupObjectAfterLoad(int32_t object, float radius);
 // other mode (std::malloc / std::free). For memory blocks.
 void GetMeshVertexData(int32_t mesh, uint32_t* fvf, uint32_t* vertexSize, int32_t* vertexCount, uint8_t** data,
                        uint32_t* byteSize, int32_t mode);
-// A free-standing unindexed triangle-list mesh from raw vertices; for memory blocks.
-void CreateMeshFromVertexData(int32_t mesh, uint32_t fvf, uint32_t vertexSize, const uint8_t* data,
+// A free-standing unindexed triangle-list mesh from raw vertices, filed under the number in place of
+// any there; for memory blocks. False when it could not be made or filed (a size that is not the
+// code's, no memory).
+bool CreateMeshFromVertexData(int32_t mesh, uint32_t fvf, uint32_t vertexSize, const uint8_t* data,
                               int32_t vertexCount);

@@ -30,14 +30,15 @@ void GetMeshVertexData(int32_t mesh, uint32_t* fvf, uint32_t* vertexSize, int32_
   if (byteSize) *byteSize = uint32_t(bytes);
 }
 
-void CreateMeshFromVertexData(int32_t mesh, uint32_t fvf, uint32_t vertexSize, const uint8_t* data,
+bool CreateMeshFromVertexData(int32_t mesh, uint32_t fvf, uint32_t vertexSize, const uint8_t* data,
                               int32_t vertexCount) {
-  if (!ConfirmNewMesh(mesh)) return;
+  if (!ConfirmNewMesh(mesh)) return false;
   std::unique_ptr<MeshRecord> record(new (std::nothrow) MeshRecord);
   if (!record || !SetMeshFromRawVertices(record.get(), fvf, vertexSize, data, vertexCount,
                                          platform::gfx::PT_TRIANGLELIST))
-    return;
+    return false;
   MeshTable& table = GetMeshTable();
-  if (mesh >= table.capacity && !GrowMeshTable(mesh)) return;
+  if (mesh >= table.capacity && !GrowMeshTable(mesh)) return false;
   table.slots[size_t(mesh)] = std::move(record);
+  return true;
 }

@@ -11,7 +11,9 @@ BufferStore::BufferStore(DeviceImpl* device, GLenum target, uint32_t length, uin
     : device_(device), target_(target), usage_(usage), pool_(pool), cpu_(length, 0) {}
 
 BufferStore::~BufferStore() {
-  if (glName_) {
+  if (shared_) {
+    device_->ArenaFor(target_).Free({glName_, glOffset_}, length());
+  } else if (glName_) {
     device_->MakeCurrent();
     glDeleteBuffers(1, &glName_);
     device_->BufferDeleted(glName_);
@@ -29,9 +31,19 @@ GLenum GlUsage(uint32_t usage) { return (usage & USAGE_DYNAMIC) ? GL_STREAM_DRAW
 
 }  // namespace
 
-bool BufferStore::Init() {
+bool BufferStore::Init(uint32_t align) {
   if (pool_ == POOL_SYSTEMMEM || pool_ == POOL_SCRATCH) return true;
   device_->MakeCurrent();
+  // Dynamic buffers are given fresh storage on every discarding lock: they keep their own.
+  if (align && !(usage_ & USAGE_DYNAMIC)) {
+    BufferArena::Place place = device_->ArenaFor(target_).Allocate(length(), align, cpu_.data(), device_->gl());
+    if (place.buffer) {
+      glName_ = place.buffer;
+      glOffset_ = place.offset;
+      shared_ = true;
+      return true;
+    }
+  }
   while (glGetError() != GL_NO_ERROR) {
   }
   glGenBuffers(1, &glName_);
@@ -73,7 +85,10 @@ Result BufferStore::UnlockRange() {
   Bind(device_, target_, glName_);
   GLintptr begin = GLintptr(dirtyBegin_);
   GLsizeiptr size = GLsizeiptr(dirtyEnd_ - dirtyBegin_);
-  if (lockFlags_ & LOCK_DISCARD) {
+  if (shared_) {
+    // Other buffers share the GL buffer: neither fresh storage nor an unsynchronised map of it.
+    glBufferSubData(target_, GLintptr(glOffset_) + begin, size, cpu_.data() + begin);
+  } else if (lockFlags_ & LOCK_DISCARD) {
     glBufferData(target_, GLsizeiptr(cpu_.size()), cpu_.data(), GlUsage(usage_));
   } else if (lockFlags_ & LOCK_NOOVERWRITE) {
     void* p = glMapBufferRange(target_, begin, size, GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |

@@ -10,16 +10,21 @@ namespace platform::gfx {
 
 // The part shared by both buffer kinds. Unlock sends the locked range to GL: a DISCARD lock gives
 // the buffer fresh storage and a NOOVERWRITE lock writes unsynchronised, so the renderer never
-// waits for draws still queued on the old contents.
+// waits for draws still queued on the old contents. A small static buffer lives at a place in one of
+// the device's shared GL buffers (BufferArena) when `align` is given: GL offsets then start at
+// glOffset().
 class BufferStore {
  public:
   BufferStore(DeviceImpl* device, GLenum target, uint32_t length, uint32_t usage, uint32_t pool);
   virtual ~BufferStore();
-  bool Init();
+  // align: the multiple of which a place in a shared GL buffer must start; 0 keeps a GL buffer of
+  // the buffer's own.
+  bool Init(uint32_t align);
   Result LockRange(uint32_t offset, uint32_t size, void** data, uint32_t flags);
   Result UnlockRange();
   const uint8_t* cpu() const { return cpu_.data(); }
   GLuint glName() const { return glName_; }
+  uint32_t glOffset() const { return glOffset_; }
   uint32_t length() const { return uint32_t(cpu_.size()); }
 
  protected:
@@ -28,6 +33,8 @@ class BufferStore {
   uint32_t usage_, pool_;
   std::vector<uint8_t> cpu_;
   GLuint glName_ = 0;
+  uint32_t glOffset_ = 0;
+  bool shared_ = false;  // glName_ is a shared GL buffer of the device's
   uint32_t locks_ = 0, lockFlags_ = 0, dirtyBegin_ = 0, dirtyEnd_ = 0;
 };
 
@@ -40,6 +47,7 @@ class VertexBufferImpl final : public DeviceChild<VertexBuffer>, public BufferSt
   }
   Result Unlock() override { return UnlockRange(); }
   Result GetDesc(VertexBufferDesc* desc) override;
+  uint32_t fvf() const { return fvf_; }
 
  private:
   uint32_t fvf_;

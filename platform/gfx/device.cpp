@@ -12,6 +12,10 @@ namespace platform::gfx {
 
 DeviceImpl* DeviceImpl::current_ = nullptr;
 
+namespace {
+bool gBaseVertexDrawsDisabled = false;
+}  // namespace
+
 Device* AsDevice(DeviceImpl* device) { return device; }
 void AddChildRef(DeviceImpl* device) { device->AddChildRef(); }
 void ReleaseChildRef(DeviceImpl* device) { device->ReleaseChildRef(); }
@@ -84,6 +88,7 @@ Result DeviceImpl::Init(PresentParams* params) {
   current_ = nullptr;
   MakeCurrent();
   info_ = ReadCurrentGlInfo();
+  if (gBaseVertexDrawsDisabled) info_.baseVertex = false;
   gl_.Invalidate();
   glGenFramebuffers(1, &drawFbo_);
   glGenFramebuffers(1, &readFbo_);
@@ -118,6 +123,8 @@ DeviceImpl::~DeviceImpl() {
     for (SurfaceImpl* s : retired_)
       if (s) s->DestroyOwned();
     glDeleteTextures(1, &whiteTexture_);
+    vertexArena_.DeleteAll(gl_);
+    indexArena_.DeleteAll(gl_);
     GLuint fbos[] = {drawFbo_, readFbo_, writeFbo_};
     glDeleteFramebuffers(3, fbos);
     SDL_GL_MakeCurrent(sdlWindow_, nullptr);
@@ -388,5 +395,7 @@ void InvalidateDeviceGlState(Device* device) {
 }
 
 uint32_t DrawCallCount(Device* device) { return device ? static_cast<DeviceImpl*>(device)->drawCalls() : 0; }
+
+void SetBaseVertexDrawsDisabled(bool disabled) { gBaseVertexDrawsDisabled = disabled; }
 
 }  // namespace platform::gfx

@@ -1,5 +1,6 @@
 // Vertex input and draw calls.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gfx/buffers.h"
@@ -55,15 +56,32 @@ const VertexLayout& DeviceImpl::CurrentLayout() {
 }
 
 bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first,
-                                 uint32_t count, int32_t) {
-  // Most draws repeat the previous one's input (a mesh drawn again under another transform).
+                                 uint32_t count, int32_t* shift) {
   bool single = layout.streamMask == 1 && !layout.pretransformed;
-  if (single && bound_.layoutVersion == layoutVersion_ && bound_.source.cpu == sources[0].cpu &&
-      bound_.source.buffer == sources[0].buffer && bound_.source.offset == sources[0].offset &&
-      bound_.source.stride == sources[0].stride && std::memcmp(bound_.units, unitTexSet_, sizeof unitTexSet_) == 0)
+  // The sources as the GL sees them: offsets within the GL buffer, and for a single stream the data's
+  // whole vertices moved into the draw's vertex numbers, so that buffers sharing a GL buffer (and
+  // stride) share one set of array pointers.
+  StreamSource gl[kMaxStreams];
+  *shift = 0;
+  for (int i = 0; i < kMaxStreams; ++i) {
+    gl[i] = sources[i];
+    if (!gl[i].buffer) continue;
+    gl[i].offset += gl[i].glOffset;
+    gl[i].glOffset = 0;
+    gl[i].cpu = nullptr;
+  }
+  if (single && info_.baseVertex && gl[0].buffer && gl[0].stride) {
+    *shift = int32_t(gl[0].offset / gl[0].stride);
+    gl[0].offset %= gl[0].stride;
+  }
+  // Most draws repeat the previous one's input (a mesh drawn again under another transform, or the
+  // next mesh of a shared GL buffer).
+  if (single && bound_.layoutVersion == layoutVersion_ && bound_.source.cpu == gl[0].cpu &&
+      bound_.source.buffer == gl[0].buffer && bound_.source.offset == gl[0].offset &&
+      bound_.source.stride == gl[0].stride && std::memcmp(bound_.units, unitTexSet_, sizeof unitTexSet_) == 0)
     return true;
   auto pointerOf = [&](const VertexAttribute& a, GLuint* buffer, uint32_t* stride) -> const void* {
-    const StreamSource& src = sources[a.stream];
+    const StreamSource& src = gl[a.stream];
     *buffer = src.buffer;
     *stride = src.stride;
     size_t offset = size_t(src.offset) + a.offset;
@@ -178,7 +196,7 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
   }
   bound_.texcoordSets = sets;
   bound_.layoutVersion = single ? layoutVersion_ : ~0u;
-  bound_.source = sources[0];
+  bound_.source = gl[0];
   std::memcpy(bound_.units, unitTexSet_, sizeof unitTexSet_);
   return true;
 }
@@ -191,21 +209,42 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
   uint32_t elements = ElementCount(type, primitiveCount);
   if (primitiveCount == 0) return kOk;
   const VertexLayout& layout = CurrentLayout();
+  // Without base-vertex draws the base vertex moves the vertex arrays instead, and the index values
+  // reach the same vertices from there.
+  StreamSource moved[kMaxStreams];
+  if (baseVertex && !info_.baseVertex) {
+    for (int i = 0; i < kMaxStreams; ++i) {
+      moved[i] = sources[i];
+      if (!moved[i].cpu && !moved[i].buffer) continue;
+      int64_t offset = int64_t(moved[i].offset) + int64_t(baseVertex) * moved[i].stride;
+      if (offset < 0 || offset > int64_t(UINT32_MAX)) return kInvalidCall;
+      moved[i].offset = uint32_t(offset);
+    }
+    sources = moved;
+    firstVertex = uint32_t(int64_t(firstVertex) - baseVertex);
+    baseVertex = 0;
+  }
   MakeCurrent();
   BindTargets();
   Flush(layout, type == PT_POINTLIST);
-  if (!BindVertexInput(layout, sources, firstVertex, vertexCount, baseVertex)) return kInvalidCall;
+  int32_t shift = 0;
+  if (!BindVertexInput(layout, sources, firstVertex, vertexCount, &shift)) return kInvalidCall;
   if (indexSize) {
     GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     gl_.BindElementBuffer(indexBuffer);
     const void* p = indexBuffer ? reinterpret_cast<const void*>(indexOffset)
                                 : static_cast<const uint8_t*>(indices) + indexOffset;
+    // The range is that of the index values, before the base vertex is added.
     GLuint lo = GLuint(int64_t(firstVertex) - baseVertex);
     GLuint hi = lo + (vertexCount ? vertexCount - 1 : 0);
-    if (baseVertex) glDrawRangeElementsBaseVertex(mode, lo, hi, GLsizei(elements), indexType, const_cast<void*>(p), baseVertex);
-    else glDrawRangeElements(mode, lo, hi, GLsizei(elements), indexType, p);
+    int64_t bias = int64_t(baseVertex) + shift;
+    if (bias < INT32_MIN || bias > INT32_MAX) return kInvalidCall;
+    if (bias)
+      glDrawRangeElementsBaseVertex(mode, lo, hi, GLsizei(elements), indexType, const_cast<void*>(p), GLint(bias));
+    else
+      glDrawRangeElements(mode, lo, hi, GLsizei(elements), indexType, p);
   } else {
-    glDrawArrays(mode, GLint(firstVertex), GLsizei(elements));
+    glDrawArrays(mode, GLint(int64_t(firstVertex) + shift), GLsizei(elements));
   }
   ++drawCalls_;
   return kOk;
@@ -221,7 +260,7 @@ bool DeviceImpl::GatherStreams(const VertexLayout& layout, uint32_t first, uint3
     // Reading past the end of the buffer is refused rather than left to the GL.
     if (count && uint64_t(slot.offset) + uint64_t(first + count - 1) * stride + layout.size > vb->length())
       return false;
-    sources[i] = {vb->cpu(), vb->glName(), slot.offset, stride};
+    sources[i] = {vb->cpu(), vb->glName(), slot.offset, stride, vb->glOffset()};
   }
   return true;
 }
@@ -248,7 +287,7 @@ Result DeviceImpl::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, 
   StreamSource sources[kMaxStreams];
   if (!GatherStreams(layout, uint32_t(first), numVertices, sources)) return kInvalidCall;
   return DrawCommon(type, primitiveCount, sources, uint32_t(first), numVertices, ib->cpu(), ib->glName(),
-                    size_t(startIndex) * size, size, baseVertexIndex);
+                    size_t(ib->glOffset()) + size_t(startIndex) * size, size, baseVertexIndex);
 }
 
 Result DeviceImpl::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertexData,

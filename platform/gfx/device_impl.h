@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gfx/api_impl.h"
+#include "platform/gfx/buffer_arena.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/device_state.h"
 #include "platform/gfx/gl_info.h"
@@ -175,6 +176,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void WriteColor(const GlImage& image, const Rect& rect, const uint32_t* argb);
   void TextureDeleted(GLuint name);
   void BufferDeleted(GLuint name);
+  // The shared GL buffers of small static vertex (GL_ARRAY_BUFFER) or index buffers.
+  BufferArena& ArenaFor(GLenum target) { return target == GL_ARRAY_BUFFER ? vertexArena_ : indexArena_; }
   // Forgets the GL state shadow (after GL calls the device did not make, e.g. a UI library's).
   void InvalidateGlState();
   // The state values state blocks read and write.
@@ -220,14 +223,19 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   struct StreamSource {
     const uint8_t* cpu = nullptr;  // base of the vertex data in CPU memory
     GLuint buffer = 0;             // GL buffer, 0 for caller memory
-    uint32_t offset = 0;
+    uint32_t offset = 0;           // of the stream within the data
     uint32_t stride = 0;
+    uint32_t glOffset = 0;         // of the data within the GL buffer
   };
   const VertexLayout& CurrentLayout();
   // Sources of the streams a layout reads, checked to hold `count` vertices from `first`.
   bool GatherStreams(const VertexLayout& layout, uint32_t first, uint32_t count, StreamSource* sources);
+  // Points the GL's vertex arrays at the sources. Where the GL has base-vertex draws, a single stream
+  // in a GL buffer is pointed at from the first whole vertex of the GL buffer, whatever the data's
+  // place in it: *shift gets the vertices the draw adds to its vertex numbers to reach the data (0
+  // otherwise).
   bool BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first, uint32_t count,
-                       int32_t baseVertex);
+                       int32_t* shift);
   Result DrawCommon(uint32_t type, uint32_t primitiveCount, const StreamSource* sources, uint32_t firstVertex,
                     uint32_t vertexCount, const void* indices, GLuint indexBuffer, size_t indexOffset,
                     uint32_t indexSize, int32_t baseVertex);
@@ -261,6 +269,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   GLuint drawFbo_ = 0, readFbo_ = 0, writeFbo_ = 0;
   bool targetsDirty_ = true;
   GLuint whiteTexture_ = 0;                // for stages that combine without a texture
+  BufferArena vertexArena_{GL_ARRAY_BUFFER};
+  BufferArena indexArena_{GL_ELEMENT_ARRAY_BUFFER};
 
   DeviceState state_;
   StateBlockImpl* recording_ = nullptr;

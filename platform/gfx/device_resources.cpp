@@ -54,7 +54,9 @@ Result DeviceImpl::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t 
   if (sharedHandle || length == 0 || pool > POOL_SCRATCH) return kInvalidCall;
   if (fvf && length < FvfVertexSize(fvf)) return kInvalidCall;
   auto* b = new VertexBufferImpl(this, length, usage, fvf, pool);
-  return Hand<VertexBuffer>(b, b->Init(), buffer);
+  // A buffer of a known vertex size starts its shared place on a whole vertex, so that draws reach it
+  // by their base vertex.
+  return Hand<VertexBuffer>(b, b->Init(fvf ? FvfVertexSize(fvf) : 0), buffer);
 }
 
 Result DeviceImpl::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t fmt, uint32_t pool,
@@ -64,7 +66,7 @@ Result DeviceImpl::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t f
   if (sharedHandle || length == 0 || pool > POOL_SCRATCH) return kInvalidCall;
   if (fmt != FMT_INDEX16 && fmt != FMT_INDEX32) return kInvalidCall;
   auto* b = new IndexBufferImpl(this, length, usage, fmt, pool);
-  return Hand<IndexBuffer>(b, b->Init(), buffer);
+  return Hand<IndexBuffer>(b, b->Init(4), buffer);
 }
 
 Result DeviceImpl::CreateRenderTarget(uint32_t width, uint32_t height, uint32_t fmt, uint32_t multiSample, uint32_t,

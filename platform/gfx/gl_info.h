@@ -16,6 +16,7 @@ struct GlInfo {
   float maxAnisotropy = 1.0f;
   bool s3tc = false;
   bool mirrorClamp = false;
+  bool baseVertex = false;  // indexed draws may add a base vertex to their index values
 };
 
 // Reads the limits of the current context.

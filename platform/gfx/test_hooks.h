@@ -16,4 +16,8 @@ uint32_t DrawCallCount(Device* device);
 // power-of-two textures. SetTextureCapsOverride(0, 0) goes back to the real answer.
 void SetTextureCapsOverride(uint32_t add, uint32_t remove);
 
+// Devices made from now on draw as though the GL had no base-vertex draws (true) or as the GL
+// allows (false), to try the path that moves the vertex arrays instead.
+void SetBaseVertexDrawsDisabled(bool disabled);
+
 }  // namespace platform::gfx

@@ -70,7 +70,7 @@ TEST_F(ModelLoaderTest, DispatchByExtension) {
       {"templates.x", kErrorModelLoadFailed},  // no mesh
       {"bad.KVO", kErrorModelLoadFailed},
       {"missing.kvo", kErrorModelFileMissing},
-      {"m.md2", kErrorModelLoadFailed},  // converters not built yet fail
+      {"m.md2", kErrorModelLoadFailed},  // this and the next three hold X text: their converters refuse it
       {"m.3ds", kErrorModelLoadFailed},
       {"m.mdl", kErrorModelLoadFailed},
       {"m.MD3", kErrorModelLoadFailed},

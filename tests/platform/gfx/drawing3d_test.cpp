@@ -294,7 +294,22 @@ TEST_F(Drawing3D, TwoSidedStencilCountsFrontAndBackFaces) {
   EXPECT_EQ(Pixel(int(kWidth) / 2 + 19, int(kHeight) / 2), 0xFFFFFFFFu);
 }
 
-TEST_F(Drawing3D, BuffersWithOffsetsBaseVerticesAndDiscard) {
+// Vertex and index buffers, drawn with base-vertex draws where the GL has them (false) and through
+// the fallback that moves the vertex arrays instead (true).
+struct Buffers3D : Drawing3D, ::testing::WithParamInterface<bool> {
+  void SetUp() override {
+    gfx::SetBaseVertexDrawsDisabled(GetParam());
+    Drawing3D::SetUp();
+  }
+  void TearDown() override {
+    Drawing3D::TearDown();
+    gfx::SetBaseVertexDrawsDisabled(false);
+  }
+};
+INSTANTIATE_TEST_SUITE_P(BaseVertex, Buffers3D, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Fallback" : "Native"; });
+
+TEST_P(Buffers3D, OffsetsBaseVerticesAndDiscard) {
   gfx::VertexBuffer* vb = nullptr;
   ASSERT_EQ(dev->CreateVertexBuffer(8 * sizeof(Vertex), gfx::USAGE_WRITEONLY | gfx::USAGE_DYNAMIC, kFvf,
                                     gfx::POOL_DEFAULT, &vb, nullptr),
@@ -341,6 +356,72 @@ TEST_F(Drawing3D, BuffersWithOffsetsBaseVerticesAndDiscard) {
   dev->SetIndices(nullptr);
   vb->Release();
   ib->Release();
+}
+
+// Small static buffers share the device's GL buffers: each must still draw its own vertices and
+// indices, also from a place freed by another buffer and given out again.
+TEST_P(Buffers3D, StaticBuffersKeepTheirContentsInSharedStorage) {
+  auto makeSquare = [&](uint32_t color) {
+    gfx::VertexBuffer* vb = nullptr;
+    EXPECT_EQ(dev->CreateVertexBuffer(8 * sizeof(Vertex), gfx::USAGE_WRITEONLY, kFvf, gfx::POOL_MANAGED, &vb, nullptr),
+              gfx::kOk);
+    Vertex* v = nullptr;
+    EXPECT_EQ(vb->Lock(0, 0, reinterpret_cast<void**>(&v), 0), gfx::kOk);
+    // Vertices 0..3: a white square off to the right; 4..7: the square over the centre.
+    for (int i = 0; i < 8; ++i) {
+      float x = (i & 1) ? 1.0f : -1.0f, y = (i & 2) ? -1.0f : 1.0f;
+      if (i < 4) v[i] = {x * 0.5f + 3.0f, y * 0.5f, 5, 0, 0, -1, 0xFFFFFFFF, 0, 0};
+      else v[i] = {x, y, 5, 0, 0, -1, color, 0, 0};
+    }
+    EXPECT_EQ(vb->Unlock(), gfx::kOk);
+    return vb;
+  };
+  auto makeIndices = [&](const uint16_t (&list)[6]) {
+    gfx::IndexBuffer* ib = nullptr;
+    EXPECT_EQ(dev->CreateIndexBuffer(sizeof list, gfx::USAGE_WRITEONLY, gfx::FMT_INDEX16, gfx::POOL_MANAGED, &ib,
+                                     nullptr),
+              gfx::kOk);
+    void* p = nullptr;
+    EXPECT_EQ(ib->Lock(0, 0, &p, 0), gfx::kOk);
+    std::memcpy(p, list, sizeof list);
+    EXPECT_EQ(ib->Unlock(), gfx::kOk);
+    return ib;
+  };
+  // Created first, so that the square's indices sit further on in the shared storage.
+  gfx::IndexBuffer* degenerate = makeIndices({0, 0, 0, 0, 0, 0});
+  gfx::IndexBuffer* square = makeIndices({0, 1, 2, 2, 1, 3});
+  uint32_t colors[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+  gfx::VertexBuffer* vbs[3];
+  for (int i = 0; i < 3; ++i) vbs[i] = makeSquare(colors[i]);
+  dev->SetFVF(kFvf);
+  dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+  auto drawAll = [&]() {
+    for (int i = 0; i < 3; ++i) {
+      SCOPED_TRACE(i);
+      dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+      dev->SetStreamSource(0, vbs[i], 0, sizeof(Vertex));
+      dev->SetIndices(square);
+      ASSERT_EQ(dev->DrawIndexedPrimitive(gfx::PT_TRIANGLELIST, 4, 0, 4, 0, 2), gfx::kOk);
+      EXPECT_EQ(Centre(), colors[i]);
+      dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+      ASSERT_EQ(dev->DrawPrimitive(gfx::PT_TRIANGLESTRIP, 4, 2), gfx::kOk);
+      EXPECT_EQ(Centre(), colors[i]);
+      // Without the base vertex the indices reach the white square only.
+      dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+      ASSERT_EQ(dev->DrawIndexedPrimitive(gfx::PT_TRIANGLELIST, 0, 0, 4, 0, 2), gfx::kOk);
+      EXPECT_EQ(Centre(), 0xFF000000u);
+    }
+  };
+  drawAll();
+  vbs[1]->Release();
+  colors[1] = 0xFFFFFF00;
+  vbs[1] = makeSquare(colors[1]);
+  drawAll();
+  dev->SetStreamSource(0, nullptr, 0, 0);
+  dev->SetIndices(nullptr);
+  for (gfx::VertexBuffer* vb : vbs) vb->Release();
+  degenerate->Release();
+  square->Release();
 }
 
 TEST_F(Drawing3D, VertexDeclarationsFeedTheSamePipeline) {

@@ -1,14 +1,13 @@
-// Meshes into blocks and back, through a stand-in for the object module's mesh table.
+// Meshes into blocks and back, through the object module's table of free-standing meshes.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <vector>
 
 #include "engine/objects/mesh_builders.h"
-#include "engine/objects/mesh_storage.h"
+#include "engine/objects/object_table.h"
 #include "engine/objects/records.h"
 #include "tests/engine/media2d/memory_blocks/block_fixture.h"
 
@@ -18,38 +17,30 @@ namespace {
 constexpr uint32_t kFvf = 0x112;  // position, normal, one texture set: 32 bytes
 constexpr uint32_t kVertexSize = 32;
 
-std::map<int32_t, std::unique_ptr<MeshRecord>>& Table() {
-  static std::map<int32_t, std::unique_ptr<MeshRecord>> table;
-  return table;
-}
-
-MeshRecord* FindInTable(int32_t mesh) {
-  auto found = Table().find(mesh);
-  return found == Table().end() ? nullptr : found->second.get();
-}
-
-bool StoreInTable(int32_t mesh, std::unique_ptr<MeshRecord> record) {
-  Table()[mesh] = std::move(record);
-  return true;
-}
-
 class MeshBlockTest : public BlockTest {
  protected:
-  void SetUp() override {
-    BlockTest::SetUp();
-    MemoryBlocks().links.findMesh = FindInTable;
-    MemoryBlocks().links.storeMesh = StoreInTable;
-  }
   void TearDown() override {
-    Table().clear();
+    MeshTable& table = GetMeshTable();
+    table.slots.clear();
+    table.capacity = 0;
     BlockTest::TearDown();
   }
 
-  // An indexed box of 24 vertices and 36 indices under the number.
+  // An indexed box of 24 vertices and 36 indices filed under the number.
   static MeshRecord* AddBox(int32_t mesh) {
     auto box = std::make_unique<MeshRecord>();
     EXPECT_TRUE(MakeBoxMesh(true, box.get(), -1, -2, -3, 1, 2, 3, kFvf, 0));
-    return (Table()[mesh] = std::move(box)).get();
+    MeshTable& table = GetMeshTable();
+    if (mesh >= table.capacity) {
+      EXPECT_TRUE(GrowMeshTable(mesh));
+    }
+    return (table.slots[size_t(mesh)] = std::move(box)).get();
+  }
+
+  static size_t MeshesFiled() {
+    size_t n = 0;
+    for (const auto& slot : GetMeshTable().slots) n += slot != nullptr;
+    return n;
   }
 };
 
@@ -70,7 +61,7 @@ TEST_F(MeshBlockTest, AMeshComesBackFromItsBlockAsATriangleList) {
   ASSERT_EQ(MakeMemoryBlockFromMesh(1, 4), 1);
   AddBox(9);  // replaced by the block's mesh
   ASSERT_EQ(MakeMeshFromMemoryBlock(9, 1), 1);
-  const MeshRecord* mesh = FindInTable(9);
+  const MeshRecord* mesh = FindMeshRecord(9);
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->fvf, kFvf);
   EXPECT_EQ(mesh->vertexCount, 36);
@@ -102,7 +93,7 @@ TEST_F(MeshBlockTest, NumbersAndMissingMeshesRaiseTheirErrors) {
     EXPECT_EQ(result, 0) << c.what;
   }
   EXPECT_EQ(MemoryBlockExists(1), 0);
-  EXPECT_EQ(Table().size(), 1u);
+  EXPECT_EQ(MeshesFiled(), 1u);
 }
 
 // A vertex size that is not the format's, or vertices the block does not hold, are refused and the
@@ -125,19 +116,22 @@ TEST_F(MeshBlockTest, ABadHeaderChangesNoMesh) {
   for (const Case& c : cases) {
     MakeItemBlock(1, c.header, std::vector<uint8_t>(vertices.begin(), vertices.begin() + ptrdiff_t(c.dataBytes)));
     EXPECT_EQ(ErrorOf([] { EXPECT_EQ(MakeMeshFromMemoryBlock(6, 1), 0); }), 5105u) << c.what;
-    EXPECT_EQ(FindInTable(6), kept) << c.what;
+    EXPECT_EQ(FindMeshRecord(6), kept) << c.what;
   }
   MakeItemBlock(1, {kFvf, kVertexSize}, {});
   EXPECT_EQ(ErrorOf([] { MakeMeshFromMemoryBlock(6, 1); }), 5105u);
 }
 
-// Until the object module keeps meshes, no mesh is found and none can be filed.
-TEST_F(MeshBlockTest, WithoutTheObjectModuleThereIsNoMeshTable) {
-  MemoryBlockModule::PassCoreData(GetCoreDataPointer());
+// The links are the object module's own: without them no mesh is found and none can be filed.
+TEST_F(MeshBlockTest, WithoutTheObjectModuleLinksNoMeshIsReached) {
   AddBox(4);
+  MemoryBlockLinks& links = MemoryBlocks().links;
+  links.getMeshVertexData = nullptr;
+  links.createMeshFromVertexData = nullptr;
   EXPECT_EQ(ErrorOf([] { EXPECT_EQ(MakeMemoryBlockFromMesh(1, 4), 0); }), 7003u);
   MakeItemBlock(1, {kFvf, kVertexSize, 3}, std::vector<uint8_t>(3 * kVertexSize));
   EXPECT_EQ(ErrorOf([] { EXPECT_EQ(MakeMeshFromMemoryBlock(5, 1), 0); }), 7002u);
+  EXPECT_EQ(FindMeshRecord(5), nullptr);
 }
 
 }  // namespace

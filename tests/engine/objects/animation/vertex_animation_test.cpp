@@ -98,6 +98,35 @@ TEST(BoneSkinning, SkinsOnlyWhenTheFrameOrTheBlendChanged) {
   ExpectNear(PositionOf(*t.mesh, 0), {20, 0, 0});
 }
 
+// Skinning leaves vertices in object space, so the bounds of a skinned mesh are measured where the
+// renderer draws it: its own frame's matrix (here 100 up) does not move it a second time.
+TEST(BoneSkinning, BoundsOfASkinnedMeshIgnoreItsFramesMatrix) {
+  auto object = qel_test::MakeObjectWithRoot();
+  FrameRecord* skin = qel_test::AddChildFrame(object->root.get(), "skin", {0, 100, 0});
+  qel_test::AddChildFrame(object->root.get(), "a", {10, 0, 0});
+  qel_test::AddChildFrame(object->root.get(), "b", {0, 5, 0});
+  skin->mesh = qel_test::MakeMesh({{1, 0, 0}, {0, 1, 0}, {0, 0, 2}}, {0, 1, 2});
+  MeshRecord* mesh = skin->mesh.get();
+  mesh->bones.push_back(Bone("a", {0, 2}, {1.0f, 1.0f}));
+  mesh->bones.push_back(Bone("b", {1}, {1.0f}));
+  RefreshObjectFrames(object.get());
+  LinkBonesToFrames(object->meshList, object->root.get());
+  BackupMeshVertices(mesh);
+  const RecordLinks saved = GetRecordLinks();
+  InstallAnimationRecordLinks();
+  object->animationChanged = 1;
+  ASSERT_TRUE(UpdateObjectAnimation(object.get(), skin));
+  ExpectNear(PositionOf(*mesh, 1), {0, 6, 0});  // skinned: (11, 0, 0), (0, 6, 0) and (10, 0, 2)
+
+  object->currentPoseBounds = 1;
+  ASSERT_TRUE(CalculateObjectBounds(object.get()));
+  ExpectNear(object->bounds.boxMin, {0, 0, 0});
+  ExpectNear(object->bounds.boxMax, {11, 6, 2});
+  ExpectNear(object->bounds.centre, {5.5f, 3, 1});
+  EXPECT_NEAR(object->bounds.radius, std::sqrt(5.5f * 5.5f + 9.0f + 1.0f), 1e-4f);
+  GetRecordLinks() = saved;
+}
+
 TEST(BakedSkinning, EachVertexTakesItsColumnOfTheFramesRow) {
   auto object = qel_test::MakeObjectWithRoot();
   object->root->mesh = qel_test::MakeMesh({{1, 1, 1}, {1, 1, 1}}, {});
