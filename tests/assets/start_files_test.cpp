@@ -34,8 +34,8 @@ class StartFilesTest : public AssetsTest {};
 
 TEST_F(StartFilesTest, SettingsStartWithoutAProfileAndNameTheDefaultControls) {
   auto ini = ReadIni("Config.ini");
-  EXPECT_EQ(ini["GFX"]["Width"], "640");
-  EXPECT_EQ(ini["GFX"]["Height"], "480");
+  EXPECT_EQ(ini["GFX"]["Width"], "800");
+  EXPECT_EQ(ini["GFX"]["Height"], "600");
   EXPECT_EQ(ini["GFX"]["Windowed"], "1");
   for (const char* key : {"MusicVolume", "MusicPan", "EffectVolume"}) {
     const int value = std::stoi(ini["SOUND"][key]);

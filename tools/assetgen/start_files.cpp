@@ -1,6 +1,7 @@
 // Files the game reads at its first start: the settings, and the control configuration they name.
 // The game writes both back itself, so these only give a first run its sound defaults: a window of
-// 640 x 480, no profile yet (the menu then asks for one), and the default bindings.
+// 800 x 600 (the menu screens are laid out for it), no profile yet (the menu then asks for one), and
+// the default bindings.
 #include <cstdint>
 #include <vector>
 
@@ -35,7 +36,7 @@ void PutInteger(std::vector<uint8_t>& out, int32_t value) {
 
 void MakeStartFiles(const Output& out) {
   out.WriteText("Config.ini",
-                "\n[GFX]\nWidth=640\nHeight=480\nDepth=32\nWindowed=1\nSphereMapping=1\nClip=0\nShadows=0\n"
+                "\n[GFX]\nWidth=800\nHeight=600\nDepth=32\nWindowed=1\nSphereMapping=1\nClip=0\nShadows=0\n"
                 "\n[SOUND]\nMusicVolume=200\nMusicPan=128\nEffectVolume=220\n"
                 "\n[GAME]\nLastProfile=null\nControlCfg=Default.cfg\n");
   std::vector<uint8_t> bindings;
