@@ -26,6 +26,7 @@ int GlState::Slot(GLenum cap) {
 void GlState::Invalidate() {
   std::memset(enabled_, -1, sizeof enabled_);
   activeUnit_ = clientUnit_ = -1;
+  reboundUnits_ = ~0u;
   matrixMode_ = 0;
   arrayBuffer_ = elementBuffer_ = drawFbo_ = readFbo_ = ~0u;
   for (int i = 0; i < kUnits; ++i) {
@@ -84,6 +85,7 @@ void GlState::BindTexture(GLenum target, GLuint name) {
   if (bound[unit] != name) {
     glBindTexture(target, name);
     bound[unit] = name;
+    reboundUnits_ |= 1u << unit;
   }
 }
 

@@ -24,8 +24,15 @@ class GlState {
   }
   // Binds `name` to `target` on `unit` and enables only that target there (name 0: disables the unit).
   void UseTexture(int unit, GLenum target, GLuint name);
-  // Binds without touching the enables (for uploads); remembers the binding.
+  // Binds without touching the enables (for uploads); remembers the binding and the unit it moved,
+  // so the device puts its stage texture back before the next draw.
   void BindTexture(GLenum target, GLuint name);
+  // Units whose binding an upload changed since the last call (bit per unit).
+  uint32_t TakeReboundUnits() {
+    uint32_t units = reboundUnits_;
+    reboundUnits_ = 0;
+    return units;
+  }
   void ForgetTexture(GLuint name);
   void MatrixMode(GLenum mode) {
     if (matrixMode_ != mode) { glMatrixMode(mode); matrixMode_ = mode; }
@@ -78,6 +85,7 @@ class GlState {
   GLenum matrixMode_;
   GLuint arrayBuffer_, elementBuffer_, drawFbo_, readFbo_;
   GLuint bound2d_[kUnits], boundCube_[kUnits];
+  uint32_t reboundUnits_ = 0;
   GLenum unitTarget_[kUnits];  // enabled target per unit, 0 none, ~0 unknown
   int8_t clientArrays_[4];
   int8_t texCoordArrays_[kUnits];

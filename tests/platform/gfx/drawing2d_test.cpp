@@ -85,6 +85,22 @@ TEST_F(Drawing2D, SpriteTexelsLandOnPixels) {
   tex->Release();
 }
 
+TEST_F(Drawing2D, AnUploadBetweenDrawsLeavesTheStageTextureInPlace) {
+  // Filling a texture binds it for its upload; the stage's own texture must come back for the next draw
+  // even though the stage was never set again.
+  gfx::Texture* red = MakeTexture(gfx::FMT_X8R8G8B8, 1, 1, {0x00, 0x00, 0xFF, 0xFF});
+  DrawSprite(red, 0, 0, 1, 1);
+  gfx::Texture* green = MakeTexture(gfx::FMT_X8R8G8B8, 1, 1, {0x00, 0xFF, 0x00, 0xFF});
+  DrawSprite(red, 2, 0, 1, 1);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(2, 0), 0xFFFF0000u);
+  DrawSprite(green, 4, 0, 1, 1);
+  EXPECT_EQ(Pixel(4, 0), 0xFF00FF00u);
+  dev->SetTexture(0, nullptr);
+  green->Release();
+  red->Release();
+}
+
 TEST_F(Drawing2D, EveryTextureFormatShowsItsColours) {
   struct Case {
     uint32_t format;
