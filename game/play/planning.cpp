@@ -1,0 +1,7 @@
+#include "game/play/planning.h"
+
+void PlanningScreen() {}
+void ApplyPlanningClearColour() {}
+void ShowWarpLinks() {}
+void DeleteWarpLinks() {}
+void ShowPaintColour() {}
