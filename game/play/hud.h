@@ -1,5 +1,6 @@
 // The play HUD, the planning panel, the message box and the two countdown clocks.
 #pragma once
+#include "game/play/game_state.h"
 
 // Images 900 to 904: the HUD frames, its bottom strip (built to the display width) and the life icon.
 void LoadGuiImages();
@@ -18,3 +19,5 @@ void StartLevelClocks();
 // Each takes one second off its clock when more than 1000 ms have passed since its last tick.
 void TickGameClock();
 void TickPlanningClock();
+// Minutes and seconds both below 1: the clock has run out.
+bool ClockRunOut(const CountdownClock& clock);
