@@ -8,7 +8,6 @@
 #include "engine/input/input.h"
 #include "engine/objects/object_commands.h"
 #include "engine/scene/camera.h"
-#include "game/editor/map_editor.h"
 #include "game/play/ball.h"
 #include "game/play/entities.h"
 #include "game/play/game_font.h"
@@ -61,8 +60,8 @@ void BeginLevel() {
   game.paused = 0;
   game.overlay = 0;
 
-  BuildSelectionBox();
-  HideSelectionBox();
+  // The editor's selection box (BuildSelectionBox, HideSelectionBox) is made and hidden here once the
+  // editor's cursor lines exist.
 
   gIntro = {};
   std::fill(std::begin(gIntro.x), std::end(gIntro.x), GetDisplayWidth() + kPanelMargin);
