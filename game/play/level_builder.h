@@ -29,6 +29,7 @@ constexpr int32_t kPlatformImage = 102;
 constexpr int32_t kRespawnImage = 103;
 constexpr int32_t kSphereMapImage = 5004;
 constexpr int32_t kFirstDoorImage = 500;  // + the door counter
+constexpr int32_t kDoorImageSlots = 400;  // the counter wraps before the interface images at 900
 constexpr int32_t kBaseTextureSprite = 1;  // shows image 2, hidden
 constexpr int32_t kBlockFrameSprite = 2;   // shows image 3, hidden
 constexpr int32_t kLevelBitmap = 2;        // 256 x 256 drawing surface of the level textures

@@ -8,8 +8,6 @@ bool LevelObjectExists(int32_t object);
 // Deletes the object when it exists.
 void DeleteLevelObject(int32_t object);
 
-// Door images run from 500 up and wrap before the interface images at 900.
-constexpr int32_t kDoorImageSlots = 400;
 // Draws a 256 x 256 box of the colour under the block frame into bitmap 2 and captures it as the
 // image.
 void MakeDoorImage(int32_t image, int32_t red, int32_t green, int32_t blue);

@@ -30,6 +30,7 @@ void BendBox(int32_t object, float sizeX, float sizeY, float sizeZ, const int32_
     SetLockedVertexPosition(v, GetLockedVertexX(v), newY(GetLockedVertexY(v)), GetLockedVertexZ(v));
   EndVertexDataLock();
   CreateMeshFromObject(kScratchMesh, object);
+  DeleteObject(object);  // the number is taken again by the rebuilt object
   CreateObjectFromMeshCommand(object, kScratchMesh, 0);
 }
 
