@@ -2,11 +2,8 @@
 #include "game/shell/profile_screen.h"
 
 #include <cstring>
-#include <string>
-#include <string_view>
 
 #include "engine/display/display.h"
-#include "engine/file/file_module.h"
 #include "game/play/game_font.h"
 #include "game/shell/data_file_report.h"
 #include "game/shell/menu_screens.h"
@@ -16,14 +13,6 @@
 #include "game/shell/widget.h"
 
 namespace {
-
-constexpr std::string_view kProfileExtension = ".prf";
-
-// A profile's name as LoadProfile takes it: without a final ".prf".
-std::string_view WithoutExtension(std::string_view name) {
-  if (name.ends_with(kProfileExtension)) name.remove_suffix(kProfileExtension.size());
-  return name;
-}
 
 // "Create": the typed name becomes the active profile and its file. A name that could not be a file
 // of "Profiles" (empty, a separator, "..") is refused and the screen stays.
@@ -78,19 +67,5 @@ void LoadProfileScreen(int32_t x, int32_t y) {
   DrawGameText(kItemFont, GetDisplayWidth() - 450, 103, 0, "Load Profile:");
   ScrollingFileList(m.profiles, m.profileScroll, x, y, y, 16);
   if (ListButton(x + 2, y + 325, "Load")) LoadSelectedProfile();
-  if (ListButton(x + 52, y + 325, "Delete") && DeleteProfileFile(SelectedFileName(m.profiles))) ListProfileFiles();
   EndTextBatch();
-}
-
-bool DeleteProfileFile(const char* fileName) {
-  if (!IsPlainFileName(fileName, kMaxProfileNameLength + kProfileExtension.size())) return false;
-  const std::string path = std::string("Profiles\\") + fileName;
-  if (!FileExists(path.c_str())) return false;
-  RemoveFile(path.c_str());
-  GameSettings& s = Settings();
-  if (WithoutExtension(s.lastProfile) == WithoutExtension(fileName)) {
-    StoreText(s.lastProfile, "null");
-    SaveConfig();
-  }
-  return true;
 }

@@ -1,6 +1,5 @@
 // The profile screens of the main menu: New Profile (screen 3), where the player types a name and
-// creates a profile, and Load Profile (screen 2), where the player picks or deletes a profile file of
-// "Profiles".
+// creates a profile, and Load Profile (screen 2), where the player picks a profile file of "Profiles".
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +11,3 @@ constexpr size_t kMaxProfileNameLength = 255 - 9 - 4;
 void NewProfileScreen();
 // Screen 2's list and its buttons at (x, y); MainMenu adds the title and "Back".
 void LoadProfileScreen(int32_t x, int32_t y);
-// Deletes "Profiles\<file name>"; when "LastProfile" names it, the next start has no profile. False
-// when the name is not a plain file name of the folder or the file was not there.
-bool DeleteProfileFile(const char* fileName);

@@ -15,6 +15,7 @@
 #include "engine/core/core_state.h"
 #include "engine/display/display.h"
 #include "engine/media2d/image.h"
+#include "engine/objects/object_module.h"
 #include "game/play/game_state.h"
 #include "game/play/music.h"
 #include "game/play/sound_effects.h"
@@ -95,8 +96,11 @@ class MediaEngine : public ::testing::Environment {
     EnableManualSync();
     StoreGameFolder();
   }
+  // The engine's modules free their items, as the game never does (the process ends).
   void TearDown() override {
     CloseSounds();
+    ObjectModule::Destructor();
+    ImageModule::Destructor();
     DisplayModule::Destructor();
     fs::current_path(previous_);
     fs::remove_all(root_);

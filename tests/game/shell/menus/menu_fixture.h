@@ -151,6 +151,17 @@ class MenuEngine : public ::testing::Environment {
   static inline Display* display_ = nullptr;
 };
 
+// The pixel width of a text in the engine's text font, as the hit boxes measure it.
+inline int TextWidth(const char* text) { return GetTextWidth(text); }
+inline int TextHeight(const char* text) { return GetTextHeight(text); }
+inline int LineHeight() { return GetTextHeight("WOOKIE"); }
+
+// A point inside a centred item of the menu column standing at y.
+inline int ItemY(int y) { return y + LineHeight() / 2; }
+// Left edge of the option screens' labels and buttons, and the screens' anchor (lists, fields).
+constexpr int kLabelX = kWidth - 450;
+constexpr int kAnchorX = kWidth - 452, kAnchorY = 119;
+
 class MenuTest : public ScratchFolderTest {
  protected:
   void SetUp() override {
@@ -225,6 +236,13 @@ class MenuTest : public ScratchFolderTest {
     if (pressed != kMenuContinues) return pressed;
     return Pass();
   }
+  // A click on a left-aligned text button at (x, y), a few pixels into its box.
+  int32_t ClickButton(int x, int y) { return Click(x + 3, y + LineHeight() / 2); }
+  // The left button held down at (x, y) (for held controls), before the next pass.
+  void Hold(int x, int y) {
+    MoveMouse(x, y);
+    Press();
+  }
   // A key down or up, waiting until the engine sees it.
   void Key(int linuxKey, bool down) {
     XTestFakeKeyEvent(MenuEngine::X(), unsigned(linuxKey + 8), down ? True : False, 0);
@@ -238,11 +256,15 @@ class MenuTest : public ScratchFolderTest {
     Key(linuxKey, false);
     Pass();
   }
+  // Lower-case letters typed one key at a time.
+  void TypeLetters(const char* letters) {
+    static constexpr int kLetterKeys[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
+                                            49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
+    for (const char* c = letters; *c; ++c) {
+      ASSERT_TRUE(*c >= 'a' && *c <= 'z') << "a letter, not '" << *c << "'";
+      TypeKey(kLetterKeys[*c - 'a']);
+    }
+  }
 };
-
-// The pixel width of a text in the engine's text font, as the hit boxes measure it.
-inline int TextWidth(const char* text) { return GetTextWidth(text); }
-inline int TextHeight(const char* text) { return GetTextHeight(text); }
-inline int LineHeight() { return GetTextHeight("WOOKIE"); }
 
 }  // namespace menu_test

@@ -12,9 +12,6 @@ namespace {
 
 const auto* const g_engine = ::testing::AddGlobalTestEnvironment(new MenuEngine);
 
-// A point inside a centred item of the menu column.
-int ItemY(int y) { return y + LineHeight() / 2; }
-
 // The panel of screen 8 is centred on the display.
 constexpr int kCentreX = kWidth / 2, kCentreY = kHeight / 2;
 
