@@ -44,6 +44,8 @@ void LeaveMenuScene();
 // Everything after the loading screen up to the state loop: media, sounds, text font, particles and
 // the five game fonts.
 void LoadStartUpMedia();
+// The five game fonts: 1 Arial 12, 2 Arial 7, 3 Arial 10, 4 Impact 22 italic, 5 Impact 16.
+void CreateStartUpFonts();
 
 // Closes the music and the sound library, deletes the visualiser image and releases the game fonts.
 void ShutdownGame();

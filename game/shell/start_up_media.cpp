@@ -164,7 +164,10 @@ void LoadStartUpMedia() {
   LoadMenuMedia();
   LeaveMenuScene();
   SetupGameParticles();
+  CreateStartUpFonts();
+}
 
+void CreateStartUpFonts() {
   CreateGameFont(1, "Arial", 12, 0, 0);
   CreateGameFont(2, "Arial", 7, 0, 0);
   CreateGameFont(3, "Arial", 10, 0, 0);
