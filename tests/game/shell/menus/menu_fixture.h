@@ -96,11 +96,7 @@ class MenuEngine : public ::testing::Environment {
     SetTextFont("Arial");
     SetTextSize(16);
     StoreDisplayDevice();
-    CreateGameFont(1, "Arial", 12, 0, 0);
-    CreateGameFont(2, "Arial", 7, 0, 0);
-    CreateGameFont(3, "Arial", 10, 0, 0);
-    CreateGameFont(4, "Impact", 22, 0, 1);
-    CreateGameFont(5, "Impact", 16, 0, 0);
+    CreateStartUpFonts();
     MakeSceneStandIns();
 
     // Keyboard focus on the engine window and the pointer inside it, as with a player at the desk.
