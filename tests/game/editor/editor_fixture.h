@@ -1,0 +1,238 @@
+// The engine started as the process entry starts it (offscreen), in a scratch game folder holding the
+// media the editor uses: box models for the markers and the first heart, the level textures and the
+// marker pictures. A test clock, keys, mouse and wheel stand in for the devices; a per-frame hook
+// scripts them while the editor's loop runs, and the dialogs take scripted input.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "engine/core/core.h"
+#include "engine/core/core_data.h"
+#include "engine/core/core_state.h"
+#include "engine/core/core_table.h"
+#include "engine/display/display.h"
+#include "engine/media2d/image.h"
+#include "engine/objects/object_commands.h"
+#include "engine/objects/object_table.h"
+#include "engine/scene/camera.h"
+#include "engine/text/text.h"
+#include "game/editor/editor_internal.h"
+#include "game/editor/map_editor.h"
+#include "game/play/game_state.h"
+#include "game/play/level_builder.h"
+#include "game/play/map_file.h"
+#include "game/shell/start_up.h"
+#include "platform/d3dx/pictures/picture_writers.h"
+#include "platform/dialogs/test_hooks.h"
+#include "platform/window/window.h"
+
+namespace editor_test {
+
+namespace fs = std::filesystem;
+
+// X text of a box from (x1, y1, z1) to (x2, y2, z2).
+inline std::string BoxModel(float x1, float y1, float z1, float x2, float y2, float z2) {
+  std::string text = "xof 0303txt 0032\nFrame root {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n";
+  text += " Mesh box {\n  8;\n";
+  for (int i = 0; i < 8; ++i) {
+    const float x = i & 1 ? x2 : x1, y = i & 2 ? y2 : y1, z = i & 4 ? z2 : z1;
+    text += "  " + std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";" + (i < 7 ? "," : ";") + "\n";
+  }
+  const int faces[12][3] = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
+                            {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
+  text += "  12;\n";
+  for (int f = 0; f < 12; ++f)
+    text += "  3;" + std::to_string(faces[f][0]) + "," + std::to_string(faces[f][1]) + "," +
+            std::to_string(faces[f][2]) + ";" + (f < 11 ? "," : ";") + "\n";
+  text += " }\n}\n";
+  return text;
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  if (path.has_parent_path()) fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size) {
+  platform::d3dx::Picture picture(size, size, colour);
+  std::vector<uint8_t> bytes;
+  const bool bmp = path.extension() == ".bmp";
+  platform::d3dx::EncodePicture(bmp ? platform::d3dx::IFF_BMP : platform::d3dx::IFF_JPG, picture, false, bytes);
+  WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// --- the test clock, devices and frame hook
+inline uint32_t g_now = 100000;
+inline uint32_t g_frameStep = 50;  // ms the clock moves on at every frame
+inline int32_t g_frames = 0;
+inline std::function<void(int32_t frame)> g_onFrame;
+inline std::set<int32_t> g_keys;
+inline int32_t g_mouseX = 320, g_mouseY = 240;
+inline uint32_t g_wheel = 0, g_buttons = 0;
+inline HookFn g_fileUpdate = nullptr;
+
+inline void FrameHook() {
+  if (g_fileUpdate) g_fileUpdate();
+  g_now += g_frameStep;
+  ++g_frames;
+  if (g_onFrame) g_onFrame(g_frames);
+}
+
+inline uint32_t Held(int32_t key) { return g_keys.count(key) ? 1u : 0u; }
+inline const EditorInput kTestInput{
+    [](int32_t key) { return int32_t(Held(key)); },
+    [] { return Held(kKeyLeft); },
+    [] { return Held(kKeyRight); },
+    [] { return Held(kKeyDown); },
+    [] { return Held(kKeyUp); },
+    [] { return Held(kKeyEscape); },
+    [] { return Held(kKeyReturn); },
+    [] { return g_mouseX; },
+    [] { return g_mouseY; },
+    [] { return g_wheel; },
+    [] { return g_buttons; },
+    [] { return g_now; },
+};
+
+inline void WriteMedia() {
+  for (const char* name : {"Heart1", "BoostV", "Plasma", "Boost", "Warp", "PaintRed", "PaintGreen", "PaintBlue"})
+    WriteFile(std::string("Models/") + name + ".x", BoxModel(-2, -2, -2, 2, 2, 2));
+  for (const char* name : {"MonsterA", "MonsterB"}) WriteFile(std::string("Models/") + name + ".x", BoxModel(-3, -4, -3, 3, 4, 3));
+  WritePicture("Textures/TexPlain.jpg", 0xFFFFFFFF, 16);
+  WritePicture("Textures/Wood.jpg", 0xFF806040, 16);
+  WritePicture("Textures/brick.bmp", 0xFFA03020, 16);
+  WriteFile("Textures/readme.txt", "not a picture");
+  for (const char* name : {"Textures/Warp.bmp", "Textures/PlayerStart.jpg", "Textures/Message.jpg",
+                           "Textures/Platform.jpg", "Textures/Respawn.jpg"})
+    WritePicture(name, 0xFF808080, 8);
+  WritePicture("Models/plasmaball-blue.jpg", 0xFF0000FF, 8);
+}
+
+// One engine for the whole test program, started in the scratch game folder before the first test.
+class EditorEngine : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "qel-editor-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    previous_ = fs::current_path();
+    fs::current_path(root_);
+    WriteMedia();
+    ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
+    EnableManualSync();
+    SetFrameRateLimit(0);
+    DisableAutoCamera();
+    SetImageColorKey(255, 0, 255);
+    StoreGameFolder();
+    LoadObject("Models\\Heart1.x", kFirstHeartObject);
+    LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
+    LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
+    LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
+    LoadImage("Textures\\Warp.bmp", kWarpImage);
+    LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
+    LoadImage("Textures\\Message.jpg", kMessageImage);
+    LoadImage("Textures\\Platform.jpg", kPlatformImage);
+    LoadImage("Textures\\Respawn.jpg", kRespawnImage);
+    SetTextFont("Arial");
+    SetTextSize(16);
+    CoreTable& t = GetCoreTable();
+    g_fileUpdate = t.FileModuleUpdate;
+    t.FileModuleUpdate = FrameHook;
+  }
+  void TearDown() override {
+    ClearLevel();
+    ClearWaypointPaths();
+    CoreTable& t = GetCoreTable();
+    t.FileModuleUpdate = g_fileUpdate;
+    for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
+                                  &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule,
+                                  &t.SoundModule, &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
+      if (module->Destructor) module->Destructor();
+    DisplayModule::Destructor();
+    fs::current_path(previous_);
+    fs::remove_all(root_);
+  }
+
+ private:
+  fs::path root_, previous_;
+};
+inline ::testing::Environment* const kEditorEngine = ::testing::AddGlobalTestEnvironment(new EditorEngine);
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReturnToGameFolder();
+    Editor() = EditorState{};
+    Game() = GameVariables{};
+    Game().state = kStateEditor;
+    g_now = 100000;
+    g_frameStep = 50;
+    g_frames = 0;
+    g_onFrame = nullptr;
+    g_keys.clear();
+    g_mouseX = 320, g_mouseY = 240;
+    g_wheel = 0, g_buttons = 0;
+    SetEditorInput(&kTestInput);
+    Core().hostErrorWord = 0;
+    platform::dialogs::test::ClearScript();
+    platform::dialogs::test::TakeScriptErrors();
+    platform::dialogs::test::SetIdleEscapeFrames(100);
+  }
+  void TearDown() override {
+    g_onFrame = nullptr;
+    SetEditorInput(nullptr);
+    EXPECT_TRUE(platform::dialogs::test::TakeScriptErrors().empty());
+    EXPECT_EQ(platform::dialogs::test::PendingSteps(), 0u) << "dialog steps left over";
+    platform::dialogs::test::ClearScript();
+    EXPECT_EQ(fs::current_path().string(), std::string(GameFolder())) << "the game folder stays current";
+    ReturnToGameFolder();
+  }
+
+
+ public:
+  // Runs MapEditor: `script` is called at every frame with the frame's number (from 1); the loop is
+  // asked to quit when the script returns false, or after `limit` frames.
+  static void RunEditor(std::function<bool(int32_t frame)> script, int32_t limit = 200) {
+    g_frames = 0;
+    g_onFrame = [script, limit](int32_t frame) {
+      if (!script(frame) || frame >= limit) Core().quitRequest = 1;
+    };
+    MapEditor();
+    g_onFrame = nullptr;
+    Core().quitRequest = 0;
+    platform::window::ClearMessageQueue();
+  }
+
+  // A script of key presses: frame -> keys held during the next pass (empty: none).
+  static std::function<bool(int32_t)> Keys(std::vector<std::set<int32_t>> frames) {
+    return [frames](int32_t frame) {
+      if (frame > int32_t(frames.size())) return false;
+      g_keys = frames[size_t(frame - 1)];
+      return true;
+    };
+  }
+
+  static const MapRecord& Record(int32_t i) { return CurrentMap().records[i]; }
+  static int32_t RecordCount() { return CurrentMap().header.recordCount; }
+  static bool Wireframe(int32_t object) {
+    const ObjectRecord* record = FindObjectRecord(object);
+    if (!record || record->meshList.empty()) return false;
+    for (const MeshRecord* mesh : record->meshList)
+      if (!mesh->wireframe) return false;
+    return true;
+  }
+  static bool Visible(int32_t object) {
+    const ObjectRecord* record = FindObjectRecord(object);
+    return record && record->visible;
+  }
+};
+
+}  // namespace editor_test
