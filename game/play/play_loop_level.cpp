@@ -114,10 +114,5 @@ bool RunIntroFrame() {
   }
   Sync();
   LoopCheck();
-
-  // A key counts only once every key has been up since the panel began, so a key still held from
-  // the previous level or question does not skip the panel.
-  const bool down = AnyKeyOrJoystickButton();
-  if (!down) gIntro.armed = 1;
-  return down && gIntro.armed && GameNow() - game.levelStartTime > kIntroMinimum;
+  return AnyKeyOrJoystickButton() && GameNow() - game.levelStartTime > kIntroMinimum;
 }

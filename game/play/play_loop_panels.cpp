@@ -34,11 +34,9 @@ int32_t RemainingSeconds() {
 // Whole seconds since a millisecond time.
 int64_t SecondsSince(uint32_t start) { return int64_t((GameNow() - start) / 1000); }
 
-// Ends a result panel: a key pressed after all were up, once the panel has shown long enough.
-bool PanelKeyEnds(uint32_t panelStart, uint8_t& armed) {
-  const bool down = AnyKeyOrJoystickButton();
-  if (!down) armed = 1;
-  return down && armed && GameNow() - panelStart > kPanelKeyDelay;
+// Ends a result panel: a key or joystick button down once the panel has shown long enough.
+bool PanelKeyEnds(uint32_t panelStart) {
+  return GameNow() - panelStart > kPanelKeyDelay && AnyKeyOrJoystickButton();
 }
 
 void DrawContinuePrompt(uint32_t panelStart) {
@@ -73,7 +71,6 @@ void RunLevelCompletePanel() {
   const float restHeight = GetObjectY(kBallObject);
   int32_t column[4];
   std::fill(std::begin(column), std::end(column), GetDisplayWidth() + kPanelMargin);
-  uint8_t armed = 0;
 
   char timeBonus[96], completion[96], total[64], score[48], clock[32];
   FormatMinutesSeconds(clock, sizeof clock, remaining);
@@ -113,7 +110,7 @@ void RunLevelCompletePanel() {
       game.stepTime = now;
     }
     Sync();
-    if (PanelKeyEnds(panelStart, armed)) break;
+    if (PanelKeyEnds(panelStart)) break;
   }
 }
 
@@ -154,7 +151,6 @@ void RunClassEndPanel() {
   std::snprintf(score, sizeof score, "Final Score: %08d", game.score);
 
   const uint32_t panelStart = GameNow();
-  uint8_t armed = 0;
   while (LoopCheck()) {
     SetTextColour(157, 74, 248, 255);
     BeginTextBatch();
@@ -165,6 +161,6 @@ void RunClassEndPanel() {
     DrawContinuePrompt(panelStart);
     EndTextBatch();
     Sync();
-    if (PanelKeyEnds(panelStart, armed)) break;
+    if (PanelKeyEnds(panelStart)) break;
   }
 }

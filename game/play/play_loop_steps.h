@@ -5,14 +5,13 @@
 // Level start: the level's look, music, clocks, camera and the per-level game state.
 void BeginLevel();
 
-// The intro panel's positions and its key arming, reset by BeginLevel.
+// The intro panel's text positions, reset by BeginLevel.
 struct IntroPanel {
-  int32_t x[4];    // map name, comment, par time, "Press Any Key to Begin!"
-  uint8_t armed;   // every key and button has been up since the panel began
+  int32_t x[4];  // map name, comment, par time, "Press Any Key to Begin!"
 };
 IntroPanel& Intro();
-// One frame of the intro panel, ending with Sync: true once the panel is over (a key pressed more
-// than 2000 ms after the level start, after all keys had been released).
+// One frame of the intro panel, ending with Sync: true once the panel is over (a key or joystick
+// button down more than 2000 ms after the level start; one held from earlier counts too).
 bool RunIntroFrame();
 
 // Play begins after the intro: the death countdown and the play clock start now.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
@@ -39,6 +40,7 @@
 #include "game/shell/start_up.h"
 #include "platform/d3dx/pictures/picture_writers.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/game/play/loop/loop_devices.h"
 
 namespace loop_test {
 
@@ -80,44 +82,15 @@ inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size) {
   WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-// --- the test clock, devices and frame hook
-inline uint32_t g_now = 100000;
-inline uint32_t g_frameStep = 16;  // ms the clock moves on at every frame
-inline int32_t g_frames = 0;
-inline std::function<void()> g_onFrame;
-inline std::set<int32_t> g_commandsDown;
-inline int32_t g_scanCode = 0;  // the lowest key down, 0 none
-inline bool g_escape = false, g_return = false;
-inline int32_t g_mouseX = 0, g_mouseY = 0;
-inline uint32_t g_buttons = 0;
-inline HookFn g_fileUpdate = nullptr;
-
-inline void FrameHook() {
-  if (g_fileUpdate) g_fileUpdate();
-  g_now += g_frameStep;
-  ++g_frames;
-  if (g_onFrame) g_onFrame();
-}
-
-inline int32_t TestKeyDown(int32_t scanCode) {
-  for (int32_t command : g_commandsDown)
-    if (Bindings().keyboard[command] == scanCode) return 1;
-  return 0;
-}
-inline int32_t NoButton(int32_t) { return 0; }
-inline uint32_t NoDirection() { return 0; }
-inline int32_t NoAxis() { return 0; }
-inline const ControlInput kTestControls{TestKeyDown, NoButton,    NoDirection, NoDirection,
-                                        NoDirection, NoDirection, NoAxis,      NoAxis};
-inline const PlayInput kTestInput{
-    [] { return g_scanCode; },           [] { return uint32_t(g_escape); }, [] { return uint32_t(g_return); },
-    [] { return g_mouseX; },             [] { return g_mouseY; },           [] { return g_buttons; }};
-
 inline void WriteMedia() {
   WriteFile("Models/Zevo.x", BoxModel(-2, 0, -2, 2, 4, 2));
-  for (const char* name : {"GryoExplode", "Explosion", "Heart1", "Heart2", "Heart3", "Heart4", "HeartCenter"})
+  for (const char* name : {"GryoExplode", "Explosion", "Heart1", "Heart2", "Heart3", "Heart4", "HeartCenter", "Warp",
+                           "PRed", "PGreen", "PBlue", "Plasma"})
     WriteFile(std::string("Models/") + name + ".x", BoxModel(-2, -2, -2, 2, 2, 2));
   WritePicture("Textures/TexPlain.jpg", 0xFFFFFFFF, 256);
+  for (const char* name : {"Textures/Warp.bmp", "Textures/PlayerStart.jpg", "Textures/Message.jpg",
+                           "Textures/Platform.jpg", "Textures/Respawn.jpg"})
+    WritePicture(name, 0xFF808080, 8);
   WritePicture("Models/plasmaball-blue.jpg", 0xFF0000FF, 8);
   WritePicture("Art/Gui1.bmp", kMagenta, 8);
   WritePicture("Art/Gui2.bmp", kGuiStripColour, 8);
@@ -144,6 +117,11 @@ inline void LoadMedia() {
   LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
   LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
   LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
+  LoadImage("Textures\\Warp.bmp", kWarpImage);
+  LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
+  LoadImage("Textures\\Message.jpg", kMessageImage);
+  LoadImage("Textures\\Platform.jpg", kPlatformImage);
+  LoadImage("Textures\\Respawn.jpg", kRespawnImage);
   LoadGuiImages();
   LoadPlanningIcons();
   SetTextFont("Arial");
@@ -166,27 +144,13 @@ class LoopEngine : public ::testing::Environment {
     previous_ = fs::current_path();
     fs::current_path(root_);
     WriteMedia();
-    ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
-    EnableManualSync();
-    SetFrameRateLimit(0);  // frames as fast as they draw; the test clock gives the time
-    DisableAutoCamera();
-    SetImageColorKey(255, 0, 255);
-    StoreGameFolder();
+    ASSERT_TRUE(StartLoopEngine());
     LoadMedia();
-    CoreTable& t = GetCoreTable();
-    g_fileUpdate = t.FileModuleUpdate;
-    t.FileModuleUpdate = FrameHook;
   }
   void TearDown() override {
     ClearLevel();
     ReleaseGameFonts();
-    CoreTable& t = GetCoreTable();
-    t.FileModuleUpdate = g_fileUpdate;
-    for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
-                                  &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule,
-                                  &t.SoundModule, &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
-      if (module->Destructor) module->Destructor();
-    DisplayModule::Destructor();
+    StopLoopEngine();
     fs::current_path(previous_);
     fs::remove_all(root_);
   }
@@ -215,22 +179,32 @@ class LoopTest : public ::testing::Test {
     g_escape = g_return = false;
     g_mouseX = g_mouseY = 0;
     g_buttons = 0;
-    SetGameTimerSource([] { return g_now; });
-    SetControlInput(&kTestControls);
-    SetPlayInput(&kTestInput);
+    UseTestDevices();
     Core().hostErrorWord = 0;
   }
-  void TearDown() override {
-    g_onFrame = nullptr;
-    SetGameTimerSource(nullptr);
-    SetControlInput(nullptr);
-    SetPlayInput(nullptr);
-  }
+  void TearDown() override { UseEngineDevices(); }
 
-  // A one-block map with the player start, loaded for play as "Maps\<name>.qel".
-  static void LoadSmallMap(const char* nextMap = "null", const char* name = "small") {
+  // One block of the map: its shape at (x, y, z), carrying an entity with parameters p1 to p3.
+  struct Block {
+    float x, y, z;
+    int32_t entity = E_NONE;
+    int32_t p1 = 0, p2 = 0, p3 = 0;
+    const char* text = "null";
+    int32_t shape = SHAPE_BOX;
+  };
+  // A map of the blocks around the player start at the origin, loaded for play as "Maps\<name>.qel".
+  static void LoadSmallMap(const char* nextMap = "null", const char* name = "small",
+                           std::initializer_list<Block> blocks = {}) {
     auto map = std::make_unique<MapTables>();
     ResetMapTables(*map);
+    for (const Block& b : blocks) {
+      MapRecord& r = map->records[map->header.recordCount++];
+      r.shape = b.shape;
+      r.x = b.x, r.y = b.y, r.z = b.z;
+      r.entityType = b.entity;
+      r.p1 = b.p1, r.p2 = b.p2, r.p3 = b.p3;
+      std::strcpy(r.text, b.text);
+    }
     std::strcpy(map->header.texture, "TexPlain.jpg");
     std::strcpy(map->header.mapName, "Small Map");
     std::strcpy(map->header.nextMap, nextMap);
