@@ -15,7 +15,6 @@
 #include "engine/core/core_state.h"
 #include "engine/display/display.h"
 #include "engine/media2d/image.h"
-#include "engine/objects/object_module.h"
 #include "game/play/game_state.h"
 #include "game/play/music.h"
 #include "game/play/sound_effects.h"
@@ -23,6 +22,7 @@
 #include "game/shell/start_up.h"
 #include "platform/audio/test_hooks.h"
 #include "platform/gfx/resources.h"
+#include "tests/game/play/media/media_files.h"
 #include "tests/platform/audio/audio_fixtures.h"
 
 namespace media_test {
@@ -99,8 +99,7 @@ class MediaEngine : public ::testing::Environment {
   // The engine's modules free their items, as the game never does (the process ends).
   void TearDown() override {
     CloseSounds();
-    ObjectModule::Destructor();
-    ImageModule::Destructor();
+    game_media_test::ReleaseEngineItems();
     DisplayModule::Destructor();
     fs::current_path(previous_);
     fs::remove_all(root_);
