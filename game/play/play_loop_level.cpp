@@ -8,6 +8,7 @@
 #include "engine/input/input.h"
 #include "engine/objects/object_commands.h"
 #include "engine/scene/camera.h"
+#include "game/editor/map_editor.h"
 #include "game/play/ball.h"
 #include "game/play/entities.h"
 #include "game/play/game_font.h"
@@ -60,8 +61,9 @@ void BeginLevel() {
   game.paused = 0;
   game.overlay = 0;
 
-  // The editor's selection box (BuildSelectionBox, HideSelectionBox) is made and hidden here once the
-  // editor's cursor lines exist.
+  // The editor's cursor lines (objects 500 to 507) exist in play too, hidden.
+  BuildSelectionBox();
+  HideSelectionBox();
 
   gIntro = {};
   std::fill(std::begin(gIntro.x), std::end(gIntro.x), GetDisplayWidth() + kPanelMargin);

@@ -68,6 +68,10 @@ TEST_F(PlayTest, LevelStartResetsTheLevelState) {
   EXPECT_FLOAT_EQ(game.gravityStep, 0.25f);
   EXPECT_EQ(game.levelStartTime, g_now);
   EXPECT_EQ(game.gameClock.minutes * 60 + game.gameClock.seconds, 90);
+  for (int32_t line = 500; line <= 507; ++line) {
+    EXPECT_TRUE(ObjectExists(line)) << "the editor's cursor line " << line;
+    EXPECT_FALSE(Visible(line));
+  }
 }
 
 TEST_F(PlayTest, PauseTogglesOncePerPressAndFreezesTheClockAndSteps) {
