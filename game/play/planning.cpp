@@ -98,14 +98,11 @@ void DrawFrameRate() {
   DrawTextAt(GetDisplayWidth() - 10 - GetTextWidth(text), 10, text);
 }
 
+// The ticks beside the switched-on options; DrawPlanningHud shows both, so this runs after it.
 void PlaceTicks() {
   const int32_t h = GetDisplayHeight();
-  if (gView.colourInfoShown) {
-    ShowPaintColour();
-    SetSprite(kIconTick, 153, h - 55, kIconTick);
-  } else {
-    HideSprite(kIconTick);
-  }
+  if (gView.colourInfoShown) SetSprite(kIconTick, 153, h - 55, kIconTick);
+  else HideSprite(kIconTick);
   if (gView.warpLinksShown) SetSprite(kSecondTickSprite, 153, h - 71, kIconTick);
   else HideSprite(kSecondTickSprite);
 }
@@ -148,6 +145,7 @@ bool RunPlanningFrame() {
   GameVariables& game = Game();
   if (game.overlay) {
     DrawPlanningHud();
+    PlaceTicks();  // a message does not tick the options that are off
     ShowMessageOverlay();
   } else {
     if ((IsCommandDown(kPlanningScreen) && game.planningArmed) || gView.timeExpired) return false;
@@ -161,6 +159,7 @@ bool RunPlanningFrame() {
     PlaceViewCamera();
     DrawPlanningHud();
     DrawFrameRate();
+    if (gView.colourInfoShown) ShowPaintColour();
     PlaceTicks();
     HideSprite(kIconPointer);
     if (ClockRunOut(game.planningClock) && !gView.timeExpired) {

@@ -2,6 +2,7 @@
 // the background colours, warp links, colour labels, the hidden triggers, the planning clock and leaving.
 #include <cmath>
 
+#include "engine/media2d/sprite_state.h"
 #include "game/play/play_loop_steps.h"
 #include "game/play/visualiser.h"
 #include "tests/game/play/loop/loop_fixture.h"
@@ -99,12 +100,18 @@ TEST_F(PlanningTest, BuyingAMinuteCosts1000Points) {
   EXPECT_EQ(game.score, 0);
   EXPECT_EQ(game.planningClock.minutes, minutes + 1);
 
+  Click(kIconColourInfo);  // on and off: the tick sprite exists, hidden
+  Click(kIconColourInfo);
   game.score = 999;
   Click(kIconBuyPlan);
   EXPECT_EQ(game.score, 999);
   EXPECT_EQ(game.planningClock.minutes, minutes + 1);
   EXPECT_EQ(game.overlay, 1);
   EXPECT_STREQ(game.message, "Sorry, you need at least 1000 points to buy time.#You have: 999");
+  ASSERT_TRUE(RunPlanningFrame());
+  const SpriteRecord* tick = FindSprite(kIconTick);
+  ASSERT_NE(tick, nullptr);
+  EXPECT_FALSE(tick->visible) << "the message shows no tick for an option that is off";
 }
 
 TEST_F(PlanningTest, WarpLinksComeAndGo) {
