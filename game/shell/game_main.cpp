@@ -35,13 +35,7 @@ constexpr int32_t kBallExplosionObject = 3001;
 
 void ShowError(const char* text) { platform::window::MessageBox(nullptr, text, "Error", platform::window::MB_OK); }
 
-// Until the editor's loop is in the build, "-edit" says so and leaves.
-void EditorNotInBuild() {
-  ShowError("The map editor is not part of this build.");
-  Game().state = kStateQuit;
-}
-
-constexpr GameLoops kGameLoops = {MainMenu, PlayLevel, EditorNotInBuild};
+constexpr GameLoops kGameLoops = {MainMenu, PlayLevel, MapEditor};
 GameLoops gLoops = kGameLoops;
 
 void ApplyStartUpSettings() {
