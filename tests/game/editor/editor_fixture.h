@@ -64,8 +64,7 @@ inline void WriteFile(const fs::path& path, const std::string& bytes) {
 inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size) {
   platform::d3dx::Picture picture(size, size, colour);
   std::vector<uint8_t> bytes;
-  const bool bmp = path.extension() == ".bmp";
-  platform::d3dx::EncodePicture(bmp ? platform::d3dx::IFF_BMP : platform::d3dx::IFF_JPG, picture, false, bytes);
+  platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, false, bytes);  // read by content, whatever the name
   WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
