@@ -194,7 +194,7 @@ bool EnterMainMenu() {
   return false;
 }
 
-int32_t RunMenuPass() {
+int32_t DrawMenuPass() {
   if (EscapeKeyPressed()) return Quit();
   MoveScene();
   Menu().lineHeight = MeasureLineHeight();
@@ -202,6 +202,12 @@ int32_t RunMenuPass() {
   const int32_t result = RunScreen();
   if (result != kMenuContinues) return result;
   UpdateClickLatch();
+  return kMenuContinues;
+}
+
+int32_t RunMenuPass() {
+  const int32_t result = DrawMenuPass();
+  if (result != kMenuContinues) return result;
   Sync();
   return LoopCheck() ? kMenuContinues : Quit();
 }

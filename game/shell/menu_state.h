@@ -103,3 +103,5 @@ bool EnterMainMenu();
 // One pass, ending with Sync: kMenuContinues, or MainMenu's result with GameState set.
 constexpr int32_t kMenuContinues = 0;
 int32_t RunMenuPass();
+// The same pass up to its Sync, so that what it drew is still in the back buffer.
+int32_t DrawMenuPass();

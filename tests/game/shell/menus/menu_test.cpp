@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/engine/engine_fixture.h"
+#include "tests/game/play/media/media_files.h"
 #include "tests/game/shell/menus/menu_fixture.h"
 
 namespace menu_test {
@@ -193,5 +195,40 @@ TEST_F(MenuTest, BoxesTravelAlongTheConveyorAndStartOverPastItsEnd) {
   EXPECT_FLOAT_EQ(GetObjectZ(21), 0.0f) << "381 is past the end at 380";
 }
 
+// What a pass draws before its Sync: the menu frame picture at the right (the class panel's picture
+// in the middle instead on screen 8) and the header in white.
+TEST_F(MenuTest, APassDrawsTheBackdropPicturesAndTheHeaderText) {
+  constexpr uint32_t kFrameColour = 0x20C040, kPanelColour = 0x3060F0;
+  game_media_test::WritePicture("frame.bmp", 0xFF000000 | kFrameColour, 64);
+  game_media_test::WritePicture("panel.bmp", 0xFF000000 | kPanelColour, 64);
+  ASSERT_NE(LoadImage("frame.bmp", 922), 0);
+  ASSERT_NE(LoadImage("panel.bmp", 921), 0);
+  UseProfile("Ann");
+  Enter();
+  SetSpriteAlpha(921, 255);  // the panel picture at full strength, so its colour reads back exactly
+  auto drawn = [] {
+    EXPECT_EQ(DrawMenuPass(), kMenuContinues);
+    std::vector<uint32_t> pixels = engine_test::ReadSurfacePixels(GetCoreDataPointer()->backBufferSurface);
+    for (uint32_t& p : pixels) p &= 0xFFFFFF;
+    Sync();
+    return pixels;
+  };
+  auto at = [](const std::vector<uint32_t>& pixels, int x, int y) { return pixels.at(size_t(y) * kWidth + x); };
+
+  std::vector<uint32_t> pixels = drawn();
+  EXPECT_EQ(at(pixels, kWidth - 472 + 40, 56 + 40), kFrameColour);
+  EXPECT_EQ(at(pixels, kWidth - 472 - 2, 56 + 40), at(pixels, 100, 300)) << "nothing of it left of its place";
+  int white = 0;
+  for (int y = 2; y < 16; ++y)
+    for (int x = 2; x < 120; ++x) white += (at(pixels, x, y) & 0xC0C0C0) == 0xC0C0C0;
+  EXPECT_GT(white, 30) << "\"Active Profile: Ann\" in white at the top left";
+
+  Menu().screen = kGameModeScreen;
+  drawn();
+  pixels = drawn();
+  EXPECT_EQ(at(pixels, kWidth / 2 - 300 + 4, kHeight / 2 - 250 + 60), kPanelColour) << "left of the panel's texts";
+  EXPECT_NE(at(pixels, kWidth - 472 + 63, 56 + 40), kFrameColour) << "no menu frame behind the panel";
+  for (int32_t image : {921, 922}) CreateImage(image, 64, 64);
+}
 }  // namespace
 }  // namespace menu_test
