@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "game/play/music.h"
+#include "game/play/visualiser.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/game/play/media/media_files.h"
 #include "tests/game/shell/menus/menu_fixture.h"
@@ -193,6 +195,71 @@ TEST_F(MenuTest, BoxesTravelAlongTheConveyorAndStartOverPastItsEnd) {
   Pass();
   for (int32_t i = 0; i < 19; ++i) EXPECT_FLOAT_EQ(GetObjectZ(2 + i), 20.0f * float(i) + 1.0f);
   EXPECT_FLOAT_EQ(GetObjectZ(21), 0.0f) << "381 is past the end at 380";
+}
+
+TEST_F(MenuTest, EachEntryStartsOnTheMainScreenAndKeepsTheLevelClass) {
+  UseProfile("Ann");
+  MenuState& m = Menu();
+  m.screen = kSoundScreen;
+  m.restartRequired = 1;
+  m.mainFrame = 0;
+  m.menuModel = kMenuMonsterB;
+  Game().levelClass = kClassAdvanced;
+  Visualiser().colour[0] = Visualiser().colour[1] = Visualiser().colour[2] = 1;
+  Enter();
+  EXPECT_EQ(m.screen, kMainScreen);
+  EXPECT_EQ(m.restartRequired, 0);
+  EXPECT_EQ(m.mainFrame, 1);
+  EXPECT_EQ(m.menuModel, kMenuBall);
+  EXPECT_EQ(m.centreX, kWidth / 2);
+  EXPECT_EQ(m.centreY, kHeight / 2);
+  EXPECT_EQ(Game().levelClass, kClassAdvanced);
+  EXPECT_EQ(Visualiser().colour[0], 28);
+  EXPECT_EQ(Visualiser().colour[1], 12);
+  EXPECT_EQ(Visualiser().colour[2], 169);
+  EXPECT_STREQ(Game().lastMusic, kMenuMusic);
+  EXPECT_NEAR(GetCameraPositionX(), -18.453f, 0.001f);
+  EXPECT_NEAR(GetCameraPositionZ(), 19.163f, 0.001f);
+  EXPECT_NEAR(GetCameraAngleY(), 43.99f, 0.001f);
+}
+
+// "Visualisation (Unavailiable)" takes the click and does nothing; screens 7 and 9 take nothing.
+TEST_F(MenuTest, TheUnavailableItemAndTheMissingScreensDoNothing) {
+  UseProfile("Ann");
+  Enter();
+  MoveMouse(kColumn, ItemY(210));
+  Press();
+  Pass();
+  EXPECT_EQ(Menu().clickLatch, 0);
+  EXPECT_EQ(Menu().screen, kMainScreen);
+  Release();
+  Pass();
+  for (uint32_t screen : {7u, 9u}) {
+    Menu().screen = screen;
+    for (int y : {130, 150, 170, 190, 230}) EXPECT_EQ(Click(kColumn, ItemY(y)), kMenuContinues);
+    EXPECT_EQ(Menu().screen, screen);
+    EXPECT_EQ(Menu().clickLatch, 1);
+  }
+}
+
+TEST_F(MenuTest, TheOptionsScreenLeadsToItsThreeScreensAndBack) {
+  UseProfile("Ann");
+  Enter();
+  struct Case {
+    int y;
+    uint32_t screen;
+  };
+  for (const Case& c : {Case{130, kGraphicsScreen}, Case{150, kSoundScreen}, Case{170, kControlsScreen}}) {
+    Menu().screen = kOptionsScreen;
+    Click(kColumn, ItemY(c.y));
+    EXPECT_EQ(Menu().screen, c.screen);
+    ClickButton(kLabelX, 482);  // "Back"
+    EXPECT_EQ(Menu().screen, kOptionsScreen);
+  }
+  Click(kColumn, ItemY(190));
+  EXPECT_EQ(Menu().screen, kOptionsScreen) << "no item at y 190";
+  Click(kColumn, ItemY(210));
+  EXPECT_EQ(Menu().screen, kMainScreen);
 }
 
 // What a pass draws before its Sync: the menu frame picture at the right (the class panel's picture
