@@ -7,6 +7,7 @@
 #include "game/play/ball.h"
 #include "game/play/death.h"
 #include "game/play/entities.h"
+#include "game/play/game_particles.h"
 #include "game/play/game_state.h"
 #include "game/play/level_builder.h"
 #include "game/play/level_internal.h"
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr uint32_t kMoverPauseMs = 1000;
+constexpr uint32_t kPlasmaBurstRate = 24;  // particles a frame for the two frames of a burst
 
 struct Point {
   float x, y, z;
@@ -139,6 +141,8 @@ void UpdateEntities() {
         AddScore(15);
         ++game.plasmaCleared;
         PlaySoundEffect(kSoundPlasma);
+        const Point at = ObjectPosition(entity);
+        StartParticleBurst(at.x, at.y, at.z, kPlasmaBurstRate);
         RemoveEntity(i);
       }
     }

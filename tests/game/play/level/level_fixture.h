@@ -36,6 +36,7 @@
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
 #include "platform/d3dx/pictures/picture_writers.h"
+#include "tests/game/play/level/level_engine.h"
 
 namespace level_test {
 
@@ -160,14 +161,7 @@ class LevelEngine : public ::testing::Environment {
   }
   void TearDown() override {
     ClearLevel();
-    // The process would end here with every module's items; the test frees them, last module first,
-    // and releases the device before the GL driver's threads end.
-    CoreTable& t = GetCoreTable();
-    for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
-                                  &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule,
-                                  &t.SoundModule, &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
-      if (module->Destructor) module->Destructor();
-    DisplayModule::Destructor();
+    StopLevelEngine();
     fs::current_path(previous_);
     fs::remove_all(root_);
   }
@@ -193,6 +187,10 @@ class LevelTest : public ::testing::Test {
     SetControlInput(&kTestInput);
     HideObject(kBallObject);
     PositionObject(kBallObject, 0, -1000, 0);
+    // Hidden objects still collide: the hearts wait far below until a goal pad places them.
+    for (int32_t heart : {kFirstHeartObject, kFirstHeartObject + 1, kFirstHeartObject + 2, kFirstHeartObject + 3,
+                          kHeartCentreObject})
+      PositionObject(heart, 0, -2000, 0);
     SetObjectAngleY(kBallObject, 0);
     Core().hostErrorWord = 0;
   }
