@@ -297,6 +297,7 @@ TEST_F(LevelTest, TheLevelTextureIsTintedUnderTheBlockFrame) {
   };
   const Case cases[] = {
       {200, 100, 50, 0xC86432},
+      {255, 255, 255, 0xFFFFFF},
       {255, 0, 255, 0xFF00FE},  // the colour key would make the level see-through
       {285, -5, 30, 0xFF001E},  // the play loop tints with each channel + 30
   };

@@ -1,6 +1,7 @@
 // Every map of the game's own media, built for play after the media start-up loads and then run by
 // the simulation steps of the play loop with no key held: the objects match the records, the ball
-// stands at its start, and nothing the engine is asked to do is refused.
+// stands at its start, and nothing the engine is asked to do is refused. With QEL_SCREENSHOTS set to a
+// folder, each map's last frame is saved there.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -145,6 +146,7 @@ TEST_F(RealMapsTest, EveryMapBuildsAndTheBallStandsAtItsStart) {
     TintLevelTexture(game.playerColour[0] + 30, game.playerColour[1] + 30, game.playerColour[2] + 30);
     for (int32_t step = 0; step < 400; ++step) SimulationStep();
     Sync();
+    level_test::SaveScreenshot(fs::path(path).stem().string());
     EXPECT_EQ(game.noGround, 0) << "the ball has ground under it";
     EXPECT_NEAR(GetObjectX(kBallObject), startX, 0.5f);
     EXPECT_NEAR(GetObjectZ(kBallObject), startZ, 0.5f);
