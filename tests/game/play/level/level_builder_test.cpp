@@ -28,6 +28,22 @@ int32_t StageImage(int32_t object, size_t stage = 0) {
 
 uint8_t CollisionType(int32_t object) { return uint8_t(FindObjectRecord(object)->bounds.collisionType); }
 
+// A pixel of an image's texture as 0xRRGGBB.
+uint32_t ImagePixel(int32_t image, int32_t x, int32_t y) {
+  platform::gfx::Texture* texture = GetImageTexture(image);
+  platform::gfx::LockedRect locked{};
+  if (!texture || platform::gfx::Failed(texture->LockRect(0, &locked, nullptr, platform::gfx::LOCK_READONLY)))
+    return 0xDEADBEEF;
+  const uint32_t pixel = static_cast<const uint32_t*>(locked.bits)[size_t(y) * locked.pitch / 4 + size_t(x)];
+  texture->UnlockRect(0);
+  return pixel & 0xFFFFFF;
+}
+
+void ExpectColourNear(uint32_t actual, uint32_t expected) {
+  for (int shift : {16, 8, 0})
+    EXPECT_NEAR(int(actual >> shift & 0xFF), int(expected >> shift & 0xFF), 1) << std::hex << actual << " " << expected;
+}
+
 // One map with a record of most kinds: what each becomes in play.
 TEST_F(LevelTest, PlayBuildsBlocksAndEntitiesUnderTheirNumbers) {
   auto map = NewMap();
@@ -189,6 +205,9 @@ TEST_F(LevelTest, DoorImagesNumberOnAcrossLevelsAndWrapBeforeTheInterfaceImages)
   Play(*map);
   EXPECT_EQ(StageImage(2000), 507);
   EXPECT_EQ(StageImage(2001), 508);
+  ExpectColourNear(ImagePixel(507, 128, 128), 0xFF00FE);  // not the colour key: the door stays solid
+  ExpectColourNear(ImagePixel(508, 128, 128), 0x0000C8);
+  ExpectColourNear(ImagePixel(508, 1, 1), 0x5A5A5A);  // under the block frame
   Play(*map);
   EXPECT_EQ(StageImage(2000), 509);
 
@@ -266,22 +285,6 @@ TEST_F(LevelTest, TheEditorBuildsMarkersAndKeepsThemInTheRecords) {
 
   ClearLevel();
   for (int32_t object = 2000; object <= 2004; ++object) EXPECT_FALSE(Exists(object)) << object;
-}
-
-// A pixel of an image's texture as 0xRRGGBB.
-uint32_t ImagePixel(int32_t image, int32_t x, int32_t y) {
-  platform::gfx::Texture* texture = GetImageTexture(image);
-  platform::gfx::LockedRect locked{};
-  if (!texture || platform::gfx::Failed(texture->LockRect(0, &locked, nullptr, platform::gfx::LOCK_READONLY)))
-    return 0xDEADBEEF;
-  const uint32_t pixel = static_cast<const uint32_t*>(locked.bits)[size_t(y) * locked.pitch / 4 + size_t(x)];
-  texture->UnlockRect(0);
-  return pixel & 0xFFFFFF;
-}
-
-void ExpectColourNear(uint32_t actual, uint32_t expected) {
-  for (int shift : {16, 8, 0})
-    EXPECT_NEAR(int(actual >> shift & 0xFF), int(expected >> shift & 0xFF), 1) << std::hex << actual << " " << expected;
 }
 
 TEST_F(LevelTest, TheLevelTextureIsTintedUnderTheBlockFrame) {
