@@ -30,43 +30,17 @@
 #include "game/play/level_builder.h"
 #include "game/play/map_file.h"
 #include "game/shell/start_up.h"
-#include "platform/d3dx/pictures/picture_writers.h"
 #include "platform/dialogs/test_hooks.h"
 #include "platform/window/window.h"
+#include "tests/game/play/media/media_files.h"
 
 namespace editor_test {
 
 namespace fs = std::filesystem;
 
-// X text of a box from (x1, y1, z1) to (x2, y2, z2).
-inline std::string BoxModel(float x1, float y1, float z1, float x2, float y2, float z2) {
-  std::string text = "xof 0303txt 0032\nFrame root {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n";
-  text += " Mesh box {\n  8;\n";
-  for (int i = 0; i < 8; ++i) {
-    const float x = i & 1 ? x2 : x1, y = i & 2 ? y2 : y1, z = i & 4 ? z2 : z1;
-    text += "  " + std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";" + (i < 7 ? "," : ";") + "\n";
-  }
-  const int faces[12][3] = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
-                            {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
-  text += "  12;\n";
-  for (int f = 0; f < 12; ++f)
-    text += "  3;" + std::to_string(faces[f][0]) + "," + std::to_string(faces[f][1]) + "," +
-            std::to_string(faces[f][2]) + ";" + (f < 11 ? "," : ";") + "\n";
-  text += " }\n}\n";
-  return text;
-}
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size) {
-  platform::d3dx::Picture picture(size, size, colour);
-  std::vector<uint8_t> bytes;
-  platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, false, bytes);  // read by content, whatever the name
-  WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
+using game_media_test::BoxModel;
+using game_media_test::WriteFile;
+using game_media_test::WritePicture;
 
 // --- the test clock, devices and frame hook
 inline uint32_t g_now = 100000;
@@ -149,12 +123,8 @@ class EditorEngine : public ::testing::Environment {
   void TearDown() override {
     ClearLevel();
     ClearWaypointPaths();
-    CoreTable& t = GetCoreTable();
-    t.FileModuleUpdate = g_fileUpdate;
-    for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
-                                  &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule,
-                                  &t.SoundModule, &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
-      if (module->Destructor) module->Destructor();
+    GetCoreTable().FileModuleUpdate = g_fileUpdate;
+    game_media_test::ReleaseEngineItems();
     DisplayModule::Destructor();
     fs::current_path(previous_);
     fs::remove_all(root_);

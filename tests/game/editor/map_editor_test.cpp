@@ -158,6 +158,35 @@ TEST_F(EditorTest, TheWheelRaisesTheCameraTurnsItWithShiftAndMovesTheCursorWithC
   EXPECT_EQ(GetCameraPositionY(), 100.0f) << "the new map puts the camera back";
 }
 
+TEST_F(EditorTest, ALeftClickPutsTheCursorOnTheCellUnderThePointer) {
+  int32_t clicked = -1;
+  RunEditor([&](int32_t frame) {
+    if (frame == 1) {
+      // Near the middle of the view: the pick reaches the camera's height below the camera along the
+      // ray, which falls short of the ground the further the pointer is from the middle.
+      MoveCursorTo(20, 0, 20);
+      PlaceBlock(SHAPE_BOX);  // centred at (30, 0, 30)
+      MoveCursorTo(0, 0, 0);
+    }
+    if (frame == 2) {  // drawn once: its place on screen is known
+      clicked = RecordCount() - 1;
+      g_mouseX = GetObjectScreenX(Record(clicked).blockObject);
+      g_mouseY = GetObjectScreenY(Record(clicked).blockObject);
+      g_buttons = 3;  // with the right button as well: no pick
+    }
+    if (frame == 3) {
+      EXPECT_EQ(Editor().cursorX, 0.0f);
+      g_buttons = 1;
+    }
+    return frame < 4;
+  });
+  ASSERT_EQ(clicked, 1);
+  EXPECT_EQ(Editor().cursorX, 20.0f);
+  EXPECT_EQ(Editor().cursorZ, 20.0f);
+  EXPECT_EQ(RecordAtCursor(), clicked);
+  EXPECT_TRUE(Wireframe(Record(clicked).blockObject));
+}
+
 TEST_F(EditorTest, CameraKeysAndScreenEdgesMoveTheCamera) {
   g_mouseX = 5;  // at the left edge: -1.5 in x every pass
   RunEditor(Keys({{kKeyD, kKeyW}, {kKeyD, kKeyMinus}}));
