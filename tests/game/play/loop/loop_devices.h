@@ -17,6 +17,7 @@
 #include "game/play/play_loop_input.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
+#include "tests/game/play/level/level_engine.h"
 
 namespace loop_test {
 
@@ -82,15 +83,10 @@ inline bool StartLoopEngine() {
   t.FileModuleUpdate = FrameHook;
   return true;
 }
-// Module by module, the display last, so the GL driver's threads end before the process does.
+// The frame hook out, then the engine down as the level tests end it.
 inline void StopLoopEngine() {
-  CoreTable& t = GetCoreTable();
-  t.FileModuleUpdate = g_fileUpdate;
-  for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
-                                &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule,
-                                &t.SoundModule, &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
-    if (module->Destructor) module->Destructor();
-  DisplayModule::Destructor();
+  GetCoreTable().FileModuleUpdate = g_fileUpdate;
+  level_test::StopLevelEngine();
 }
 
 }  // namespace loop_test

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -31,8 +30,7 @@
 #include "game/play/play_loop_input.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
-#include "platform/d3dx/pictures/picture_writers.h"
-#include "tests/engine/engine_fixture.h"
+#include "tests/game/play/level/level_engine.h"
 #include "tests/game/play/loop/loop_devices.h"
 
 namespace loop_test {
@@ -51,19 +49,7 @@ fs::path AssetFolder() {
   return {};
 }
 
-void SaveScreenshot(const std::string& name) {
-  const char* folder = std::getenv("QEL_SCREENSHOTS");
-  if (!folder || !*folder) return;
-  uint32_t width = 0, height = 0;
-  const std::vector<uint32_t> pixels =
-      engine_test::ReadSurfacePixels(GetCoreDataPointer()->backBufferSurface, &width, &height);
-  platform::d3dx::Picture picture(width, height);
-  picture.pixels = pixels;
-  std::vector<uint8_t> bytes;
-  platform::d3dx::EncodePicture(platform::d3dx::IFF_PNG, picture, false, bytes);
-  std::ofstream(fs::path(folder) / (name + ".png"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using level_test::SaveScreenshot;
 
 class RealLevelTest : public ::testing::Test {
  protected:
