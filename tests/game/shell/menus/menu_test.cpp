@@ -66,6 +66,10 @@ TEST_F(MenuTest, EscapeExitAndAClosedWindowEndTheGame) {
   SDL_PushEvent(&close);
   EXPECT_EQ(Pass(), kMenuQuit);
   EXPECT_EQ(Game().state, kStateQuit);
+  // An engine loop that has already ended ends the menu at its entry.
+  Game().state = kStateMenu;
+  EXPECT_EQ(MainMenu(), kMenuQuit);
+  EXPECT_EQ(Game().state, kStateQuit);
   // The engine runs on for the other tests.
   Core().quitRequest = 0;
   Core().quitMessageSeen = 0;
