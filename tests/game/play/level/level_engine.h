@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "engine/core/core.h"
-#include "engine/core/core_table.h"
 #include "engine/display/display.h"
 #include "platform/d3dx/pictures/picture_writers.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/game/play/media/media_files.h"
 
 namespace level_test {
 
@@ -19,11 +19,7 @@ namespace level_test {
 // items; a test frees them, last module first, and releases the device before the GL driver's
 // threads end.
 inline void StopLevelEngine() {
-  CoreTable& t = GetCoreTable();
-  for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
-                                &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule, &t.SoundModule,
-                                &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
-    if (module->Destructor) module->Destructor();
+  game_media_test::ReleaseEngineItems();
   DisplayModule::Destructor();
 }
 

@@ -35,43 +35,16 @@
 #include "game/play/map_file.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
-#include "platform/d3dx/pictures/picture_writers.h"
 #include "tests/game/play/level/level_engine.h"
+#include "tests/game/play/media/media_files.h"
 
 namespace level_test {
 
 namespace fs = std::filesystem;
 
-// X text of a box from (x1, y1, z1) to (x2, y2, z2).
-inline std::string BoxModel(float x1, float y1, float z1, float x2, float y2, float z2) {
-  std::string text = "xof 0303txt 0032\nFrame root {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n";
-  text += " Mesh box {\n  8;\n";
-  for (int i = 0; i < 8; ++i) {
-    const float x = i & 1 ? x2 : x1, y = i & 2 ? y2 : y1, z = i & 4 ? z2 : z1;
-    text += "  " + std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";" + (i < 7 ? "," : ";") + "\n";
-  }
-  // Two triangles per face, wound outwards.
-  const int faces[12][3] = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
-                            {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
-  text += "  12;\n";
-  for (int f = 0; f < 12; ++f)
-    text += "  3;" + std::to_string(faces[f][0]) + "," + std::to_string(faces[f][1]) + "," +
-            std::to_string(faces[f][2]) + ";" + (f < 11 ? "," : ";") + "\n";
-  text += " }\n}\n";
-  return text;
-}
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size = 8) {
-  platform::d3dx::Picture picture(size, size, colour);
-  std::vector<uint8_t> bytes;
-  platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, false, bytes);
-  WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
+using game_media_test::BoxModel;
+using game_media_test::WriteFile;
+using game_media_test::WritePicture;
 
 // The test clock (GameNow) and the keys held.
 inline uint32_t g_now = 100000;
