@@ -75,10 +75,16 @@ void DrawListBox(Dialog& d, Control& c) {
 void DrawControl(Dialog& d, Control& c, ImVec2 origin) {
   ImGui::SetCursorScreenPos(ImVec2(origin.x + c.x, origin.y + c.y));
   switch (c.kind) {
-    case ControlKind::Static:
+    case ControlKind::Static: {
+      // Cut to the control's own rectangle, as a static draws, so a long label never runs over its
+      // neighbour in a font wider than the resource's.
+      const ImVec2 min = ImGui::GetCursorScreenPos();
+      ImGui::PushClipRect(min, ImVec2(min.x + c.width, min.y + c.height + 4), true);
       ImGui::TextUnformatted(c.text.c_str());
+      ImGui::PopClipRect();
       Record(c, -1);
       break;
+    }
     case ControlKind::Button:
     case ControlKind::DefaultButton:
       DrawButton(d, c);
