@@ -28,6 +28,7 @@
 #include "game/play/level_builder.h"
 #include "game/play/play_loop.h"
 #include "game/play/play_loop_input.h"
+#include "game/play/play_loop_steps.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
 #include "tests/game/play/level/level_engine.h"
@@ -189,6 +190,27 @@ TEST_F(RealLevelTest, FirstTutorialLevelIsPlayedFromItsIntroToTheGoalPad) {
   // The next map of the class loads.
   ASSERT_TRUE(LoadMap(game.mapPath, &error)) << MapFileErrorText(error);
   EXPECT_GT(CurrentMapCounts().blocksBuilt, 0);
+  ClearLevel();
+}
+
+TEST_F(RealLevelTest, BallLostOffTheLevelComesBackAtTheStartAndStandsOnTheFloor) {
+  GameVariables& game = Game();
+  game = GameVariables{};
+  MapFileError error = MapFileError::kNone;
+  ASSERT_TRUE(LoadMap("\\Tutorial\\tutor00.qel", &error)) << MapFileErrorText(error);
+  const float startX = game.respawn[0], startY = game.respawn[1], startZ = game.respawn[2];
+  BeginLevel();
+  StartPlay();
+  PositionObject(kBallObject, startX + 600.0f, startY, startZ);  // beyond the level's edge
+  for (int i = 0; i < 1000 && game.lives == 5; ++i) ASSERT_EQ(RunPlayPass(), PlayPass::kContinue);
+  ASSERT_EQ(game.lives, 4);
+  EXPECT_NEAR(GetObjectX(kBallObject), startX, 0.5f);
+  EXPECT_NEAR(GetObjectZ(kBallObject), startZ, 0.5f);
+  // It settles on the start block's top (5 below the start height) and stays there.
+  for (int i = 0; i < 120; ++i) ASSERT_EQ(RunPlayPass(), PlayPass::kContinue);
+  EXPECT_EQ(game.noGround, 0);
+  EXPECT_NEAR(GetObjectY(kBallObject), startY - 5.0f, 0.1f);
+  EXPECT_EQ(game.lives, 4);
   ClearLevel();
 }
 
