@@ -18,6 +18,7 @@ namespace {
 std::deque<Message> g_queue;
 std::vector<Window*> g_windows;
 bool g_quitPosted = false;
+EventHook g_eventHook = nullptr;
 int g_quitCode = 0;
 
 enum : uintptr_t { MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_MBUTTON = 0x10 };
@@ -148,7 +149,9 @@ void Translate(const SDL_Event& event) {
 void PumpEvents() {
   if (!PlatformReady()) return;
   SDL_Event event;
-  while (SDL_PollEvent(&event)) Translate(event);
+  while (SDL_PollEvent(&event)) {
+    if (!g_eventHook || !g_eventHook(event)) Translate(event);
+  }
 }
 
 }  // namespace
@@ -206,6 +209,8 @@ void PostQuitMessage(int exitCode) {
   g_quitPosted = true;
   g_quitCode = exitCode;
 }
+
+void SetEventHook(EventHook hook) { g_eventHook = hook; }
 
 void ClearMessageQueue() {
   PumpEvents();

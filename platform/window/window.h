@@ -7,6 +7,7 @@
 #include "platform/window/messages.h"
 
 struct SDL_Window;
+union SDL_Event;
 namespace platform::gfx { class Window; }
 
 namespace platform::window {
@@ -102,6 +103,10 @@ void PostQuitMessage(int exitCode);
 inline intptr_t DefWindowProc(Window*, uint32_t, uintptr_t, intptr_t) { return 0; }
 // Drops every queued message (tests).
 void ClearMessageQueue();
+// A modal dialog drawn in the window sees every SDL event before it becomes a message; an event the
+// hook returns true for is the dialog's own and becomes no message. Null removes the hook.
+using EventHook = bool (*)(const SDL_Event& event);
+void SetEventHook(EventHook hook);
 
 // Screen.
 void GetScreenSize(int& width, int& height);

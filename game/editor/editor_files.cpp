@@ -1,0 +1,35 @@
+// The map opened from a file, and the test run: the saved map played by a second copy of the game
+// while the editor waits.
+#include <cstdio>
+
+#include "engine/core/core_data.h"
+#include "engine/display/display.h"
+#include "engine/file/file_module.h"
+#include "game/editor/editor_internal.h"
+#include "game/play/level_builder.h"
+#include "game/play/map_file.h"
+#include "game/shell/start_up.h"
+#include "platform/dialogs/open_file.h"
+
+namespace pd = platform::dialogs;
+
+bool OpenMapFromDialog() {
+  char file[260] = {};
+  pd::OpenFileName request;
+  request.filter = "qel Maps\0*.qel\0";
+  request.filterIndex = 1;
+  request.file = file;
+  request.fileSize = sizeof file;
+  request.flags = pd::OFN_PATHMUSTEXIST | pd::OFN_FILEMUSTEXIST;
+  if (!pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()})) return false;
+  LoadMapForEditor(file);  // a damaged file leaves the map as it was
+  return true;
+}
+
+void TestRunMap() {
+  // A map that could not be saved is not run: the game would play the previous file as if it were this.
+  if (!SaveMap()) return;
+  char parameters[kMapStringSize + 32];
+  std::snprintf(parameters, sizeof parameters, "-map \"In Progress\\%s.qel\"", CurrentMap().header.fileName);
+  ExecuteFileAndWait("qel.exe", parameters, GameFolder(), 0);
+}

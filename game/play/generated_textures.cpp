@@ -1,0 +1,149 @@
+#include "game/play/generated_textures.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/media2d/basic2d.h"
+#include "engine/media2d/image.h"
+#include "engine/objects/object_commands.h"
+#include "game/play/game_state.h"
+#include "game/play/music.h"
+#include "platform/d3dx/pictures/pixel_formats.h"
+#include "platform/gfx/resources.h"
+
+namespace gfx = platform::gfx;
+
+namespace {
+
+// Level 0 of an image's texture, locked whole while the writer lives.
+class PixelWriter {
+ public:
+  explicit PixelWriter(int32_t image) {
+    gfx::Texture* texture = GetImageTexture(image);
+    if (!texture || gfx::Failed(texture->GetSurfaceLevel(0, &surface_))) return;
+    gfx::SurfaceDesc desc{};
+    if (gfx::Failed(surface_->GetDesc(&desc)) || gfx::Failed(surface_->LockRect(&locked_, nullptr, 0))) {
+      surface_->Release();
+      surface_ = nullptr;
+      return;
+    }
+    format_ = desc.format;
+    bytesPerPixel_ = FormatBytesPerPixel(desc.format);
+    // The surface's own size as well as the image's: a pixel never lands outside the locked bits.
+    width_ = std::min<int32_t>(GetImageWidth(image), int32_t(desc.width));
+    height_ = std::min<int32_t>(GetImageHeight(image), int32_t(desc.height));
+  }
+  ~PixelWriter() {
+    if (!surface_) return;
+    surface_->UnlockRect();
+    surface_->Release();
+  }
+  PixelWriter(const PixelWriter&) = delete;
+  PixelWriter& operator=(const PixelWriter&) = delete;
+
+  // The last column and row are left alone.
+  void Write(int32_t x, int32_t y, uint32_t colour) {
+    if (!surface_ || bytesPerPixel_ == 0 || x < 0 || y < 0 || x >= width_ - 1 || y >= height_ - 1) return;
+    uint8_t* at = static_cast<uint8_t*>(locked_.bits) + size_t(y) * size_t(locked_.pitch) + size_t(x) * size_t(bytesPerPixel_);
+    if (bytesPerPixel_ == 4) {
+      std::memcpy(at, &colour, 4);
+      return;
+    }
+    // Narrower formats get the colour in their own layout, in their own bytes only.
+    platform::d3dx::Picture pixel(1, 1, colour);
+    platform::d3dx::WritePixels(gfx::Format(format_), pixel, at, size_t(bytesPerPixel_));
+  }
+
+ private:
+  gfx::Surface* surface_ = nullptr;
+  gfx::LockedRect locked_{};
+  uint32_t format_ = 0;
+  int32_t bytesPerPixel_ = 0;
+  int32_t width_ = 0, height_ = 0;
+};
+
+uint32_t PlayerColour() {
+  const int32_t* c = Game().playerColour;
+  return Rgb(c[0], c[1], c[2]);
+}
+
+// One band of stripes from row b - 2: the first row in `top`, the next five and four sloping lines in
+// `rest`.
+void DrawBand(int32_t image, int32_t b, uint32_t top, uint32_t rest) {
+  DrawImageLine(image, 0, b - 2, 128, b - 2, top);
+  for (int32_t y = b - 1; y <= b + 3; ++y) DrawImageLine(image, 0, y, 128, y, rest);
+  for (int32_t k = 0; k < 4; ++k) DrawImageLine(image, 0, b + 4 + k, 128, b + k, rest);
+}
+
+void RemakeImage(int32_t image) {
+  if (HasImage(image)) DeleteImage(image);
+  CreateImage(image, kGeneratedImageSize, kGeneratedImageSize);
+}
+
+}  // namespace
+
+int32_t FormatBytesPerPixel(uint32_t format) {
+  switch (format) {
+    case gfx::FMT_R8G8B8:
+      return 3;
+    case gfx::FMT_A8R8G8B8: case gfx::FMT_X8R8G8B8: case gfx::FMT_A2B10G10R10: case gfx::FMT_A8B8G8R8:
+    case gfx::FMT_X8B8G8R8: case gfx::FMT_G16R16: case gfx::FMT_A2R10G10B10:
+      return 4;
+    case gfx::FMT_R5G6B5: case gfx::FMT_X1R5G5B5: case gfx::FMT_A1R5G5B5: case gfx::FMT_A4R4G4B4:
+    case gfx::FMT_A8R3G3B2: case gfx::FMT_X4R4G4B4:
+      return 2;
+    case gfx::FMT_R3G3B2: case gfx::FMT_A8:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void SetImagePixel(int32_t image, int32_t x, int32_t y, uint32_t colour) { PixelWriter(image).Write(x, y, colour); }
+
+void DrawImageLine(int32_t image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+  PixelWriter writer(image);
+  const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  const int32_t sx = x2 >= x1 ? 1 : -1, sy = y2 >= y1 ? 1 : -1;
+  int32_t x = x1, y = y1, e = 0;
+  if (dy < dx) {
+    while (x != x2) {
+      writer.Write(x, y, colour);
+      x += sx;
+      e += 2 * dy;
+      if (e > dx) y += sy, e -= 2 * dx;
+    }
+  } else {
+    while (y != y2) {
+      writer.Write(x, y, colour);
+      y += sy;
+      e += 2 * dx;
+      if (e > dy) x += sx, e -= 2 * dy;
+    }
+  }
+  writer.Write(x, y, colour);
+}
+
+void BuildColourImage() {
+  RemakeImage(kColourImage);
+  const uint32_t colour = PlayerColour();
+  for (int32_t b = 2; b - 2 < 107; b += 20) DrawBand(kColourImage, b, colour, colour);
+}
+
+void TextureGoalHeart() { SetObjectTexture(101, kColourImage); }
+
+void TextureLevelHearts() {
+  SetObjectTexture(102, kLeftLevelImage);
+  SetObjectTexture(103, kRightLevelImage);
+}
+
+void BuildMusicLevelImages(uint8_t left) {
+  const int32_t image = left ? kLeftLevelImage : kRightLevelImage;
+  RemakeImage(image);
+  float levels[2] = {};
+  GetMusicLevels(&levels[0], &levels[1]);
+  const float level = (left ? levels[0] : levels[1]) * 127.0f;
+  if (level <= 0.0f) return;
+  for (int32_t b = 2; float(b - 2) < level; b += 20) DrawBand(image, b, PlayerColour(), Rgb(0, 255, 255));
+}

@@ -1,0 +1,221 @@
+// The main menu's loop: its entry, and one pass per frame with the scene, the header texts and the
+// screen shown.
+#include "game/shell/menu.h"
+
+#include <cstdio>
+
+#include "engine/core/core.h"
+#include "engine/display/display.h"
+#include "engine/input/input.h"
+#include "engine/media2d/sprite.h"
+#include "engine/objects/object_commands.h"
+#include "engine/scene/camera.h"
+#include "engine/text/text.h"
+#include "game/play/game_font.h"
+#include "game/play/game_state.h"
+#include "game/play/level_builder.h"
+#include "game/play/music.h"
+#include "game/play/visualiser.h"
+#include "game/shell/controls_screen.h"
+#include "game/shell/menu_screens.h"
+#include "game/shell/menu_state.h"
+#include "game/shell/option_screen.h"
+#include "game/shell/profile.h"
+#include "game/shell/profile_screen.h"
+#include "game/shell/widget.h"
+
+namespace {
+
+// Objects 2 to 21: boxes travelling along z under the camera.
+constexpr int32_t kFirstConveyorBox = 2;
+constexpr int32_t kConveyorBoxes = 20;
+constexpr float kConveyorEnd = 380.0f;
+constexpr uint32_t kModelPeriodMs = 10000;
+
+// Backdrop sprites, each showing the image of its number.
+constexpr int32_t kMenuBackdrop = 920;
+constexpr int32_t kPanelBackdrop = 921;
+constexpr int32_t kMenuFrame = 922;
+constexpr int32_t kBackdropAlpha = 120;
+
+constexpr const char* kBuildText = "qel engine 1.0 - build 071805a";
+
+int32_t Quit() {
+  Game().state = kStateQuit;
+  return kMenuQuit;
+}
+
+// Puts a sprite on screen once this pass.
+void DrawSpriteOnce(int32_t sprite, int32_t x, int32_t y) {
+  SetSprite(sprite, x, y, sprite);
+  ShowSprite(sprite);
+  DrawSpriteAt(sprite, x, y);
+  HideSprite(sprite);
+}
+
+void SetUpScene() {
+  for (int32_t i = 0; i < kConveyorBoxes; ++i) {
+    PositionObject(kFirstConveyorBox + i, 0.0f, 0.0f, 20.0f * float(i));
+    SetObjectTexture(kFirstConveyorBox + i, kTintedLevelImage);
+  }
+  MenuState& m = Menu();
+  m.mainFrame = 1;
+  m.menuModel = kMenuBall;
+  HideObject(kMenuMonsterA);
+  HideObject(kMenuMonsterB);
+  SetCameraAngles(0.0f, 0.0f, 0.0f);
+  PlaceCamera(-18.453f, 25.0f, 19.163f);
+  SetCameraAngleY(43.99f);
+  ShowObject(kMenuBall);
+  PositionObject(kMenuBall, 6.0f, 6.0f, 62.0f);
+  SetObjectAngleY(kMenuBall, 180.0f);
+  LoopObjectAnimation(kMenuBall);
+  SetMainCameraClearColor(0);
+
+  for (int32_t sprite : {kMenuBackdrop, kPanelBackdrop, kMenuFrame}) {
+    SetSprite(sprite, 0, 0, sprite);
+    ShowSprite(sprite);
+  }
+  SetSpriteAlpha(kMenuBackdrop, kBackdropAlpha);
+  SetSpriteAlpha(kPanelBackdrop, kBackdropAlpha);
+  HideSprite(kPanelBackdrop);
+}
+
+void MoveScene() {
+  for (int32_t box = kFirstConveyorBox; box < kFirstConveyorBox + kConveyorBoxes; ++box) {
+    PositionObject(box, 0.0f, 0.0f, GetObjectZ(box) + 1.0f);
+    if (GetObjectZ(box) > kConveyorEnd) PositionObject(box, 0.0f, 0.0f, 0.0f);
+  }
+  MenuState& m = Menu();
+  const float wave = SinDegrees(float(GetTimer()) * 0.16666667f);
+  const float y = m.menuModel == kMenuBall ? wave + 6.0f : 2.0f * wave + 10.0f;
+  PositionObject(int32_t(m.menuModel), 6.0f, y, 82.0f);
+
+  if (GetTimer() - m.modelTime > kModelPeriodMs) {
+    HideObject(int32_t(m.menuModel));
+    m.menuModel = m.menuModel == kMenuMonsterA ? kMenuMonsterB : m.menuModel == kMenuMonsterB ? kMenuBall : kMenuMonsterA;
+    ShowObject(int32_t(m.menuModel));
+    LoopObjectAnimation(int32_t(m.menuModel));
+    m.modelTime = GetTimer();
+  }
+
+  const int32_t w = GetDisplayWidth();
+  if (m.mainFrame) {
+    DrawSpriteOnce(kMenuBackdrop, w - 468, 58);
+    DrawSpriteOnce(kMenuFrame, w - 472, 56);
+  } else {
+    DrawSpriteOnce(kPanelBackdrop, m.centreX - 300, m.centreY - 250);
+  }
+
+  // The visualiser box, centred 350 units in front of the camera and slowly rolling.
+  DrawMirroredSpectrum();
+  const float angle = GetCameraAngleY();
+  PositionVisualiserBox(MoveXByAngle(GetCameraPositionX(), angle, 350.0f), GetObjectY(kBallObject),
+                        MoveZByAngle(GetCameraPositionZ(), angle, 350.0f));
+  RollObject(kVisualiserBox, 0.1f);
+}
+
+void DrawHeader() {
+  char line[300];
+  std::snprintf(line, sizeof line, "Active Profile: %s", GetProfileName());
+  BeginTextBatch();
+  SetMenuTextColour(kWhite);
+  DrawGameText(kSmallFont, 2, 2, 0, line);
+  DrawGameText(kSmallFont, GetDisplayWidth() - 128, GetDisplayHeight() - GetTextHeight(kBuildText), 0, kBuildText);
+  EndTextBatch();
+}
+
+// Screens whose title and "Back" the menu draws around them.
+void TitleAndBack(const char* title, void (*back)()) {
+  BeginTextBatch();
+  DrawScreenTitle(title);
+  if (TextButton(GetDisplayWidth() - 450, 482, "Back")) back();
+  EndTextBatch();
+}
+
+int32_t RunScreen() {
+  MenuState& m = Menu();
+  const int32_t w = GetDisplayWidth();
+  switch (m.screen) {
+    case kMainScreen:
+      return MainScreen();
+    case kOptionsScreen:
+      OptionsScreen();
+      return kMenuContinues;
+    case kLoadProfileScreen:
+      LoadProfileScreen(w - 452, 119);
+      TitleAndBack("Load Profile", [] { Menu().screen = kMainScreen; });
+      return kMenuContinues;
+    case kNewProfileScreen:
+      NewProfileScreen();
+      return kMenuContinues;
+    case kGraphicsScreen:
+      return GraphicsOptionsScreen();
+    case kSoundScreen:
+      SoundOptionsScreen();
+      return kMenuContinues;
+    case kControlsScreen:
+      ControlsScreen(w - 452, 119);
+      TitleAndBack("Controls", [] {
+        Menu().controlsMode = kBindingsTable;
+        Menu().screen = kOptionsScreen;
+      });
+      return kMenuContinues;
+    case kGameModeScreen:
+      return GameModeScreen();
+    default:
+      return kMenuContinues;
+  }
+}
+
+}  // namespace
+
+bool EnterMainMenu() {
+  ShowMouseCursor();
+  const int32_t* colour = Game().playerColour;
+  TintLevelTexture(colour[0] + 30, colour[1] + 30, colour[2] + 30);
+  SetUpScene();
+  MenuState& m = Menu();
+  m.modelTime = GetTimer();
+  m.centreX = GetDisplayWidth() / 2;
+  m.centreY = GetDisplayHeight() / 2;
+  FillAdapterList();
+  FillDisplayModeList();
+  m.screen = kMainScreen;
+  m.restartRequired = 0;
+  Visualiser().colour[0] = 28;
+  Visualiser().colour[1] = 12;
+  Visualiser().colour[2] = 169;
+  StartMenuMusic();
+  MakeVisualiserBox();
+  AlignObjectWithCamera(kVisualiserBox);
+  if (LoopCheck()) return true;
+  Quit();
+  return false;
+}
+
+int32_t DrawMenuPass() {
+  if (EscapeKeyPressed()) return Quit();
+  MoveScene();
+  Menu().lineHeight = MeasureLineHeight();
+  DrawHeader();
+  const int32_t result = RunScreen();
+  if (result != kMenuContinues) return result;
+  UpdateClickLatch();
+  return kMenuContinues;
+}
+
+int32_t RunMenuPass() {
+  const int32_t result = DrawMenuPass();
+  if (result != kMenuContinues) return result;
+  Sync();
+  return LoopCheck() ? kMenuContinues : Quit();
+}
+
+int32_t MainMenu() {
+  if (!EnterMainMenu()) return kMenuQuit;
+  for (;;) {
+    const int32_t result = RunMenuPass();
+    if (result != kMenuContinues) return result;
+  }
+}

@@ -1,0 +1,50 @@
+// The splash and loading screens, drawn full-screen through a sprite before the media load.
+#include "engine/core/core.h"
+#include "engine/display/display.h"
+#include "engine/input/input.h"
+#include "engine/media2d/image.h"
+#include "engine/media2d/sprite.h"
+#include "game/shell/start_up.h"
+
+namespace {
+
+constexpr int32_t kSplashImage = 1;  // image and sprite
+constexpr uint32_t kSplashMs = 5000;
+constexpr int32_t kLoadingImage = 923;  // image and sprite
+constexpr int32_t kLoadingFrames = 100;
+
+void FullScreenSprite(int32_t sprite, int32_t image) {
+  SetSprite(sprite, 0, 0, image);
+  SetSpriteSize(sprite, GetDisplayWidth(), GetDisplayHeight());
+}
+
+void ShowSplash(const char* file) {
+  const uint32_t start = GetTimer();
+  LoadImage(file, kSplashImage);
+  FullScreenSprite(kSplashImage, kSplashImage);
+  while (GetTimer() - start < kSplashMs) {
+    LoopCheck();  // pumps the quit message along; the splash runs its time regardless
+    if (GetPressedScanCode()) break;
+    SetSprite(kSplashImage, 0, 0, kSplashImage);
+    Sync();
+  }
+  DeleteImage(kSplashImage);
+  DeleteSprite(kSplashImage);
+}
+
+}  // namespace
+
+void ShowSplashScreens() {
+  ShowSplash("Art\\heaven.jpg");
+  ShowSplash("Art\\music.jpg");
+}
+
+void ShowLoadingScreen() {
+  LoadImageWithMode("Art\\Loading.jpg", kLoadingImage, 1);
+  FullScreenSprite(kLoadingImage, kLoadingImage);
+  for (int32_t frame = 0; frame < kLoadingFrames; ++frame) {
+    DrawSpriteAt(kLoadingImage, 0, 0);
+    Sync();
+  }
+  DeleteSprite(kLoadingImage);
+}

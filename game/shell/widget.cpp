@@ -1,0 +1,88 @@
+// The shared rules of the menu's widgets: the click latch, hit boxes, colours, frames and buttons.
+#include "game/shell/widget.h"
+
+#include "engine/display/display.h"
+#include "engine/input/input.h"
+#include "engine/media2d/basic2d.h"
+#include "engine/text/text.h"
+#include "game/play/game_font.h"
+
+int32_t MenuColumnX() { return GetDisplayWidth() - kMenuColumnOffset; }
+
+bool MouseInside(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  const int32_t x = GetMouseX(), y = GetMouseY();
+  return x1 < x && x < x2 && y1 < y && y < y2;
+}
+
+bool LeftButtonHeld() { return GetMouseButtons() == 1; }
+
+bool MenuClick() { return Menu().clickLatch && LeftButtonHeld(); }
+
+void TakeClick() { Menu().clickLatch = 0; }
+
+void UpdateClickLatch() {
+  if (!LeftButtonHeld()) Menu().clickLatch = 1;
+}
+
+int32_t MeasureLineHeight() { return GetTextHeight("WOOKIE"); }
+
+bool MouseOverMenuButton(const char* text, int32_t y) {
+  const int32_t halfWidth = GetTextWidth(text) / 2, height = GetTextHeight(text);
+  const int32_t centre = MenuColumnX(), mx = GetMouseX(), my = GetMouseY();
+  return centre - halfWidth <= mx && mx <= centre + halfWidth && y <= my && my <= y + height;
+}
+
+bool MouseOverText(int32_t x, int32_t y, const char* text) {
+  return MouseInside(x, y, x + GetTextWidth(text), y + GetTextHeight(text));
+}
+
+void SetMenuTextColour(const MenuColour& c) { SetTextColour(c.red, c.green, c.blue, c.alpha); }
+
+uint32_t PackColour(const MenuColour& c) {
+  return uint32_t(c.alpha & 255) << 24 | uint32_t(c.red & 255) << 16 | uint32_t(c.green & 255) << 8 |
+         uint32_t(c.blue & 255);
+}
+
+void DrawRectFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour) {
+  SetDrawColors(PackColour(colour), 0);
+  DrawLine(x1, y1, x2, y1);
+  DrawLine(x1, y2, x2, y2);
+  DrawLine(x1, y1, x1, y2);
+  DrawLine(x2, y1, x2, y2);
+}
+
+void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour) {
+  const uint32_t c = PackColour(colour);
+  DrawGradientBox(x1, y1, x2, y2, c, c, c, c);
+}
+
+void FillSelectedRow(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  const uint32_t corner = PackColour(kFocusedBlue), other = PackColour(kSelectedRowBlue);
+  DrawGradientBox(x1, y1, x2, y2, corner, other, other, other);
+}
+
+bool MenuItem(const char* text, int32_t y) {
+  const bool over = MouseOverMenuButton(text, y);
+  SetMenuTextColour(over ? kHoverPurple : kWhite);
+  DrawGameText(kItemFont, MenuColumnX(), y, 1, text);
+  if (!over || !MenuClick()) return false;
+  TakeClick();
+  return true;
+}
+
+bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, const char* boxText, int32_t boxHeight) {
+  const bool over = MouseInside(x, y, x + GetTextWidth(boxText ? boxText : text), y + boxHeight);
+  SetMenuTextColour(over ? kHoverPurple : kWhite);
+  DrawGameText(font, x, y, 0, text);
+  if (!over || !MenuClick()) return false;
+  TakeClick();
+  return true;
+}
+
+bool TextButton(int32_t x, int32_t y, const char* text) {
+  return TextButton(x, y, text, kItemFont, nullptr, Menu().lineHeight);
+}
+
+bool ListButton(int32_t x, int32_t y, const char* text) {
+  return TextButton(x, y, text, kItemFont, "Cancel", GetTextHeight("Cancel"));
+}

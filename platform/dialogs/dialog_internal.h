@@ -1,0 +1,64 @@
+// An open dialog and its controls, as the dialog calls, the drawing and the modal loop share them.
+// Internal to platform/dialogs.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs/dialogs.h"
+
+namespace platform::dialogs {
+
+class Control {
+ public:
+  ControlKind kind = ControlKind::Static;
+  int32_t id = -1;
+  uint32_t style = 0;
+  // Place and size in pixels of the dialog's client area.
+  float x = 0, y = 0, width = 0, height = 0;
+  std::string text;
+  // List boxes.
+  std::vector<std::string> items;
+  int32_t selected = -1;
+  int32_t scrollTo = -1;  // an entry to bring into view at the next frame (tests)
+};
+
+class Dialog {
+ public:
+  Dialog(const DialogResource& resource, DialogProc procedure);
+
+  Control* Find(int32_t id);
+  // A command from a control, delivered to the procedure after the frame that raised it.
+  void QueueCommand(int32_t id, uint32_t code);
+  void DeliverCommands();
+  // The window was closed or the program is quitting: the procedure gets IDCANCEL, and the dialog
+  // ends whatever it does with it.
+  void Cancel();
+  intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+  const DialogResource& resource;
+  DialogProc procedure;
+  std::vector<Control> controls;
+  float clientWidth = 0, clientHeight = 0;  // pixels
+  bool ended = false;
+  intptr_t result = 0;
+
+ private:
+  struct Command {
+    int32_t id;
+    uint32_t code;
+  };
+  std::deque<Command> pending_;
+};
+
+// Pixels per dialog unit of a resource's font, across and down.
+void DialogUnits(const DialogResource& resource, float& perUnitX, float& perUnitY);
+
+// The dialog on screen, null when none is.
+Dialog* OpenDialog();
+
+// One frame of the dialog's widgets (between the frame's start and its rendering).
+void DrawDialog(Dialog& dialog);
+
+}  // namespace platform::dialogs

@@ -1,0 +1,294 @@
+// The modal loop on the UI library: its SDL and OpenGL 2 back ends drawing into the engine window
+// with the device's GL context. The device's state cache is told after every frame that GL was
+// touched, so it sends its states again.
+#include "platform/dialogs/modal_session.h"
+
+#include <SDL.h>
+#include <backends/imgui_impl_opengl2.h>
+#include <backends/imgui_impl_sdl.h>
+#include <imgui.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/dialogs/scripted_input.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/gl_interop.h"
+#include "platform/window/window.h"
+
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1
+#endif
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+namespace platform::dialogs {
+
+namespace {
+
+namespace gfx = platform::gfx;
+namespace pw = platform::window;
+
+constexpr uint32_t kFrameMilliseconds = 15;
+constexpr uint32_t kReleaseWaitMilliseconds = 1000;
+
+struct SessionState {
+  bool active = false;
+  SDL_Window* window = nullptr;
+  ImGuiContext* context = nullptr;
+  GLuint backdrop = 0;  // the frame the dialog opened over
+  int cursorShown = SDL_ENABLE;
+  uint32_t frameStart = 0;
+};
+SessionState g_session;
+
+// Keyboard and mouse events belong to the dialog while it is open; the window's own events (close,
+// focus, size) go on to the window as well.
+bool TakeEvent(const SDL_Event& event) {
+  if (!g_session.active) return false;
+  ImGui_ImplSDL2_ProcessEvent(&event);
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+    case SDL_TEXTEDITING:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The back buffer as it stands (the last frame drawn) as a texture; 0 when it cannot be read.
+GLuint CaptureBackdrop(gfx::Device* device) {
+  gfx::Surface* backBuffer = nullptr;
+  if (gfx::Failed(device->GetBackBuffer(0, 0, 0, &backBuffer)) || !backBuffer) return 0;
+  gfx::SurfaceDesc desc{};
+  gfx::LockedRect locked{};
+  GLuint texture = 0;
+  const bool argb = gfx::Succeeded(backBuffer->GetDesc(&desc)) &&
+                    (desc.format == gfx::FMT_A8R8G8B8 || desc.format == gfx::FMT_X8R8G8B8);
+  if (argb && gfx::Succeeded(backBuffer->LockRect(&locked, nullptr, gfx::LOCK_READONLY))) {
+    std::vector<uint32_t> pixels(size_t(desc.width) * desc.height);
+    for (uint32_t y = 0; y < desc.height; ++y) {
+      std::memcpy(&pixels[size_t(y) * desc.width], static_cast<const uint8_t*>(locked.bits) + size_t(y) * locked.pitch,
+                  size_t(desc.width) * 4);
+    }
+    backBuffer->UnlockRect();
+    for (uint32_t& p : pixels) p |= 0xFF000000u;  // an X8 format's fourth byte means nothing
+    gfx::MakeDeviceContextCurrent(device);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(desc.width), GLsizei(desc.height), 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    gfx::InvalidateDeviceGlState(device);
+  }
+  backBuffer->Release();
+  return texture;
+}
+
+// Whatever the device left set that the UI library's renderer does not set itself: it draws with
+// client arrays on texture unit 0 into the window's own framebuffer.
+void PrepareGlForUi() {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDrawBuffer(GL_BACK);
+  glUseProgram(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  GLint units = 1;
+  glGetIntegerv(GL_MAX_TEXTURE_COORDS, &units);
+  for (GLint unit = units - 1; unit >= 0; --unit) {
+    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+    glClientActiveTexture(GLenum(GL_TEXTURE0 + unit));
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    for (GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) glDisable(gen);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+  }
+  glMatrixMode(GL_MODELVIEW);
+  for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_SECONDARY_COLOR_ARRAY, GL_FOG_COORD_ARRAY})
+    glDisableClientState(array);
+  GLint attributes = 0;
+  glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &attributes);
+  for (GLint i = 0; i < attributes; ++i) glDisableVertexAttribArray(GLuint(i));
+  for (GLenum cap : {GL_FOG, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_DEPTH_TEST, GL_LIGHTING, GL_COLOR_SUM,
+                     GL_POLYGON_OFFSET_FILL, GL_COLOR_LOGIC_OP, GL_POINT_SPRITE, GL_CULL_FACE, GL_SCISSOR_TEST})
+    glDisable(cap);
+  GLint planes = 0;
+  glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+  for (GLint i = 0; i < planes; ++i) glDisable(GLenum(GL_CLIP_PLANE0 + i));
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+}
+
+void StyleDialogs() {
+  ImGui::StyleColorsLight();
+  ImGuiStyle& style = ImGui::GetStyle();
+  style.WindowRounding = 0;
+  style.FrameRounding = 0;
+  style.ScrollbarRounding = 0;
+  style.GrabRounding = 0;
+  style.WindowBorderSize = 1;
+  style.FrameBorderSize = 1;
+  style.ItemSpacing = ImVec2(0, 0);
+  style.Colors[ImGuiCol_WindowBg] = ImVec4(0.83f, 0.82f, 0.78f, 1.0f);
+  style.Colors[ImGuiCol_FrameBg] = ImVec4(1, 1, 1, 1);
+}
+
+// The captured pixels of the window as 0xAARRGGBB rows from the top.
+void CaptureWindow(int width, int height) {
+  std::vector<uint32_t> rows(size_t(width) * height), pixels(rows.size());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&pixels[size_t(y) * width], &rows[size_t(height - 1 - y) * width], size_t(width) * 4);
+  script::StoreCapture(std::move(pixels), width, height);
+}
+
+}  // namespace
+
+bool ModalSession::Begin(const DialogHost& host) {
+  if (open_ || g_session.active || !host.window || !host.device || !pw::PlatformReady()) return false;
+  SDL_Window* window = host.window->NativeWindow();
+  if (!window) return false;
+  host_ = host;
+  g_session.window = window;
+  g_session.backdrop = CaptureBackdrop(host.device);
+  gfx::MakeDeviceContextCurrent(host.device);
+  IMGUI_CHECKVERSION();
+  g_session.context = ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  io.IniFilename = nullptr;  // nothing of the dialogs is stored
+  io.LogFilename = nullptr;
+  io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;  // the window's cursor stays the program's
+  StyleDialogs();
+  ImGui_ImplSDL2_InitForOpenGL(window, nullptr);
+  ImGui_ImplOpenGL2_Init();
+  gfx::InvalidateDeviceGlState(host.device);
+  g_session.cursorShown = SDL_ShowCursor(SDL_QUERY);
+  SDL_ShowCursor(SDL_ENABLE);
+  g_session.active = true;
+  g_session.frameStart = SDL_GetTicks();
+  pw::SetEventHook(&TakeEvent);
+  script::SessionStarted();
+  open_ = true;
+  return true;
+}
+
+void ModalSession::End() {
+  if (!open_) return;
+  open_ = false;
+  pw::SetEventHook(nullptr);
+  script::SessionEnded();
+  gfx::MakeDeviceContextCurrent(host_.device);
+  ImGui_ImplOpenGL2_Shutdown();
+  ImGui_ImplSDL2_Shutdown();
+  ImGui::DestroyContext(g_session.context);
+  if (g_session.backdrop) glDeleteTextures(1, &g_session.backdrop);
+  gfx::InvalidateDeviceGlState(host_.device);
+  SDL_ShowCursor(g_session.cursorShown);
+  g_session = SessionState{};
+}
+
+bool ModalSession::PumpMessages() {
+  pw::Message message{};
+  bool closing = false;
+  while (pw::PeekMessage(message)) {
+    switch (message.message) {
+      case pw::WM_QUIT:
+        // Left for the program's own loop, which ends on it.
+        pw::PostQuitMessage(int(message.wParam));
+        return true;
+      case pw::WM_PAINT:
+      case pw::WM_SIZE:
+      case pw::WM_MOVE:
+      case pw::WM_SIZING:
+      case pw::WM_MOVING:
+        break;  // every pass draws the whole window anyway
+      case pw::WM_CLOSE:
+        pw::DispatchMessage(message);
+        closing = true;
+        break;
+      default:
+        pw::DispatchMessage(message);
+        break;
+    }
+  }
+  return closing;
+}
+
+void ModalSession::Frame(Dialog* dialog) {
+  gfx::MakeDeviceContextCurrent(host_.device);
+  ImGui_ImplOpenGL2_NewFrame();
+  ImGui_ImplSDL2_NewFrame();
+  script::FeedFrame();
+  ImGui::NewFrame();
+  script::BeginLayout();
+  const ImGuiIO& io = ImGui::GetIO();
+  if (g_session.backdrop) {
+    ImGui::GetBackgroundDrawList()->AddImage(reinterpret_cast<ImTextureID>(intptr_t(g_session.backdrop)),
+                                             ImVec2(0, 0), io.DisplaySize);
+  }
+  if (dialog) DrawDialog(*dialog);
+  ImGui::Render();
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(g_session.window, &width, &height);
+  PrepareGlForUi();
+  glViewport(0, 0, width, height);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+  if (script::CaptureWanted() && width > 0 && height > 0) CaptureWindow(width, height);
+  SDL_GL_SwapWindow(g_session.window);
+  gfx::InvalidateDeviceGlState(host_.device);
+  script::FrameDrawn();
+
+  // Paced like the program's own frames; the wait keeps pumping nothing, events queue meanwhile.
+  const uint32_t spent = SDL_GetTicks() - g_session.frameStart;
+  if (spent < kFrameMilliseconds) SDL_Delay(kFrameMilliseconds - spent);
+  g_session.frameStart = SDL_GetTicks();
+}
+
+void ModalSession::Run(Dialog& dialog) {
+  if (!open_) return;
+  while (!dialog.ended) {
+    if (PumpMessages()) {
+      dialog.Cancel();
+      return;  // the program is closing: no wait for released keys
+    }
+    if (dialog.ended) break;
+    Frame(&dialog);
+    dialog.DeliverCommands();
+  }
+  WaitForReleasedInput();
+}
+
+void ModalSession::WaitForReleasedInput() {
+  const uint32_t start = SDL_GetTicks();
+  while (SDL_GetTicks() - start < kReleaseWaitMilliseconds) {
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyboardState(&count);
+    bool held = SDL_GetMouseState(nullptr, nullptr) != 0;
+    for (int i = 0; i < count && !held; ++i) held = keys[i] != 0;
+    if (!held || PumpMessages()) return;
+    Frame(nullptr);
+  }
+}
+
+}  // namespace platform::dialogs

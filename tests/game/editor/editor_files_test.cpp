@@ -1,0 +1,132 @@
+// Saving with F1 (and its backup), the test run with F5 in a second program, and opening a map with O
+// through the open-file dialog.
+#include <sys/stat.h>
+
+#include <memory>
+#include <sstream>
+
+#include "platform/dialogs/open_file.h"
+#include "tests/game/editor/editor_fixture.h"
+
+namespace editor_test {
+namespace {
+
+namespace pt = platform::dialogs::test;
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class EditorFilesTest : public EditorTest {
+ protected:
+  void TearDown() override {
+    fs::remove_all("Maps");
+    fs::remove("qel");
+    fs::remove("run.txt");
+    EditorTest::TearDown();
+  }
+};
+
+TEST_F(EditorFilesTest, F1SavesIntoInProgressAndKeepsThePreviousFileAsBackup) {
+  const fs::path saved = "Maps/In Progress/Untitled.qel", backup = "Maps/In Progress/Untitled.bak";
+  std::string first;
+  RunEditor([&](int32_t frame) {
+    switch (frame) {
+      case 1: g_keys = {kKeyRight}; break;
+      case 2: g_keys = {kKeyOne + 4}; break;  // a 20 x 10 x 10 box
+      case 15: g_keys = {kKeyF1}; break;  // past the 500 ms guard of the placing's stamp
+      case 16:
+        g_keys = {};
+        first = ReadWhole(saved);
+        EXPECT_FALSE(fs::exists(backup));
+        break;
+      case 17: g_keys = {kKeyLeft}; break;
+      case 18: g_keys = {kKeyDelete}; break;  // the goal pad goes
+      case 40: g_keys = {kKeyF1}; break;
+      default: g_keys = {};
+    }
+    return frame < 42;
+  });
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(ReadWhole(backup), first) << "the backup is the previous save";
+  auto map = std::make_unique<MapTables>();
+  ResetMapTables(*map);
+  MapFileError error{};
+  ASSERT_TRUE(ReadMapFile("Maps\\In Progress\\Untitled.qel", *map, &error)) << MapFileErrorText(error);
+  ASSERT_EQ(map->header.recordCount, 1);
+  EXPECT_EQ(map->records[0].shape, SHAPE_BOX_THIN_Z);
+  EXPECT_EQ(map->records[0].x, 30.0f);
+  EXPECT_STREQ(map->header.mapName, "Untitled");
+  EXPECT_EQ(map->header.planningTime, 420000);
+}
+
+TEST_F(EditorFilesTest, F5SavesAndRunsTheGameOnTheSavedMapInTheGameFolderAndWaits) {
+  // A stand-in for the game: notes its arguments and whether the map was there when it started.
+  WriteFile("qel", "#!/bin/sh\nprintf '%s\\n' \"$@\" > run.txt\n"
+                   "test -f 'Maps/In Progress/Trial.qel' && echo saved >> run.txt\n");
+  fs::permissions("qel", fs::perms::owner_all);
+  bool ranBeforeTheLoopWentOn = false;
+  RunEditor([&](int32_t frame) {
+    if (frame == 1) {
+      std::strcpy(CurrentMap().header.fileName, "Trial");
+      g_keys = {kKeyF5};
+    } else {
+      g_keys = {};
+    }
+    if (frame == 2) ranBeforeTheLoopWentOn = fs::exists("run.txt");
+    return frame < 3;
+  });
+  EXPECT_TRUE(ranBeforeTheLoopWentOn) << "the editor waits for the game to end";
+  EXPECT_EQ(ReadWhole("run.txt"), "-map\nIn Progress\\Trial.qel\nsaved\n");
+}
+
+TEST_F(EditorFilesTest, F5RunsNothingWhenTheMapCannotBeSaved) {
+  WriteFile("qel", "#!/bin/sh\ntouch run.txt\n");
+  fs::permissions("qel", fs::perms::owner_all);
+  fs::create_directories("Maps");
+  WriteFile("Maps/In Progress", "a file where the folder should be");
+  RunEditor([&](int32_t frame) {
+    g_keys = frame == 1 ? std::set<int32_t>{kKeyF5} : std::set<int32_t>{};
+    return frame < 3;
+  });
+  EXPECT_FALSE(fs::exists("run.txt"));
+}
+
+TEST_F(EditorFilesTest, OOpensTheChosenMapAndADamagedOneLeavesTheMapAsItWas) {
+  auto map = std::make_unique<MapTables>();
+  ResetMapTables(*map);
+  map->header.recordCount = 2;
+  for (int i = 0; i < 2; ++i) {
+    MapRecord& r = map->records[i];
+    r.shape = SHAPE_BOX;
+    r.x = 10.0f + 20.0f * float(i), r.y = 0, r.z = 10;
+  }
+  std::strcpy(map->header.mapName, "Other");
+  std::strcpy(map->header.texture, "TexPlain.jpg");
+  fs::create_directories("Maps");
+  ASSERT_TRUE(WriteMapFile("Maps\\Other.qel", *map));
+  WriteFile("Maps/Broken.qel", "\x05");
+
+  pt::TypeText(platform::dialogs::kFileNameControl, "maps\\broken.qel");
+  pt::PressEnter();
+  pt::TypeText(platform::dialogs::kFileNameControl, "maps\\other.qel");
+  pt::PressEnter();
+  int32_t recordsAfterBroken = -1;
+  RunEditor([&](int32_t frame) {
+    if (frame == 1) g_keys = {kKeyO};
+    if (frame == 2) recordsAfterBroken = RecordCount();  // the held O waits out its guard
+    if (frame == 12) g_keys = {};
+    return frame < 14;
+  });
+  EXPECT_EQ(recordsAfterBroken, 1) << "the damaged map changed nothing";
+  EXPECT_STREQ(CurrentMap().header.mapName, "Other");
+  EXPECT_EQ(RecordCount(), 2);
+  EXPECT_EQ(CurrentMapCounts().blocksBuilt, 2);
+  EXPECT_TRUE(ObjectExists(Record(1).blockObject));
+}
+
+}  // namespace
+}  // namespace editor_test
