@@ -22,14 +22,10 @@ void SelectLevelBitmap() {
   SelectBitmap(kLevelBitmap);
 }
 
-// Fills bitmap 2 with the colour. The device can keep a sprite's texture counted as bound after a
-// capture has uploaded another texture, so the next sprite would be drawn with the captured picture:
-// a line (drawn without a texture, in the fill colour, under the frame's border) makes the sprites
-// drawn next bind their own textures again.
+// Fills bitmap 2 with the colour.
 void FillLevelBitmap(uint32_t colour) {
   SetDrawColors(colour, 0);
   DrawBox(0, 0, kLevelTextureSize, kLevelTextureSize);
-  DrawLine(0, 0, 1, 0);
 }
 
 }  // namespace
