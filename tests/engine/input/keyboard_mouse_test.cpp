@@ -60,7 +60,9 @@ TEST_F(InputTest, ArrowEscapeAndReturnQueries) {
     Key(c.linuxCode, true);
     ASSERT_TRUE(PumpUntil([&] { return c.query() == 1; })) << c.name;
     for (const Case& other : cases) {
-      if (&other != &c) EXPECT_EQ(other.query(), 0u) << c.name << " down, " << other.name << " asked";
+      if (&other != &c) {
+        EXPECT_EQ(other.query(), 0u) << c.name << " down, " << other.name << " asked";
+      }
     }
     Key(c.linuxCode, false);
     ASSERT_TRUE(PumpUntil([&] { return c.query() == 0; })) << c.name;

@@ -97,7 +97,9 @@ TEST_F(EditorTest, LabelsFollowTheEntityTypeAndAreCutToTheBuffer) {
     r.entityType = c.type, r.p1 = c.p1, r.p2 = c.p2, r.p3 = c.p3, r.p4 = c.p4, r.p5 = c.p5;
     std::strcpy(r.text, c.text);
     EXPECT_EQ(EntityLabel(r, label, sizeof label), c.label != nullptr) << c.type;
-    if (c.label) EXPECT_STREQ(label, c.label);
+    if (c.label) {
+      EXPECT_STREQ(label, c.label);
+    }
   }
   r.entityType = E_TEXT;
   std::memset(r.text, 'x', 511);

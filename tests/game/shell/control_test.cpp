@@ -91,7 +91,9 @@ TEST_F(ControlTest, KeyNamesAreThoseOfThePlatformKeyTable) {
   }
   ASSERT_EQ(named.size(), 86u);
   for (int32_t code : {INT_MIN, -1, 0, 1, 55, 69, 221, 255, 256, 257, INT_MAX})
-    if (!named.count(code)) EXPECT_STREQ(GetKeyName(code), "") << code;
+    if (!named.count(code)) {
+      EXPECT_STREQ(GetKeyName(code), "") << code;
+    }
   EXPECT_STREQ(GetKeyName(207), "end");
 }
 

@@ -38,7 +38,9 @@ TEST_F(BallTest, HeldAccelerateBuildsSpeedToJustPastTheMaximumAndFrictionTakesIt
   for (int32_t step = 0; step < 60; ++step) {
     Steps(1);
     const float speed = Game().forwardSpeed;
-    if (previous <= kMaximumSpeed - kEps) EXPECT_NEAR(speed - previous, 0.04f, kEps) << step;
+    if (previous <= kMaximumSpeed - kEps) {
+      EXPECT_NEAR(speed - previous, 0.04f, kEps) << step;
+    }
     EXPECT_LE(speed + kRollingFriction, kMaximumSpeed + kAcceleration + kEps) << "the speed moved with";
     previous = speed;
   }

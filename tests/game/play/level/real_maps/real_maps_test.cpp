@@ -135,7 +135,9 @@ TEST_F(RealMapsTest, EveryMapBuildsAndTheBallStandsAtItsStart) {
     EXPECT_EQ(game.plasmaCount, expected.plasma);
     for (int32_t i = 0; i < CurrentMapCounts().blocksBuilt; ++i) {
       EXPECT_EQ(ObjectExists(map.records[i].blockObject), map.records[i].shape == SHAPE_EMPTY ? 0 : 1) << i;
-      if (map.records[i].entityObject != -1) EXPECT_EQ(ObjectExists(map.records[i].entityObject), 1) << i;
+      if (map.records[i].entityObject != -1) {
+        EXPECT_EQ(ObjectExists(map.records[i].entityObject), 1) << i;
+      }
     }
     EXPECT_EQ(Core().hostErrorWord, 0u) << "building asked the engine for something it refused";
 
