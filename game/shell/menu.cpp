@@ -1,5 +1,5 @@
 // The main menu's loop: its entry, and one pass per frame with the scene, the header texts and the
-// screen shown.
+// screen shown. Its timing reads the game clock (GameNow), so that tests can drive it.
 #include "game/shell/menu.h"
 
 #include <cstdio>
@@ -87,16 +87,16 @@ void MoveScene() {
     if (GetObjectZ(box) > kConveyorEnd) PositionObject(box, 0.0f, 0.0f, 0.0f);
   }
   MenuState& m = Menu();
-  const float wave = SinDegrees(float(GetTimer()) * 0.16666667f);
+  const float wave = SinDegrees(float(GameNow()) * 0.16666667f);
   const float y = m.menuModel == kMenuBall ? wave + 6.0f : 2.0f * wave + 10.0f;
   PositionObject(int32_t(m.menuModel), 6.0f, y, 82.0f);
 
-  if (GetTimer() - m.modelTime > kModelPeriodMs) {
+  if (GameNow() - m.modelTime > kModelPeriodMs) {
     HideObject(int32_t(m.menuModel));
     m.menuModel = m.menuModel == kMenuMonsterA ? kMenuMonsterB : m.menuModel == kMenuMonsterB ? kMenuBall : kMenuMonsterA;
     ShowObject(int32_t(m.menuModel));
     LoopObjectAnimation(int32_t(m.menuModel));
-    m.modelTime = GetTimer();
+    m.modelTime = GameNow();
   }
 
   const int32_t w = GetDisplayWidth();
@@ -176,7 +176,7 @@ bool EnterMainMenu() {
   TintLevelTexture(colour[0] + 30, colour[1] + 30, colour[2] + 30);
   SetUpScene();
   MenuState& m = Menu();
-  m.modelTime = GetTimer();
+  m.modelTime = GameNow();
   m.centreX = GetDisplayWidth() / 2;
   m.centreY = GetDisplayHeight() / 2;
   FillAdapterList();

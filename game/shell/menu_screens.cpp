@@ -112,7 +112,7 @@ void BeginLevelClass(uint32_t levelClass) {
   StoreGamePath(g.mapPath, kClasses[levelClass].mapPath);
   StoreGamePath(g.classFolder, kClasses[levelClass].folder);
   g.state = kStatePlayMap;
-  g.classStartTime = GetTimer();
+  g.classStartTime = GameNow();  // the play loop reads the class time on the same clock
 }
 
 int32_t GameModeScreen() {

@@ -115,7 +115,8 @@ void EffectVolumeSlider(int32_t x, int32_t y);
 void FillAdapterList();
 void FillDisplayModeList();
 void DisplayAdapterDropDown(int32_t x, int32_t y);  // 3 rows, arrows step every pass while held
-void DisplayModeDropDown(int32_t x, int32_t y);     // 5 rows, arrows step once per 50 ms while held
+// 5 rows, arrows step once per 50 ms of the game clock (GameNow, which tests replace) while held.
+void DisplayModeDropDown(int32_t x, int32_t y);
 constexpr uint32_t kModeListStepMs = 50;
 
 // A name typed by the player that may become a file name inside its folder: 1 to `maxLength`

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/core.h"
 #include "engine/core/core_alloc.h"
 #include "engine/display/display.h"
 #include "engine/media2d/basic2d.h"
 #include "engine/system/result_list.h"
 #include "game/play/game_font.h"
+#include "game/play/game_state.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
 
@@ -38,10 +38,10 @@ int32_t TakeResultList(DisplayChoiceList<Room>& list) {
   return filled;
 }
 
-// Arrow step rules: the adapter list steps every pass, the mode list once per 50 ms.
+// Arrow step rules: the adapter list steps every pass, the mode list once per 50 ms of the game clock.
 bool StepEveryPass() { return true; }
 bool StepOncePer50Ms() {
-  const uint32_t now = GetTimer();
+  const uint32_t now = GameNow();
   if (now - Menu().modeStepTime <= kModeListStepMs) return false;
   Menu().modeStepTime = now;
   return true;

@@ -277,14 +277,18 @@ TEST_F(MenuTest, TheModeListScrollsOnceEvery50MsAndTakesTheRowUnderAHeldButton) 
   FillModes(12);
   const int h = LineHeight(), x = kLabelX, y = 201;
   Hold(x + 195, y + 5 * h - 5);  // down arrow
-  Menu().modeStepTime = GetTimer() - 51;
   Pass();
-  EXPECT_EQ(Menu().modes.firstVisible, 1);
-  Menu().modeStepTime = GetTimer();
+  EXPECT_EQ(Menu().modes.firstVisible, 1) << "the first step comes at once";
+  Passes(3);
+  EXPECT_EQ(Menu().modes.firstVisible, 1) << "no time has passed";
+  AdvanceClock(50);
+  Pass();
+  EXPECT_EQ(Menu().modes.firstVisible, 1) << "50 ms after the last step";
+  AdvanceClock(1);
   Passes(2);
-  EXPECT_EQ(Menu().modes.firstVisible, 1) << "within 50 ms of the last step";
+  EXPECT_EQ(Menu().modes.firstVisible, 2) << "51 ms after it: one step";
   for (int i = 0; i < 20; ++i) {
-    Menu().modeStepTime = GetTimer() - 51;
+    AdvanceClock(51);
     Pass();
   }
   EXPECT_EQ(Menu().modes.firstVisible, 7) << "held at count - rows";
