@@ -13,6 +13,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/core/core.h"
 #include "engine/core/core_data.h"
@@ -203,5 +204,21 @@ class EditorTest : public ::testing::Test {
     return record && record->visible;
   }
 };
+
+using Frames = std::vector<std::set<int32_t>>;
+
+// Runs the editor over `frames` (keys held in the pass after each), then `check` while the map still
+// stands.
+inline void RunKeys(const Frames& frames, const std::function<void()>& check = [] {}) {
+  const int32_t last = int32_t(frames.size());
+  EditorTest::RunEditor([frames, last, check](int32_t frame) {
+    if (frame <= last) {
+      g_keys = frames[size_t(frame - 1)];
+      return true;
+    }
+    check();
+    return false;
+  }, last + 2);
+}
 
 }  // namespace editor_test
