@@ -77,6 +77,29 @@ inline void StopEngineDisplay(CoreData* core) {
   platform::window::ClearMessageQueue();
 }
 
+// A suite's tests on one engine display: core, window, display module and a 640 x 480 device brought
+// up before the first test and released after the last. word_ is the error word for the modules the
+// suite constructs on it.
+class EngineDisplayTest : public ::testing::Test {
+ public:
+  static void SetUpTestSuite() {
+    core_ = StartEngineDisplay(&word_);
+    ASSERT_NE(GetDirect3DDevice(), nullptr);
+  }
+  static void TearDownTestSuite() { StopEngineDisplay(core_); }
+
+  // A module constructed as start-up constructs it, through the core's table: constructor, error
+  // handler, then CoreData.
+  static void ConstructModule(const ModuleEntries& module) {
+    module.Constructor();
+    module.SetErrorHandler(&word_);
+    module.PassCoreData(core_);
+  }
+
+  static inline CoreData* core_ = nullptr;
+  static inline uint32_t word_ = 0;
+};
+
 // The pixels of a 32-bit surface as 0xAARRGGBB, row by row (empty when it cannot be read).
 inline std::vector<uint32_t> ReadSurfacePixels(platform::gfx::Surface* surface, uint32_t* width = nullptr,
                                                uint32_t* height = nullptr) {

@@ -23,24 +23,14 @@ namespace scene_test {
 namespace gfx = platform::gfx;
 namespace dx = platform::d3dx;
 
-class SceneTest : public ::testing::Test {
+class SceneTest : public engine_test::EngineDisplayTest {
  public:
-  static void SetUpTestSuite() {
-    core_ = engine_test::StartEngineDisplay(&word_);
-    ASSERT_NE(GetDirect3DDevice(), nullptr);
-  }
-  static void TearDownTestSuite() { engine_test::StopEngineDisplay(core_); }
-
   void SetUp() override {
     ASSERT_NE(GetDirect3DDevice(), nullptr);
     Cameras().autoCamera = 1;
     Cameras().firstPlacement = 1;
-    CameraModule::Constructor();
-    CameraModule::SetErrorHandler(&word_);
-    CameraModule::PassCoreData(core_);
-    LightModule::Constructor();
-    LightModule::SetErrorHandler(&word_);
-    LightModule::PassCoreData(core_);
+    ConstructModule(GetCoreTable().CameraModule);
+    ConstructModule(GetCoreTable().LightModule);
     word_ = 0;
   }
   void TearDown() override {
@@ -59,9 +49,6 @@ class SceneTest : public ::testing::Test {
   }
   static std::vector<uint32_t> BackBuffer() { return engine_test::ReadSurfacePixels(core_->backBufferSurface); }
   static uint32_t PixelAt(int x, int y) { return BackBuffer()[size_t(y) * 640 + size_t(x)]; }
-
-  static inline CoreData* core_ = nullptr;
-  static inline uint32_t word_ = 0;
 };
 
 inline void ExpectMatrixNear(const gfx::Matrix& a, const gfx::Matrix& b, float tolerance, const char* what = "") {

@@ -32,35 +32,18 @@ namespace dx = platform::d3dx;
 
 constexpr uint32_t kBackground = 0x000080;
 
-class WorldTest : public ::testing::Test {
+class WorldTest : public engine_test::EngineDisplayTest {
  public:
-  static void SetUpTestSuite() {
-    core_ = engine_test::StartEngineDisplay(&word_);
-    ASSERT_NE(GetDirect3DDevice(), nullptr);
-  }
-  static void TearDownTestSuite() { engine_test::StopEngineDisplay(core_); }
-
   void SetUp() override {
     ASSERT_NE(Device(), nullptr);
-    ImageModule::Constructor();
-    ImageModule::SetErrorHandler(&word_);
-    ImageModule::PassCoreData(core_);
-    CameraModule::Constructor();
-    CameraModule::SetErrorHandler(&word_);
-    CameraModule::PassCoreData(core_);
-    LightModule::Constructor();
-    LightModule::SetErrorHandler(&word_);
-    LightModule::PassCoreData(core_);
-    TileGridModule::Constructor();
-    TileGridModule::SetErrorHandler(&word_);
-    TileGridModule::PassCoreData(core_);
+    CoreTable& t = GetCoreTable();
+    ConstructModule(t.ImageModule);
+    ConstructModule(t.CameraModule);
+    ConstructModule(t.LightModule);
+    ConstructModule(t.TileGridModule);
     GetObjectTable().capacity = 0;
-    ObjectModule::Constructor();
-    ObjectModule::SetErrorHandler(&word_);
-    ObjectModule::PassCoreData(core_);
-    TreeWorldModule::Constructor();
-    TreeWorldModule::SetErrorHandler(&word_);
-    TreeWorldModule::PassCoreData(core_);
+    ConstructModule(t.ObjectModule);
+    ConstructModule(t.TreeWorldModule);
     EnableCameraClear(0);
     SetCameraClearColor(0, 0xFF000000u | kBackground);
     core_->fogOn = 0;
@@ -135,9 +118,6 @@ class WorldTest : public ::testing::Test {
     texture->UnlockRect(0);
     return texture;
   }
-
-  static inline CoreData* core_ = nullptr;
-  static inline uint32_t word_ = 0;
 };
 
 // Channels of 0xRRGGBB pixels and their comparison, as the renderer's tests have them.

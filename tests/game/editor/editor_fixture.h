@@ -4,7 +4,6 @@
 // scripts them while the editor's loop runs, and the dialogs take scripted input.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/core/core.h"
 #include "engine/core/core_data.h"
@@ -93,11 +93,7 @@ inline void WriteMedia() {
 class EditorEngine : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qel-editor-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = fs::current_path();
-    fs::current_path(root_);
+    ASSERT_TRUE(folder_.Enter("editor"));
     WriteMedia();
     ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
     EnableManualSync();
@@ -106,14 +102,7 @@ class EditorEngine : public ::testing::Environment {
     SetImageColorKey(255, 0, 255);
     StoreGameFolder();
     LoadObject("Models\\Heart1.x", kFirstHeartObject);
-    LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
-    LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
-    LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
-    LoadImage("Textures\\Warp.bmp", kWarpImage);
-    LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
-    LoadImage("Textures\\Message.jpg", kMessageImage);
-    LoadImage("Textures\\Platform.jpg", kPlatformImage);
-    LoadImage("Textures\\Respawn.jpg", kRespawnImage);
+    game_media_test::LoadLevelImages();
     SetTextFont("Arial");
     SetTextSize(16);
     CoreTable& t = GetCoreTable();
@@ -124,14 +113,12 @@ class EditorEngine : public ::testing::Environment {
     ClearLevel();
     ClearWaypointPaths();
     GetCoreTable().FileModuleUpdate = g_fileUpdate;
-    game_media_test::ReleaseEngineItems();
-    DisplayModule::Destructor();
-    fs::current_path(previous_);
-    fs::remove_all(root_);
+    game_media_test::StopEngine();
+    folder_.Leave();
   }
 
  private:
-  fs::path root_, previous_;
+  game_media_test::ScratchGameFolder folder_;
 };
 inline ::testing::Environment* const kEditorEngine = ::testing::AddGlobalTestEnvironment(new EditorEngine);
 
@@ -203,5 +190,21 @@ class EditorTest : public ::testing::Test {
     return record && record->visible;
   }
 };
+
+using Frames = std::vector<std::set<int32_t>>;
+
+// Runs the editor over `frames` (keys held in the pass after each), then `check` while the map still
+// stands.
+inline void RunKeys(const Frames& frames, const std::function<void()>& check = [] {}) {
+  const int32_t last = int32_t(frames.size());
+  EditorTest::RunEditor([frames, last, check](int32_t frame) {
+    if (frame <= last) {
+      g_keys = frames[size_t(frame - 1)];
+      return true;
+    }
+    check();
+    return false;
+  }, last + 2);
+}
 
 }  // namespace editor_test

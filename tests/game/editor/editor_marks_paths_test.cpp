@@ -6,21 +6,6 @@
 namespace editor_test {
 namespace {
 
-using Frames = std::vector<std::set<int32_t>>;
-
-// Runs the editor over `frames` (keys held in the pass after each), then `check` while the map stands.
-void RunKeys(const Frames& frames, const std::function<void()>& check = [] {}) {
-  const int32_t last = int32_t(frames.size());
-  EditorTest::RunEditor([frames, last, check](int32_t frame) {
-    if (frame <= last) {
-      g_keys = frames[size_t(frame - 1)];
-      return true;
-    }
-    check();
-    return false;
-  }, last + 2);
-}
-
 // `count` repeats of the keys followed by `gap` empty frames each.
 Frames Repeat(std::set<int32_t> keys, int32_t count, int32_t gap) {
   Frames frames;

@@ -43,19 +43,6 @@ TEST_F(EditorTest, AWindowCloseLeavesTheStateAsItIs) {
   EXPECT_EQ(Game().state, uint32_t(kStateEditor));
 }
 
-// Keys held in the pass after each frame; `check` runs after the last one, while the map still stands.
-void RunKeys(Frames frames, const std::function<void()>& check) {
-  const int32_t last = int32_t(frames.size());
-  EditorTest::RunEditor([frames, last, check](int32_t frame) {
-    if (frame <= last) {
-      g_keys = frames[size_t(frame - 1)];
-      return true;
-    }
-    check();
-    return false;
-  });
-}
-
 TEST_F(EditorTest, NumberKeysPlaceOnlyOnEmptyCellsAndTheBlockUnderTheCursorIsWireframe) {
   // 1 on the goal pad (nothing), Right, 1, 2 on the full cell, Right, Delete on an empty cell, Left.
   bool checked = false;

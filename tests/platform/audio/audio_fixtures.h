@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +13,10 @@
 #include <fstream>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/audio/test_hooks.h"
 
 namespace audio_test {
 
@@ -97,6 +101,18 @@ inline std::vector<uint8_t> EncodeOgg(const std::vector<float>& samples, int cha
   vorbis_comment_clear(&comment);
   vorbis_info_clear(&info);
   return file;
+}
+
+// Peak of the next `frames` frames the mixer makes, left and right, as a fraction of full scale.
+inline std::pair<float, float> MixPeak(int frames) {
+  std::vector<int16_t> out(size_t(frames) * 2);
+  platform::audio::MixFrames(out.data(), frames);
+  int left = 0, right = 0;
+  for (size_t i = 0; i < out.size(); i += 2) {
+    left = std::max(left, std::abs(int(out[i])));
+    right = std::max(right, std::abs(int(out[i + 1])));
+  }
+  return {float(left) / 32767.0f, float(right) / 32767.0f};
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -28,25 +28,14 @@ inline bool FileExists(const std::string& path) {
   return file != nullptr;
 }
 
-class ObjectModuleTest : public ::testing::Test {
+class ObjectModuleTest : public engine_test::EngineDisplayTest {
  public:
-  static void SetUpTestSuite() {
-    core_ = engine_test::StartEngineDisplay(&word_);
-    ASSERT_NE(GetDirect3DDevice(), nullptr);
-  }
-  static void TearDownTestSuite() { engine_test::StopEngineDisplay(core_); }
-
   void SetUp() override {
-    ImageModule::Constructor();
-    ImageModule::SetErrorHandler(&word_);
-    ImageModule::PassCoreData(core_);
-    CameraModule::Constructor();
-    CameraModule::SetErrorHandler(&word_);
-    CameraModule::PassCoreData(core_);
+    CoreTable& t = GetCoreTable();
+    ConstructModule(t.ImageModule);
+    ConstructModule(t.CameraModule);
     GetObjectTable().capacity = 0;
-    ObjectModule::Constructor();
-    ObjectModule::SetErrorHandler(&word_);
-    ObjectModule::PassCoreData(core_);
+    ConstructModule(t.ObjectModule);
     word_ = 0;
   }
   void TearDown() override {
@@ -60,9 +49,6 @@ class ObjectModuleTest : public ::testing::Test {
     ObjectRecord* record = FindObjectRecord(number);
     return record && !record->meshList.empty() ? record->meshList[0] : nullptr;
   }
-
-  static inline uint32_t word_ = 0;
-  static inline CoreData* core_ = nullptr;
 };
 
 }  // namespace objects_test

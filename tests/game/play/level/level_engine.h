@@ -1,4 +1,4 @@
-// Helpers of tests that run the whole engine: ending it, and saving the back buffer as a picture.
+// Saving the back buffer as a picture, for tests that run the whole engine.
 #pragma once
 #include <cstdint>
 #include <cstdlib>
@@ -7,21 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/core.h"
-#include "engine/display/display.h"
+#include "engine/core/core_data.h"
 #include "platform/d3dx/pictures/picture_writers.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/game/play/media/media_files.h"
 
 namespace level_test {
-
-// Ends the engine a test started with InitEngine: the process would end here with every module's
-// items; a test frees them, last module first, and releases the device before the GL driver's
-// threads end.
-inline void StopLevelEngine() {
-  game_media_test::ReleaseEngineItems();
-  DisplayModule::Destructor();
-}
 
 // With QEL_SCREENSHOTS set to a folder, saves the back buffer there as "<name>.png".
 inline void SaveScreenshot(const std::string& name) {

@@ -5,7 +5,6 @@
 // keys in place of the timer and the keyboard.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -35,8 +33,8 @@
 #include "game/play/map_file.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
-#include "tests/game/play/level/level_engine.h"
 #include "tests/game/play/media/media_files.h"
+#include "tests/game/test_controls.h"
 
 namespace level_test {
 
@@ -45,20 +43,10 @@ namespace fs = std::filesystem;
 using game_media_test::BoxModel;
 using game_media_test::WriteFile;
 using game_media_test::WritePicture;
+using game_test::g_commandsDown;
 
-// The test clock (GameNow) and the keys held.
+// The test clock (GameNow); the keys held are g_commandsDown.
 inline uint32_t g_now = 100000;
-inline std::set<int32_t> g_commandsDown;
-
-inline int32_t TestKeyDown(int32_t scanCode) {
-  for (int32_t command : g_commandsDown)
-    if (Bindings().keyboard[command] == scanCode) return 1;
-  return 0;
-}
-inline int32_t NoButton(int32_t) { return 0; }
-inline uint32_t NoDirection() { return 0; }
-inline int32_t NoAxis() { return 0; }
-inline const ControlInput kTestInput{TestKeyDown, NoButton, NoDirection, NoDirection, NoDirection, NoDirection, NoAxis, NoAxis};
 
 // The media start-up loads that a level uses: the ball, the hearts, the probes, the level textures,
 // the block frame and the entity textures.
@@ -75,14 +63,7 @@ inline void LoadLevelMedia() {
     HideObject(object);
   NewBitmap(kLevelBitmap, kLevelTextureSize, kLevelTextureSize);
   SelectBitmap(0);
-  LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
-  LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
-  LoadImage("Textures\\Warp.bmp", kWarpImage);
-  LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
-  LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
-  LoadImage("Textures\\Message.jpg", kMessageImage);
-  LoadImage("Textures\\Platform.jpg", kPlatformImage);
-  LoadImage("Textures\\Respawn.jpg", kRespawnImage);
+  game_media_test::LoadLevelImages();
   SetSprite(kBaseTextureSprite, 0, 0, kBaseLevelImage);
   HideSprite(kBaseTextureSprite);
   SelectBitmap(kLevelBitmap);
@@ -118,11 +99,7 @@ inline void WriteLevelMedia() {
 class LevelEngine : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qel-level-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = fs::current_path();
-    fs::current_path(root_);
+    ASSERT_TRUE(folder_.Enter("level"));
     WriteLevelMedia();
     ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
     EnableManualSync();
@@ -134,13 +111,12 @@ class LevelEngine : public ::testing::Environment {
   }
   void TearDown() override {
     ClearLevel();
-    StopLevelEngine();
-    fs::current_path(previous_);
-    fs::remove_all(root_);
+    game_media_test::StopEngine();
+    folder_.Leave();
   }
 
  private:
-  fs::path root_, previous_;
+  game_media_test::ScratchGameFolder folder_;
 };
 inline ::testing::Environment* const kLevelEngine = ::testing::AddGlobalTestEnvironment(new LevelEngine);
 
@@ -157,7 +133,7 @@ class LevelTest : public ::testing::Test {
     g_now = 100000;
     g_commandsDown.clear();
     SetGameTimerSource([] { return g_now; });
-    SetControlInput(&kTestInput);
+    SetControlInput(&game_test::kTestControls);
     HideObject(kBallObject);
     PositionObject(kBallObject, 0, -1000, 0);
     // Hidden objects still collide: the hearts wait far below until a goal pad places them.

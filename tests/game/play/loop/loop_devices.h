@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 
 #include "engine/core/core.h"
 #include "engine/core/core_table.h"
@@ -17,16 +16,18 @@
 #include "game/play/play_loop_input.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
-#include "tests/game/play/level/level_engine.h"
+#include "tests/game/play/media/media_files.h"
+#include "tests/game/test_controls.h"
 
 namespace loop_test {
+
+using game_test::g_commandsDown;
 
 // --- the test clock, devices and frame hook
 inline uint32_t g_now = 100000;
 inline uint32_t g_frameStep = 16;  // ms the clock moves on at every frame
 inline int32_t g_frames = 0;
 inline std::function<void()> g_onFrame;
-inline std::set<int32_t> g_commandsDown;
 inline int32_t g_scanCode = 0;  // the lowest key down, 0 none
 inline bool g_escape = false, g_return = false;
 inline int32_t g_mouseX = 0, g_mouseY = 0;
@@ -40,16 +41,6 @@ inline void FrameHook() {
   if (g_onFrame) g_onFrame();
 }
 
-inline int32_t TestKeyDown(int32_t scanCode) {
-  for (int32_t command : g_commandsDown)
-    if (Bindings().keyboard[command] == scanCode) return 1;
-  return 0;
-}
-inline int32_t NoButton(int32_t) { return 0; }
-inline uint32_t NoDirection() { return 0; }
-inline int32_t NoAxis() { return 0; }
-inline const ControlInput kTestControls{TestKeyDown, NoButton,    NoDirection, NoDirection,
-                                        NoDirection, NoDirection, NoAxis,      NoAxis};
 inline const PlayInput kTestInput{
     [] { return g_scanCode; },           [] { return uint32_t(g_escape); }, [] { return uint32_t(g_return); },
     [] { return g_mouseX; },             [] { return g_mouseY; },           [] { return g_buttons; }};
@@ -57,7 +48,7 @@ inline const PlayInput kTestInput{
 // The game's timer, commands, keys and mouse from the test's values; the frame hook clears nothing.
 inline void UseTestDevices() {
   SetGameTimerSource([] { return g_now; });
-  SetControlInput(&kTestControls);
+  SetControlInput(&game_test::kTestControls);
   SetPlayInput(&kTestInput);
 }
 inline void UseEngineDevices() {
@@ -83,10 +74,10 @@ inline bool StartLoopEngine() {
   t.FileModuleUpdate = FrameHook;
   return true;
 }
-// The frame hook out, then the engine down as the level tests end it.
+// The frame hook out, then the engine down.
 inline void StopLoopEngine() {
   GetCoreTable().FileModuleUpdate = g_fileUpdate;
-  level_test::StopLevelEngine();
+  game_media_test::StopEngine();
 }
 
 }  // namespace loop_test

@@ -5,12 +5,10 @@
 // a per-frame hook lets a test script them while a loop of the game runs.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -38,9 +36,9 @@
 #include "game/play/play_loop_input.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
-#include "platform/d3dx/pictures/picture_writers.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/game/play/loop/loop_devices.h"
+#include "tests/game/play/media/media_files.h"
 
 namespace loop_test {
 
@@ -52,35 +50,9 @@ constexpr uint32_t kLifeColour = 0xFF00C800;
 constexpr uint32_t kMagenta = 0xFFFF00FF;  // the colour key: the left frame is all see-through
 constexpr int32_t kIconSize = 12;
 
-// X text of a box from (x1, y1, z1) to (x2, y2, z2).
-inline std::string BoxModel(float x1, float y1, float z1, float x2, float y2, float z2) {
-  std::string text = "xof 0303txt 0032\nFrame root {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n";
-  text += " Mesh box {\n  8;\n";
-  for (int i = 0; i < 8; ++i) {
-    const float x = i & 1 ? x2 : x1, y = i & 2 ? y2 : y1, z = i & 4 ? z2 : z1;
-    text += "  " + std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";" + (i < 7 ? "," : ";") + "\n";
-  }
-  const int faces[12][3] = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
-                            {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
-  text += "  12;\n";
-  for (int f = 0; f < 12; ++f)
-    text += "  3;" + std::to_string(faces[f][0]) + "," + std::to_string(faces[f][1]) + "," +
-            std::to_string(faces[f][2]) + ";" + (f < 11 ? "," : ";") + "\n";
-  text += " }\n}\n";
-  return text;
-}
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline void WritePicture(const fs::path& path, uint32_t colour, uint32_t size) {
-  platform::d3dx::Picture picture(size, size, colour);
-  std::vector<uint8_t> bytes;
-  platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, false, bytes);
-  WriteFile(path, std::string(bytes.begin(), bytes.end()));
-}
+using game_media_test::BoxModel;
+using game_media_test::WriteFile;
+using game_media_test::WritePicture;
 
 inline void WriteMedia() {
   WriteFile("Models/Zevo.x", BoxModel(-2, 0, -2, 2, 4, 2));
@@ -114,14 +86,7 @@ inline void LoadMedia() {
   CreateBoxObject(kGroundProbeObject, 0.05f, 1.0f, 0.05f);
   CreateBoxObject(kBlockProbeObject, 4.0f, 0.5f, 4.0f);
   for (int32_t object : {kBallObject, 3001, 6000, kGroundProbeObject}) HideObject(object);
-  LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
-  LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
-  LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
-  LoadImage("Textures\\Warp.bmp", kWarpImage);
-  LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
-  LoadImage("Textures\\Message.jpg", kMessageImage);
-  LoadImage("Textures\\Platform.jpg", kPlatformImage);
-  LoadImage("Textures\\Respawn.jpg", kRespawnImage);
+  game_media_test::LoadLevelImages();
   LoadGuiImages();
   LoadPlanningIcons();
   SetTextFont("Arial");
@@ -138,11 +103,7 @@ inline void LoadMedia() {
 class LoopEngine : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qel-loop-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = fs::current_path();
-    fs::current_path(root_);
+    ASSERT_TRUE(folder_.Enter("loop"));
     WriteMedia();
     ASSERT_TRUE(StartLoopEngine());
     LoadMedia();
@@ -151,12 +112,11 @@ class LoopEngine : public ::testing::Environment {
     ClearLevel();
     ReleaseGameFonts();
     StopLoopEngine();
-    fs::current_path(previous_);
-    fs::remove_all(root_);
+    folder_.Leave();
   }
 
  private:
-  fs::path root_, previous_;
+  game_media_test::ScratchGameFolder folder_;
 };
 inline ::testing::Environment* const kLoopEngine = ::testing::AddGlobalTestEnvironment(new LoopEngine);
 

@@ -1,8 +1,11 @@
-// Media files for the game's tests, written into a scratch game folder: box models as X text,
-// one-colour pictures, and every file start-up reads; and the engine's items freed at the end of a
-// test program, as the game never does (the process ends).
+// Media files for the game's tests and the scratch game folder they are written into: box models as
+// X text, one-colour pictures, and every file start-up reads; and the engine ended at the end of a
+// test program, as the game never ends it (the process ends).
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,11 +13,41 @@
 
 #include "engine/core/core_table.h"
 #include "engine/display/display.h"
+#include "engine/media2d/image.h"
+#include "game/play/level_builder.h"
 #include "platform/d3dx/pictures/picture_writers.h"
 
 namespace game_media_test {
 
 namespace fs = std::filesystem;
+
+// A fresh folder under the temporary folder, current from Enter to Leave; Leave makes the folder that
+// was current before current again and deletes the scratch one with all it holds.
+class ScratchGameFolder {
+ public:
+  // Makes "<temp>/qel-<name>-test-XXXXXX" and makes it current; false (a test failure) when it cannot.
+  bool Enter(const std::string& name) {
+    std::string pattern = (fs::temp_directory_path() / ("qel-" + name + "-test-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) {
+      ADD_FAILURE() << "cannot make " << pattern;
+      return false;
+    }
+    root_ = pattern;
+    previous_ = fs::current_path();
+    fs::current_path(root_);
+    return true;
+  }
+  void Leave() {
+    if (root_.empty()) return;
+    fs::current_path(previous_);
+    fs::remove_all(root_);
+    root_.clear();
+  }
+  const fs::path& Root() const { return root_; }
+
+ private:
+  fs::path root_, previous_;
+};
 
 // X text of a box from (x1, y1, z1) to (x2, y2, z2).
 inline std::string BoxModel(float x1, float y1, float z1, float x2, float y2, float z2) {
@@ -61,13 +94,29 @@ inline void WriteStartUpMedia() {
     WritePicture(name, 0xFF808080);
 }
 
-// Every module's items, then the device.
-inline void ReleaseEngineItems() {
+// The level textures and the entity pictures a level draws with, at the numbers start-up gives them
+// (every test's scratch game folder holds these files).
+inline void LoadLevelImages() {
+  LoadImage("Textures\\TexPlain.jpg", kTintedLevelImage);
+  LoadImage("Textures\\TexPlain.jpg", kBaseLevelImage);
+  LoadImage("Models\\plasmaball-blue.jpg", kSphereMapImage);
+  LoadImage("Textures\\Warp.bmp", kWarpImage);
+  LoadImage("Textures\\PlayerStart.jpg", kPlayerStartImage);
+  LoadImage("Textures\\Message.jpg", kMessageImage);
+  LoadImage("Textures\\Platform.jpg", kPlatformImage);
+  LoadImage("Textures\\Respawn.jpg", kRespawnImage);
+}
+
+// Ends the engine a test started with InitEngine: the process would end here with every module's
+// items; a test frees them, last module first, and releases the device before the GL driver's
+// threads end.
+inline void StopEngine() {
   CoreTable& t = GetCoreTable();
   for (ModuleEntries* module : {&t.ParticleModule, &t.VectorModule, &t.ObjectModule, &t.LightModule, &t.CameraModule,
                                 &t.BitmapModule, &t.MemoryBlockModule, &t.FileModule, &t.MusicModule, &t.SoundModule,
                                 &t.SpriteModule, &t.ImageModule, &t.TextModule, &t.Basic2DModule})
     if (module->Destructor) module->Destructor();
+  DisplayModule::Destructor();
 }
 
 }  // namespace game_media_test

@@ -54,17 +54,7 @@ inline void WriteSoundMedia(const fs::path& root) {
   WriteOgg(root / "Music" / kSineTrack, kBand20Hz, kSineAmplitude, kRate);
 }
 
-// Peak of the next `frames` mixed frames, left and right.
-inline std::pair<float, float> MixPeak(int frames) {
-  std::vector<int16_t> out(size_t(frames) * 2);
-  platform::audio::MixFrames(out.data(), frames);
-  int left = 0, right = 0;
-  for (size_t i = 0; i < out.size(); i += 2) {
-    left = std::max(left, std::abs(int(out[i])));
-    right = std::max(right, std::abs(int(out[i + 1])));
-  }
-  return {float(left) / 32767.0f, float(right) / 32767.0f};
-}
+using audio_test::MixPeak;
 
 // The pixels of level 0 of an image as 0xAARRGGBB, row by row (empty when it cannot be read).
 inline std::vector<uint32_t> ImagePixels(int32_t image) {
@@ -86,12 +76,8 @@ inline std::vector<uint32_t> ImagePixels(int32_t image) {
 class MediaEngine : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qel-media-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = fs::current_path();
-    fs::current_path(root_);
-    WriteSoundMedia(root_);
+    ASSERT_TRUE(folder_.Enter("media"));
+    WriteSoundMedia(folder_.Root());
     ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
     EnableManualSync();
     StoreGameFolder();
@@ -99,16 +85,13 @@ class MediaEngine : public ::testing::Environment {
   // The engine's modules free their items, as the game never does (the process ends).
   void TearDown() override {
     CloseSounds();
-    game_media_test::ReleaseEngineItems();
-    DisplayModule::Destructor();
-    fs::current_path(previous_);
-    fs::remove_all(root_);
+    game_media_test::StopEngine();
+    folder_.Leave();
   }
-  static const fs::path& Root() { return root_; }
+  static const fs::path& Root() { return folder_.Root(); }
 
  private:
-  static inline fs::path root_;
-  fs::path previous_;
+  static inline game_media_test::ScratchGameFolder folder_;
 };
 inline ::testing::Environment* const kMediaEngine = ::testing::AddGlobalTestEnvironment(new MediaEngine);
 

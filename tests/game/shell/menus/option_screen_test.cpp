@@ -155,16 +155,7 @@ TEST_F(GraphicsScreenTest, EmptyDisplayListsKeepTheStoredAdapterAndMode) {
 
 // --- the sound screen, with the menu track playing: a loud steady tone, mixed on the test's thread.
 
-std::pair<float, float> MixPeak(int frames) {
-  std::vector<int16_t> out(size_t(frames) * 2);
-  platform::audio::MixFrames(out.data(), frames);
-  int left = 0, right = 0;
-  for (size_t i = 0; i < out.size(); i += 2) {
-    left = std::max(left, std::abs(int(out[i])));
-    right = std::max(right, std::abs(int(out[i + 1])));
-  }
-  return {float(left) / 32767.0f, float(right) / 32767.0f};
-}
+using audio_test::MixPeak;
 
 class SoundScreenTest : public MenuTest {
  protected:

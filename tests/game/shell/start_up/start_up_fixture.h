@@ -3,7 +3,6 @@
 // three states that record each call and follow a script of next states.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -85,11 +84,7 @@ void TakeStartUpSnapshot();  // start_up_test.cpp
 class StartUpEngine : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qel-start-up-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    previous_ = fs::current_path();
-    fs::current_path(root_);
+    ASSERT_TRUE(folder_.Enter("start-up"));
     WriteStartUpMedia();
     ASSERT_EQ(InitEngine(), 0) << StartUpFailureReason();
     const char* words[] = {"qel", "-edit"};
@@ -109,16 +104,13 @@ class StartUpEngine : public ::testing::Environment {
   }
   // The engine's modules free their items, as the game never does (the process ends).
   void TearDown() override {
-    ReleaseEngineItems();
-    DisplayModule::Destructor();
-    fs::current_path(previous_);
-    fs::remove_all(root_);
+    StopEngine();
+    folder_.Leave();
   }
-  static const fs::path& Root() { return root_; }
+  static const fs::path& Root() { return folder_.Root(); }
 
  private:
-  static inline fs::path root_;
-  fs::path previous_;
+  static inline ScratchGameFolder folder_;
 };
 inline ::testing::Environment* const kStartUpEngine = ::testing::AddGlobalTestEnvironment(new StartUpEngine);
 

@@ -26,6 +26,7 @@
 #include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
 #include "tests/game/play/level/level_engine.h"
+#include "tests/game/play/media/media_files.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ class RealMapsTest : public ::testing::Test {
     if (root_.empty()) return;
     ClearLevel();
     ShutdownGame();
-    level_test::StopLevelEngine();
+    game_media_test::StopEngine();
     fs::current_path(previous_);
     fs::remove_all(root_);
   }
