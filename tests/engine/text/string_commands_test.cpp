@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "engine/core/core_alloc.h"
 #include "engine/text/text_state.h"
@@ -82,8 +83,10 @@ TEST_F(StringCommands, ReplacingFormsGiveThePreviousResultBack) {
 }
 
 TEST_F(StringCommands, NumbersKeepADecimalPointInAnyLocale) {
-  // A locale whose decimal separator is a comma, compiled for this test.
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qel-locale-test";
+  // A locale whose decimal separator is a comma, compiled for this test into a folder of this
+  // process's own (runs of the suite side by side must not read each other's half-written locale).
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("qel-locale-test-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   const std::string command =
       "localedef -c -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
