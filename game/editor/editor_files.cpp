@@ -28,6 +28,7 @@ bool OpenMapFromDialog() {
 
 void TestRunMap() {
   // A map that could not be saved is not run: the game would play the previous file as if it were this.
+  // The save also refuses file names that would break the quoted argument below.
   if (!SaveMap()) return;
   char parameters[kMapStringSize + 32];
   std::snprintf(parameters, sizeof parameters, "-map \"In Progress\\%s.qel\"", CurrentMap().header.fileName);

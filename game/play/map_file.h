@@ -152,7 +152,8 @@ bool WriteMapFile(const char* path, const MapTables& map);
 // The editor's save of the map in memory to "Maps\In Progress\<file name>.qel", keeping the previous
 // version as "Maps\In Progress\<file name>.bak"; makes the folders when missing. Shows "Map Saved."
 // when the map was written, and an error box otherwise, when nothing has changed on disk beyond the
-// backup.
+// backup. A file name that is empty or holds a folder separator, "..", a double quote or a control
+// character is refused before anything is written.
 bool SaveMap();
 
 // Deletes the path marker objects 4000 to 5499 and empties the 50 paths, each with a new random

@@ -2,10 +2,12 @@
 // temporary file beside the target first and renamed over it only once file 1 has closed with every
 // byte written, so a failed save never costs the previous good file.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine/file/file_module.h"
 #include "game/play/map_file.h"
+#include "game/shell/widget.h"
 #include "platform/fs/files.h"
 #include "platform/fs/path.h"
 #include "platform/window/message_box.h"
@@ -95,6 +97,13 @@ void MakeFolderPath(const std::string& folder) {
   }
 }
 
+// The file name becomes part of a path and of the test run's quoted "-map" argument: a folder
+// separator or ".." would save outside the editor's folder, a quote or control character would break
+// the argument. Such names are refused as the menus refuse profile names.
+bool IsMapFileName(const char* name) {
+  return IsPlainFileName(name, kMapStringSize - 1) && !std::strchr(name, '"');
+}
+
 bool SaveMapFiles(const MapTables& map) {
   const std::string name = StoredText(map.header.fileName, kMapStringSize);
   const std::string path = std::string(kEditorFolder) + "\\" + name + ".qel";
@@ -122,6 +131,13 @@ bool WriteMapFile(const char* path, const MapTables& map) {
 }
 
 bool SaveMap() {
+  if (!IsMapFileName(CurrentMap().header.fileName)) {
+    platform::window::MessageBox(nullptr,
+                                 "Map not saved: its file name must not be empty nor hold \"\\\", \"/\", \"..\", "
+                                 "quotes or control characters.",
+                                 "Error", 0);
+    return false;
+  }
   const bool saved = SaveMapFiles(CurrentMap());
   if (saved) platform::window::MessageBox(nullptr, "Map Saved.", "Success", 0);
   else platform::window::MessageBox(nullptr, "Map not saved: it could not be written.", "Error", 0);

@@ -48,14 +48,3 @@ void TextEntryField(TextField& field, int32_t x, int32_t y) {
   }
   DrawRectFrame(x, y, x + kFieldWidth, y + kFieldHeight, kFramePurple);
 }
-
-bool IsPlainFileName(const char* name, size_t maxLength) {
-  if (!name) return false;
-  const size_t length = strnlen(name, maxLength + 1);
-  if (length == 0 || length > maxLength || std::strstr(name, "..")) return false;
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 32 || c == 127 || c == '/' || c == '\\') return false;
-  }
-  return true;
-}

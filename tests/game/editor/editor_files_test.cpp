@@ -95,6 +95,24 @@ TEST_F(EditorFilesTest, F5RunsNothingWhenTheMapCannotBeSaved) {
   EXPECT_FALSE(fs::exists("run.txt"));
 }
 
+TEST_F(EditorFilesTest, F1AndF5RefuseAFileNameThatWouldLeaveTheMapsFolderOrBreakTheArgument) {
+  WriteFile("qel", "#!/bin/sh\ntouch run.txt\n");
+  fs::permissions("qel", fs::perms::owner_all);
+  for (const char* name : {"..\\..\\Escape", "../Escape", "Trial\" -edit \""}) {
+    for (int32_t key : {kKeyF1, kKeyF5}) {
+      g_now += 1000;  // past F1's guard
+      RunEditor([&](int32_t frame) {
+        if (frame == 1) std::snprintf(CurrentMap().header.fileName, kMapStringSize, "%s", name);
+        g_keys = frame == 1 ? std::set<int32_t>{key} : std::set<int32_t>{};
+        return frame < 3;
+      });
+      EXPECT_FALSE(fs::exists("run.txt")) << name;
+      EXPECT_FALSE(fs::exists("Escape.qel") || fs::exists("Maps/Escape.qel")) << name;
+      EXPECT_TRUE(!fs::exists("Maps/In Progress") || fs::is_empty("Maps/In Progress")) << name;
+    }
+  }
+}
+
 TEST_F(EditorFilesTest, OOpensTheChosenMapAndADamagedOneLeavesTheMapAsItWas) {
   auto map = std::make_unique<MapTables>();
   ResetMapTables(*map);

@@ -349,4 +349,35 @@ TEST_F(SaveMapTest, AFailedSaveLeavesTheMapAndItsBackupAsTheyWere) {
   EXPECT_EQ(CountEntries("Maps/In Progress"), 2u);
 }
 
+TEST_F(SaveMapTest, AFileNameThatWouldLeaveTheFolderOrBreakTheTestRunIsRefused) {
+  Version(1);
+  ASSERT_TRUE(SaveMap());
+  auto tree = [] {
+    std::string listing;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("."))
+      listing += entry.path().string() + "\n";
+    return listing;
+  };
+  const std::string before = tree();
+  const char* const bad[] = {"",        "..",          "..\\Escape", "../Escape",    "\\Escape",   "/tmp/Escape",
+                             "sub\\Level", "sub/Level",   "a\"b",       "Level\" -x \"", "Line\nBreak", "Tab\tbed",
+                             "Bell\a",    "Del\x7f"};
+  for (const char* name : bad) {
+    SetText(CurrentMap().header.fileName, name);
+    Version(2);
+    EXPECT_FALSE(SaveMap()) << "\"" << name << "\"";
+    EXPECT_EQ(tree(), before) << "\"" << name << "\"";
+    EXPECT_EQ(StoredParTime("Maps/In Progress/Level.qel"), 1) << "\"" << name << "\"";
+  }
+  // Too long for the field: no end within its 256 characters.
+  std::memset(CurrentMap().header.fileName, 'a', kMapStringSize);
+  EXPECT_FALSE(SaveMap());
+  EXPECT_EQ(tree(), before);
+
+  // Spaces, dots and other punctuation are plain names.
+  SetText(CurrentMap().header.fileName, "My Level 2.v1 (draft)");
+  ASSERT_TRUE(SaveMap());
+  EXPECT_EQ(StoredParTime("Maps/In Progress/My Level 2.v1 (draft).qel"), 2);
+}
+
 }  // namespace
