@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/fs/path.h"
+#include "platform/fs/regular_file.h"
 
 namespace platform::fs {
 
@@ -45,14 +46,14 @@ bool CopyContents(int from, int to) {
 
 FILE* OpenFile(std::string_view name, OpenMode mode, OpenError* error) {
   std::string path = ResolvePath(name);
-  int flags = O_CLOEXEC;
+  int flags = 0;
   const char* stdio_mode = "rb";
   switch (mode) {
     case OpenMode::kReadExisting: flags |= O_RDONLY; break;
     case OpenMode::kCreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; stdio_mode = "wb"; break;
     case OpenMode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; stdio_mode = "ab"; break;
   }
-  int fd = path.empty() ? -1 : open(path.c_str(), flags, 0666);
+  int fd = path.empty() ? -1 : OpenRegularFile(path.c_str(), flags);
   if (fd < 0) {
     if (errno == ENOENT && mode == OpenMode::kReadExisting)
       SetError(error, OpenError::kNotFound);
@@ -60,12 +61,6 @@ FILE* OpenFile(std::string_view name, OpenMode mode, OpenError* error) {
       SetError(error, OpenError::kExists);
     else
       SetError(error, OpenError::kFailed);
-    return nullptr;
-  }
-  struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    SetError(error, OpenError::kFailed);
     return nullptr;
   }
   FILE* file = fdopen(fd, stdio_mode);
@@ -111,10 +106,10 @@ bool RenameFile(std::string_view source, std::string_view target) {
 bool CopyFileNoOverwrite(std::string_view source, std::string_view target) {
   std::string from = ResolvePath(source), to = ResolvePath(target);
   if (from.empty() || to.empty()) return false;
-  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  int in = OpenRegularFile(from.c_str(), O_RDONLY);
   if (in < 0) return false;
   struct stat st;
-  if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(in, &st) != 0) {
     close(in);
     return false;
   }

@@ -20,7 +20,8 @@ enum class OpenError {
   kFailed,    // anything else (a missing folder on the way, permissions, a folder opened as a file)
 };
 
-// Opens the file in binary mode; null on failure, with the reason in `error` when it is given.
+// Opens the file in binary mode; null on failure, with the reason in `error` when it is given. Only
+// regular files open: a FIFO, a device or a folder is refused (kFailed) without waiting.
 FILE* OpenFile(std::string_view name, OpenMode mode, OpenError* error = nullptr);
 
 // Size in bytes of the named regular file; -1 when it does not exist or is not a regular file.

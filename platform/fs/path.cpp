@@ -7,6 +7,9 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
+
+#include "platform/fs/regular_file.h"
 
 namespace platform::fs {
 
@@ -122,15 +125,30 @@ std::string ResolvePath(std::string_view name) {
   return path;
 }
 
-FILE* OpenFile(std::string_view name, const char* mode) { return std::fopen(ResolvePath(name).c_str(), mode); }
+FILE* OpenFile(std::string_view name, const char* mode) {
+  if (!mode || !*mode) return nullptr;
+  const bool both = std::strchr(mode, '+') != nullptr;
+  int flags = 0;
+  switch (mode[0]) {
+    case 'r': flags = both ? O_RDWR : O_RDONLY; break;
+    case 'w': flags = (both ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC; break;
+    case 'a': flags = (both ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND; break;
+    default: return nullptr;
+  }
+  const int fd = OpenRegularFile(ResolvePath(name).c_str(), flags);
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, mode);
+  if (!file) close(fd);
+  return file;
+}
 
 bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out) {
   out.clear();
-  int fd = open(ResolvePath(name).c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = OpenRegularFile(ResolvePath(name).c_str(), O_RDONLY);
   if (fd < 0) return false;
   // One allocation of the file's size and one read; the read of one byte more must find the end.
   struct stat st;
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  bool ok = fstat(fd, &st) == 0;
   if (ok) {
     out.resize(size_t(st.st_size));
     uint8_t past_end;

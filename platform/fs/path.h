@@ -21,11 +21,13 @@ namespace platform::fs {
 //    of it fails. "a:b" (no separator after the colon) is an ordinary name.
 std::string ResolvePath(std::string_view name);
 
-// fopen through the resolver.
+// fopen through the resolver, of regular files only (a FIFO, device or folder is refused, never
+// waited on).
 FILE* OpenFile(std::string_view name, const char* mode);
 
 // Reads the whole of a regular file, exactly the size it has; false when it cannot be opened or read,
-// or is not a regular file (a folder, a device). `out` is empty on failure.
+// or is not a regular file (a folder, a device, a FIFO: refused at once, never waited on). `out` is
+// empty on failure.
 bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out);
 
 // True when the name resolves to an existing regular file.
