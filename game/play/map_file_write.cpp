@@ -10,6 +10,7 @@
 #include "game/shell/widget.h"
 #include "platform/fs/files.h"
 #include "platform/fs/path.h"
+#include "platform/fs/save.h"
 #include "platform/window/message_box.h"
 
 namespace {
@@ -79,12 +80,12 @@ std::string WriteTemporary(const std::string& path, const MapTables& map) {
   return temporary;
 }
 
-// Renames the temporary over the target in one step: the target is at every moment either the old
-// file or the new one.
+// Renames the temporary over the target in one step, its data on disk first: the target is at every
+// moment, power loss included, either the old file or the new one.
 bool ReplaceWith(const std::string& temporary, const std::string& path) {
   const std::string source = platform::fs::ResolvePath(temporary);
   const std::string target = platform::fs::ResolvePath(path);
-  if (!source.empty() && !target.empty() && std::rename(source.c_str(), target.c_str()) == 0) return true;
+  if (!source.empty() && !target.empty()) return platform::fs::ReplaceDurably(source, target);
   RemoveFile(temporary.c_str());
   return false;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/fs/path.h"
+#include "platform/fs/regular_file.h"
 
 namespace platform::fs {
 
@@ -27,6 +28,19 @@ void SyncFolder(const std::string& folder) {
 }
 
 }  // namespace
+
+bool ReplaceDurably(const std::string& written, const std::string& target) {
+  const int fd = OpenRegularFile(written.c_str(), O_RDONLY);
+  bool ok = fd >= 0 && fsync(fd) == 0;
+  if (fd >= 0) close(fd);
+  ok = ok && rename(written.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    unlink(written.c_str());
+    return false;
+  }
+  SyncFolder(FolderOf(target));
+  return true;
+}
 
 SafeSave::SafeSave(std::string_view target) : target_(ResolvePath(target)) {
   if (target_.empty() || target_.back() == '/') return;
@@ -50,15 +64,11 @@ SafeSave::~SafeSave() { Abandon(); }
 
 bool SafeSave::Commit() {
   if (!file_) return false;
-  bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && fsync(fileno(file_)) == 0;
+  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
-  ok = ok && rename(temporary_.c_str(), target_.c_str()) == 0;
-  if (!ok) {
-    unlink(temporary_.c_str());
-  } else {
-    SyncFolder(FolderOf(target_));
-  }
+  if (ok) ok = ReplaceDurably(temporary_, target_);
+  else unlink(temporary_.c_str());
   temporary_.clear();
   return ok;
 }

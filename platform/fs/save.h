@@ -29,6 +29,12 @@ class SafeSave {
   FILE* file_ = nullptr;
 };
 
+// Puts a completely written file in place of `target` (both resolved paths): the file's data reach
+// the disk before the rename, and the folder's entry after it, so after a power loss the target holds
+// its previous or its new contents, never a torn or empty file. False when a step failed; the written
+// file is then removed and the target keeps its previous contents.
+bool ReplaceDurably(const std::string& written, const std::string& target);
+
 // Replaces (or creates) the named file with `size` bytes through a SafeSave.
 bool SaveWholeFile(std::string_view name, const void* data, size_t size);
 
