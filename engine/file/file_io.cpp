@@ -103,6 +103,11 @@ char* ReadTextLine(int32_t number) {
   return NewEngineString(line.c_str());
 }
 
+int64_t FilePosition(int32_t number) {
+  FileSlot* slot = OpenSlot(number);
+  return slot ? int64_t(std::ftell(slot->file)) : -1;
+}
+
 int32_t WriteInteger(int32_t number, int32_t value) { return WriteWord(number, uint32_t(value)); }
 
 int32_t WriteFloat(int32_t number, float value) {

@@ -29,6 +29,9 @@ float ReadFloat(int32_t number);
 // A new engine string: the characters up to the first control byte other than tab (at most 1023 of
 // them; the rest of a longer line is skipped). After a CR the next byte (the LF) is dropped.
 char* ReadTextLine(int32_t number);
+// Bytes from the start of the file to where the next read or write on the number happens; -1 when
+// the number is not open.
+int64_t FilePosition(int32_t number);
 int32_t WriteInteger(int32_t number, int32_t value);
 int32_t WriteFloat(int32_t number, float value);
 // The string's bytes, then CR LF; a null string writes only CR LF.

@@ -2,7 +2,8 @@
 // waypoint paths of path-following monsters, held in memory as the one map of the game and stored as
 // a ".qel" file through the engine's numbered file 1.
 //
-// File layout (integers and floats 4 bytes little-endian, a string is its characters then CR LF):
+// File layout (integers and floats 4 bytes little-endian, a string is its characters then CR LF; a
+// reader ends a string at any control character other than tab and, after a CR, drops the next byte):
 //   record count N, planning time, game time, vis id, par time (integers), gravity (float);
 //   N records: shape, block object (integers), x, y, z, rx, ry, rz (floats), entity type, entity
 //     object, p1, p2, p3, p4 (integers), p5 (float), then the record's text;
@@ -128,7 +129,7 @@ enum class MapFileError {
   kNone,
   kMissing,          // no such file
   kTruncated,        // the file ends before everything it announces
-  kTrailingBytes,    // bytes after the paths, or a string that does not end in CR LF
+  kTrailingBytes,    // bytes after the paths
   kRecordCount,      // a record count below 0 or above 1000
   kShape,            // a block shape outside 0 to 10
   kEntityType,       // an entity type outside -1 to 14

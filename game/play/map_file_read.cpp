@@ -17,7 +17,7 @@ namespace {
 constexpr int32_t kFile = 1;
 constexpr int64_t kHeaderBytes = 24;
 constexpr int64_t kRecordValueBytes = 60;
-constexpr int64_t kLineEndBytes = 2;
+constexpr int64_t kMinLineEndBytes = 1;
 constexpr int64_t kPathBytes = 8 + kWaypointPointsUsed * 12;
 
 class MapFileReader {
@@ -34,14 +34,22 @@ class MapFileReader {
     value = ReadFloat(kFile);
     return std::isfinite(value) || Fail(MapFileError::kNotANumber);
   }
-  // A string into a field of `size` characters with its terminator.
+  // A string into a field of `size` characters with its terminator. The characters run up to the
+  // first control character other than tab; a CR takes the byte after it along (the LF of CR LF,
+  // whatever it is), any other control character (a lone LF among them) ends the string alone. The
+  // file position tells how many bytes that was.
   bool String(char* field, size_t size) {
-    if (!Take(kLineEndBytes, MapFileError::kTruncated)) return false;
+    if (!Holds(kMinLineEndBytes)) return false;
+    const int64_t start = FilePosition(kFile);
     char* line = ReadTextLine(kFile);
     const std::string text = line ? line : "";
     if (line) CoreAllocFree(&line, 0);
+    const int64_t end = FilePosition(kFile);
+    if (start < 0 || end < start) return Fail(MapFileError::kTruncated);
+    // A string that runs into the end of the file has no end of its own.
+    if (!Take(end - start, MapFileError::kTruncated) || end - start == int64_t(text.size()))
+      return Fail(MapFileError::kTruncated);
     if (text.size() >= size) return Fail(MapFileError::kStringTooLong);
-    if (!Take(int64_t(text.size()), MapFileError::kTruncated)) return false;
     std::memcpy(field, text.c_str(), text.size() + 1);
     return true;
   }
@@ -72,7 +80,7 @@ bool ReadHeader(MapFileReader& in, MapHeader& h) {
     return false;
   if (h.recordCount < 0 || h.recordCount > kMapRecordCapacity) return in.Fail(MapFileError::kRecordCount);
   // The records, the six strings and the paths need at least this much, whatever the texts hold.
-  return in.Holds(h.recordCount * (kRecordValueBytes + kLineEndBytes) + 6 * kLineEndBytes +
+  return in.Holds(h.recordCount * (kRecordValueBytes + kMinLineEndBytes) + 6 * kMinLineEndBytes +
                   kWaypointPathCount * kPathBytes);
 }
 

@@ -223,7 +223,8 @@ TEST_F(MapFileTest, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
        MapFileError::kRecordCount},
       {"record count beyond the file", [](const std::string& d) { return WithInt(d, 0, 400); },
        MapFileError::kTruncated},
-      {"record count one too high", [](const std::string& d) { return WithInt(d, 0, 3); }, MapFileError::kTruncated},
+      // The strings and paths are then read as a third record: refused, for whichever reason comes first.
+      {"record count one too high", [](const std::string& d) { return WithInt(d, 0, 3); }, kAnyError},
       // The second record is then read as strings and paths: refused, for whichever reason comes first.
       {"record count one too low", [](const std::string& d) { return WithInt(d, 0, 1); }, kAnyError},
       {"shape 11", [](const std::string& d) { return WithInt(d, kRecord2, 11); }, MapFileError::kShape},
@@ -249,9 +250,8 @@ TEST_F(MapFileTest, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
       {"map name of 300 characters",
        [&](const std::string& d) { return std::string(d).replace(kStrings + 14, 5, std::string(300, 'n')); },
        MapFileError::kStringTooLong},
-      {"text ending in a line feed alone",
-       [](const std::string& d) { return std::string(d).replace(kRecord2 + 66, 2, "\n"); },
-       MapFileError::kTruncated},
+      {"last string running into the end of the file",
+       [](const std::string& d) { return d.substr(0, kRecord2 + 66); }, MapFileError::kTruncated},
   };
   for (const Damage& damage : cases) {
     SCOPED_TRACE(damage.name);
@@ -268,6 +268,47 @@ TEST_F(MapFileTest, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
     EXPECT_EQ(map->records[1].p3, 128);
     EXPECT_EQ(map->records[5].shape, SHAPE_BOX);
   }
+}
+
+// A string ends at its first control character other than tab; after a CR the next byte goes with
+// it, whatever it is. So a lone LF (or another control character) ends a string by itself, and CR
+// followed by any byte ends it with that byte.
+TEST_F(MapFileTest, StringsEndAtAnyControlCharacterAndACarriageReturnTakesTheNextByte) {
+  const std::string good = SmallMapBytes().data;
+  const size_t textEnd = kRecord2 + 66, mapNameEnd = kStrings + 14 + 5, commentEnd = kStrings + 14 + 7 + 6 + 7 + 9;
+  const struct {
+    const char* name;
+    std::string data;
+  } cases[] = {
+      {"lone line feeds",
+       std::string(good).replace(commentEnd, 2, "\n").replace(mapNameEnd, 2, "\n").replace(textEnd, 2, "\n")},
+      {"carriage return and any byte",
+       std::string(good).replace(commentEnd, 2, "\r\r").replace(mapNameEnd, 2, "\rX").replace(textEnd, 2, std::string("\r\0", 2))},
+      {"other control characters",
+       std::string(good).replace(commentEnd, 2, std::string(1, '\0')).replace(mapNameEnd, 2, "\x1b").replace(
+           textEnd, 2, "\x7")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write("ends.qel", c.data);
+    auto map = NewMap();
+    MapFileError error = MapFileError::kNone;
+    ASSERT_TRUE(ReadMapFile("ends.qel", *map, &error)) << MapFileErrorText(error);
+    EXPECT_STREQ(map->records[1].text, "A door");
+    EXPECT_STREQ(map->header.texture, "TexPlain.jpg");
+    EXPECT_STREQ(map->header.mapName, "Small");
+    EXPECT_STREQ(map->header.comment, "A\tcomment");
+    EXPECT_STREQ(map->header.music, "Track.ogg");
+    EXPECT_EQ(map->paths[2].colour, 0xFF102030u);
+    EXPECT_EQ(map->paths[2].points[29].z, 9.0f);
+  }
+  // A CR takes exactly one byte along: after CR LF LF the second LF is an empty string of its own, and
+  // every field after it moves by one.
+  Write("ends.qel", std::string(good).replace(mapNameEnd, 2, "\r\n\n"));
+  auto map = NewMap();
+  MapFileError error = MapFileError::kNone;
+  EXPECT_FALSE(ReadMapFile("ends.qel", *map, &error));
+  EXPECT_NE(error, MapFileError::kNone);
 }
 
 TEST_F(MapFileTest, AMissingFileIsReportedAsMissing) {
