@@ -157,15 +157,20 @@ bool ReadMD3Surface(const ModelBytes& file, int64_t at, MD3Surface* surface, int
   const int64_t triangleAt = at + file.I32(at + 88), shaderAt = at + file.I32(at + 92);
   const int64_t texCoordAt = at + file.I32(at + 96), vertexAt = at + file.I32(at + 100);
   const int64_t end = file.I32(at + 104);
-  if (frames <= 0 || vertices > 65536 || int64_t(triangles) * 3 > kMaxMeshIndices || end < kSurfaceHeaderBytes ||
-      !file.Has(at, end) || !file.Has(shaderAt, shaders, kShaderBytes) || !file.Has(triangleAt, triangles, 12) ||
-      !file.Has(texCoordAt, vertices, 8) || !file.Has(vertexAt, int64_t(frames) * vertices, 8))
+  if (end < kSurfaceHeaderBytes || !file.Has(at, end) || !file.Has(shaderAt, shaders, kShaderBytes)) return false;
+  for (int32_t i = 0; i < shaders; ++i) surface->shaders.push_back(MD3ShaderName(file, shaderAt + kShaderBytes * i));
+  *next = at + end;
+  // A surface without vertices has nothing to draw in any frame: it makes no frames, whatever count it
+  // claims (no data in the file bounds that count).
+  if (vertices == 0 && triangles == 0) return true;
+  if (frames <= 0 || vertices <= 0 || vertices > 65536 || int64_t(triangles) * 3 > kMaxMeshIndices ||
+      !file.Has(triangleAt, triangles, 12) || !file.Has(texCoordAt, vertices, 8) ||
+      !file.Has(vertexAt, int64_t(frames) * vertices, 8))
     return false;
   // Every attached frame carries a frame and a mesh record besides its vertices.
   const uint64_t perFrame = sizeof(FrameRecord) + sizeof(MeshRecord) + uint64_t(vertices) * (12 + 36);
   if (!Charge((uint64_t(frames) + 1) * perFrame)) return false;
 
-  for (int32_t i = 0; i < shaders; ++i) surface->shaders.push_back(MD3ShaderName(file, shaderAt + kShaderBytes * i));
   surface->framePositions.resize(size_t(frames));
   for (int32_t f = 0; f < frames; ++f) {
     std::vector<Vector3>& positions = surface->framePositions[size_t(f)];
@@ -182,7 +187,6 @@ bool ReadMD3Surface(const ModelBytes& file, int64_t at, MD3Surface* surface, int
   }
   surface->texCoords.resize(2 * size_t(vertices));
   for (size_t i = 0; i < surface->texCoords.size(); ++i) surface->texCoords[i] = file.F32(texCoordAt + 4 * int64_t(i));
-  *next = at + end;
   return true;
 }
 
@@ -249,6 +253,10 @@ const MD3Tag* FirstTag(const MD3Part& part, size_t frame) {
 bool BuildMD3PartMeshes(const MD3Part& part) {
   MD3State& s = State();
   for (const MD3Surface& surface : part.surfaces) {
+    if (surface.framePositions.empty()) {  // no vertices: no frames, though its shader name counts
+      if (!surface.shaders.empty() && !surface.shaders[0].empty()) g_lastShaderName = surface.shaders[0];
+      continue;
+    }
     auto frame = std::make_unique<FrameRecord>();
     CopyRecordName(frame->name, surface.name.c_str());
     frame->mesh = std::make_unique<MeshRecord>();

@@ -209,6 +209,33 @@ TEST_F(ConverterMD3Test, DamagedPartFailsTheModel) {
   }
 }
 
+// A surface with no vertices claims 29,543 frames that take no bytes: it makes no frames at all, so a
+// part of a few hundred bytes stays a small model.
+TEST_F(ConverterMD3Test, ASurfaceWithoutVerticesMakesNoFrames) {
+  MD3PartFixture p = Lower();
+  MD3SurfaceFixture empty{"l_empty", {"x/empty.tga"}, {}, {}, {}};
+  empty.frames.resize(29543);
+  p.surfaces.insert(p.surfaces.begin(), empty);
+  const std::string lower = p.Build();
+  ASSERT_LT(lower.size(), 1024u);
+  MD3PartImages parts;
+  parts.data[0] = lower.data();
+  parts.size[0] = lower.size();
+  const uint8_t* image = nullptr;
+  uint32_t size = 0;
+  ASSERT_TRUE(ConvertMD3ModelFromParts(parts, "skins", &image, &size));
+  EXPECT_LT(size, 16384u) << "the image grew with the frames the file only claims";
+  FreeMD3Model(image);
+  const auto object = ConvertAndLoad(
+      [&](const uint8_t** out, uint32_t* outSize) { return ConvertMD3ModelFromParts(parts, "skins", out, outSize); },
+      FreeMD3Model);
+  ASSERT_TRUE(object);
+  const std::vector<const FrameRecord*> chain = Chain(*object);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_STREQ(chain[0]->name, "l_legs");
+  EXPECT_EQ(chain[0]->mesh->attachedFrames.size(), 2u);
+}
+
 TEST_F(ConverterMD3Test, PartsFromMemory) {
   const std::string lower = Lower().Build(), head = Head().Build();
   MD3PartImages parts;
