@@ -66,12 +66,16 @@ bool Decode(jpeg_decompress_struct* cinfo, ErrorManager* err, Bytes file, bool d
   if (cinfo->output_width != info->width || cinfo->output_height != info->height ||
       (components != 1 && components != 3 && components != 4))
     return false;
-  *out = Picture(info->width, info->height);
+  // The pixels grow with the scanlines that arrive: a cut-short file costs what it holds.
+  out->width = info->width;
+  out->height = info->height;
+  out->pixels.clear();
   JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
                                                info->width * components, 1);
   while (cinfo->output_scanline < cinfo->output_height) {
     const uint32_t y = cinfo->output_scanline;
     if (jpeg_read_scanlines(cinfo, row, 1) != 1) return false;
+    out->pixels.resize(size_t(y + 1) * info->width);
     uint32_t* dst = out->Row(y);
     for (uint32_t x = 0; x < info->width; ++x) dst[x] = ToArgb(row[0] + x * components, components, cinfo->out_color_space);
   }

@@ -3,8 +3,32 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <new>
 
 #include "fixture_bytes.h"
+
+// The largest single allocation through operator new since the last reset: what a decoded picture's
+// pixels cost.
+namespace {
+std::atomic<size_t> g_largestAllocation{0};
+}  // namespace
+
+void* operator new(size_t size) {
+  size_t seen = g_largestAllocation.load();
+  while (size > seen && !g_largestAllocation.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -86,6 +110,78 @@ TEST(PngReader, DamagedChunksAreRefused) {
   d3dx::PictureFile out;
   EXPECT_EQ(Decode(badCrc, out), d3dx::kInvalidData);
   EXPECT_EQ(Decode(badData, out), d3dx::kInvalidData);
+}
+
+void PngChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
+  const uint32_t size = uint32_t(data.size());
+  png.insert(png.end(), {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)});
+  const size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  const uint32_t crc = uint32_t(crc32(0, png.data() + start, uInt(png.size() - start)));
+  png.insert(png.end(), {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)});
+}
+
+// Bytes of the filtered rows of a whole RGBA picture (each row a filter byte, then its pixels), pass by
+// pass when interlaced.
+size_t WholeRowBytes(uint32_t width, uint32_t height, bool interlaced) {
+  if (!interlaced) return size_t(height) * (1 + size_t(width) * 4);
+  const uint32_t passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                 {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  size_t bytes = 0;
+  for (const auto& p : passes) {
+    const size_t w = (width + p[2] - 1 - p[0]) / p[2], h = (height + p[3] - 1 - p[1]) / p[3];
+    if (width > p[0] && height > p[1]) bytes += h * (1 + w * 4);
+  }
+  return bytes;
+}
+
+// An RGBA PNG whose header claims width x height but whose data holds `rowBytes` bytes of zero rows.
+std::vector<uint8_t> ClaimingPng(uint32_t width, uint32_t height, bool interlaced, size_t rowBytes) {
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  for (uint32_t v : {width, height}) header.insert(header.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+  header.insert(header.end(), {8, 6, 0, 0, uint8_t(interlaced ? 1 : 0)});
+  PngChunk(png, "IHDR", header);
+  std::vector<uint8_t> rows(rowBytes, 0);
+  uLongf packedSize = compressBound(uLong(rows.size()));
+  std::vector<uint8_t> packed(packedSize);
+  EXPECT_EQ(compress(packed.data(), &packedSize, rows.data(), uLong(rows.size())), Z_OK);
+  packed.resize(packedSize);
+  PngChunk(png, "IDAT", packed);
+  PngChunk(png, "IEND", {});
+  return png;
+}
+
+// A header may claim the largest picture from a few bytes: the reader stops at the first missing row,
+// so a truncated picture costs what it holds and not what it claims.
+TEST(PngReader, ATruncatedPictureCostsWhatItHolds) {
+  const struct {
+    const char* name;
+    std::vector<uint8_t> png;
+  } cases[] = {
+      {"no rows", ClaimingPng(16384, 4096, false, 0)},
+      {"three rows", ClaimingPng(16384, 4096, false, 3 * (1 + 16384 * 4))},
+      {"interlaced, three rows", ClaimingPng(16384, 4096, true, 3 * (1 + 16384 * 4))},
+      {"tall and narrow", ClaimingPng(4096, 16384, false, 40 * (1 + 4096 * 4))},
+  };
+  EXPECT_LE(cases[0].png.size(), 68u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    d3dx::ImageInfo info;
+    ASSERT_EQ(d3dx::ReadPictureInfo(c.png.data(), c.png.size(), info), gfx::kOk);
+    EXPECT_EQ(uint64_t(info.width) * info.height, uint64_t(1) << 26);
+    d3dx::PictureFile file;
+    g_largestAllocation = 0;
+    EXPECT_EQ(Decode(c.png, file), d3dx::kInvalidData);
+    EXPECT_LT(g_largestAllocation.load(), size_t(4) << 20);
+  }
+  // The same kind of file, complete, decodes: a small one made the same way.
+  d3dx::PictureFile file;
+  for (bool interlaced : {false, true}) {
+    ASSERT_EQ(Decode(ClaimingPng(13, 9, interlaced, WholeRowBytes(13, 9, interlaced)), file), gfx::kOk);
+    EXPECT_EQ(file.Image().pixels, std::vector<uint32_t>(13 * 9, 0));
+  }
 }
 
 TEST(JpegReader, ColourAndGreyPicturesDecodeCloseToTheirSource) {
