@@ -28,6 +28,8 @@ int32_t PlayMusicFile(const char* name) {
   // The stream it replaces is closed, not only stopped, so switching tracks does not pile up streams.
   if (gStream) pa::CloseStream(gStream);
   gStream = pa::OpenStream(path, pa::kModeLoopNormal, 0, 0);
+  // The game goes on without music; the player learns why.
+  if (!gStream) std::fprintf(stderr, "qel: music \"%s\" not played: %s\n", path, pa::StreamOpenFailure());
   gStreamOpened = true;
   return 0;
 }

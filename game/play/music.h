@@ -7,7 +7,8 @@
 inline constexpr const char* kMenuMusic = "Dj Varn - Raduziravu Dadirir.ogg";
 
 // Opens "Music\<name>" (from the game folder) as the looping stream, closing the previous one; 0, or
-// -1 before LoadSounds. A file that does not open leaves no stream and no sound.
+// -1 before LoadSounds. A file that does not open (missing, empty, not Ogg Vorbis, not a regular
+// file) leaves no stream and no sound, and stderr says why.
 int32_t PlayMusicFile(const char* name);
 // Plays the opened stream on a free channel at the music volume and pan; 0, or -1 when no stream was
 // opened.

@@ -21,6 +21,7 @@ size_t ReadImage(void* out, size_t size, size_t count, void* source) {
   auto* s = static_cast<OggDecoder::State*>(source);
   if (size == 0) return 0;
   const size_t items = std::min(count, (s->image.size() - s->at) / size);
+  if (items == 0) return 0;  // also an empty image, whose data pointer is null
   std::memcpy(out, s->image.data() + s->at, items * size);
   s->at += items * size;
   return items;
@@ -49,6 +50,8 @@ OggDecoder::~OggDecoder() {
 
 bool OggDecoder::Open(std::vector<uint8_t> image) {
   if (state_ && state_->open) ov_clear(&state_->file);
+  state_.reset();
+  if (!LooksLikeOgg(image.data(), image.size())) return false;  // empty, or not an Ogg stream at all
   state_ = std::make_unique<State>();
   state_->image = std::move(image);
   const ov_callbacks callbacks{ReadImage, SeekImage, nullptr, TellImage};

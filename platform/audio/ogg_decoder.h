@@ -13,7 +13,8 @@ class OggDecoder {
   OggDecoder(const OggDecoder&) = delete;
   OggDecoder& operator=(const OggDecoder&) = delete;
 
-  // Takes the file image; false when it is not an Ogg Vorbis stream of one or two channels.
+  // Takes the file image; false when it is empty, does not start like an Ogg stream, or is not an Ogg
+  // Vorbis stream of one or two channels.
   bool Open(std::vector<uint8_t> image);
   uint16_t Channels() const { return channels_; }
   uint32_t Rate() const { return rate_; }

@@ -262,13 +262,25 @@ bool SetEffectsMasterVolume(int volume) {
   return true;
 }
 
+namespace {
+const char* g_streamFailure = "";
+}  // namespace
+
+const char* StreamOpenFailure() { return g_streamFailure; }
+
 LibraryStream* OpenStream(const char* name, uint32_t mode, int offset, int length) {
   Library& lib = Lib();
+  g_streamFailure = "there is no sound output";
   if (!Live()) return nullptr;
   bool ok = false;
   std::vector<uint8_t> image = ReadPart(name, offset, length, &ok);
+  g_streamFailure = !ok                                        ? "the file is missing or not a regular file"
+                    : image.empty()                             ? "the file is empty"
+                    : !LooksLikeOgg(image.data(), image.size()) ? "the file is not an Ogg stream"
+                                                                : "the file is not an Ogg Vorbis stream we can play";
   auto stream = std::make_unique<LibraryStream>();
   if (!ok || !stream->decoder.Open(std::move(image))) return nullptr;
+  g_streamFailure = "";
   stream->loop = mode == kModeLoopNormal;
   stream->rate = stream->decoder.Rate();
   stream->Rewind();

@@ -43,6 +43,8 @@ bool SetEffectsMasterVolume(int volume);
 // Opens an Ogg Vorbis file (through the path resolver) as a stream; kModeLoopNormal loops it. Null
 // when the file is missing or not Ogg Vorbis.
 LibraryStream* OpenStream(const char* name, uint32_t mode, int offset, int length);
+// Why the last OpenStream gave null, in words ("the file is empty", ...); empty after a success.
+const char* StreamOpenFailure();
 // Plays the stream from where it stands on `channel` (or any free channel); the channel handle, or
 // -1. A stream plays on one channel at a time.
 int PlayStream(int channel, LibraryStream* stream);

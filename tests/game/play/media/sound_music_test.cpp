@@ -1,6 +1,9 @@
 // The six effects at the effect volume, and the music stream: opened from "Music" in the game folder,
 // looping, replaced, closed, at the music volume and pan, kept running across menu and levels.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
 
 #include "platform/audio/sound_library.h"
 #include "tests/game/play/media/media_fixture.h"
@@ -130,6 +133,38 @@ TEST_F(MusicTest, AMissingTrackIsSilent) {
   EXPECT_EQ(MixPeak(4096).first, 0.0f);
   EXPECT_EQ(PlayMusicFile(nullptr), 0);
   EXPECT_EQ(StartMusicStream(), 0);
+}
+
+// A level's music that is empty, not Ogg, a FIFO or a folder is refused when it is opened: nothing
+// is decoded from it, the level goes on without music and stderr says why.
+TEST_F(MusicTest, AMusicFileThatIsEmptyNotOggOrNotAFileIsRefusedAndSaysWhy) {
+  const fs::path music = MediaEngine::Root() / "Music";
+  std::ofstream(music / "empty.ogg").flush();
+  std::ofstream(music / "text.ogg") << "this is not music";
+  ASSERT_EQ(mkfifo((music / "pipe.ogg").c_str(), 0600), 0);
+  fs::create_directories(music / "folder.ogg");
+  const struct {
+    const char* name;
+    const char* why;
+  } cases[] = {{"EMPTY.ogg", "empty"}, {"text.ogg", "not an Ogg stream"}, {"pipe.ogg", "not a regular file"},
+               {"folder.ogg", "not a regular file"}, {"No Such Track.ogg", "missing"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(PlayMusicFile(c.name), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(c.name), std::string::npos) << said;
+    EXPECT_NE(said.find(c.why), std::string::npos) << said;
+    EXPECT_EQ(StartMusicStream(), 0);
+    EXPECT_EQ(MixPeak(4096).first, 0.0f);
+  }
+  // The good track still plays after them.
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(PlayMusicFile(kLevelTrack), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_EQ(StartMusicStream(), 0);
+  EXPECT_NEAR(MixPeak(4096).first, kLevelAmplitude, 0.02f);
+  for (const char* name : {"empty.ogg", "text.ogg", "pipe.ogg", "folder.ogg"}) fs::remove_all(music / name);
 }
 
 TEST_F(MusicTest, MenuMusicRunsOnWhenCurrentComparedExactlyLevelMusicInAnyLetterCase) {
