@@ -11,6 +11,7 @@
 #include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
 #include "platform/fs/path.h"
+#include "platform/fs/save.h"
 #include "platform/window/cursor.h"
 
 namespace {
@@ -83,17 +84,7 @@ uint8_t* LoadFileToMemory(const char* name, uint32_t* sizeOut) {
 }
 
 bool WriteWholeFile(const char* name, const uint8_t* data, uint32_t size) {
-  if (!name) return false;
-  // A new file renamed over the old one: a failed write never loses the previous file.
-  const std::string path = platform::fs::ResolvePath(name);
-  const std::string temporary = path + ".new";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  // A new file renamed over the old one once it is on disk: a failed write or a power loss never
+  // loses the previous file.
+  return name && platform::fs::SaveWholeFile(name, data, size);
 }
