@@ -138,7 +138,7 @@ TEST(Executable, WindowClosedThroughTheServerEndsWithExitCodeZero) {
   EXPECT_EQ(attributes.width, 640);
   EXPECT_EQ(attributes.height, 480);
 
-  usleep(3000000);  // let the menu come up with its media
+  usleep(10000000);  // let start-up load the media (a close at any point must leave nothing behind)
   XEvent close{};
   close.xclient.type = ClientMessage;
   close.xclient.window = window;
