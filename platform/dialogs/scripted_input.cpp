@@ -5,6 +5,7 @@
 #include <imgui.h>
 
 #include <cfloat>
+#include <cmath>
 #include <deque>
 #include <utility>
 
@@ -42,8 +43,9 @@ struct ScriptState {
   float x = -FLT_MAX, y = -FLT_MAX;
   bool down = false, pointerUsed = false;
   int heldKey = -1;  // pressed last frame, released this one
-  int idleFrames = 0, idleLimit = 300, idleEscapes = 0;
+  int idleFrames = 0, idleLimit = 0, idleEscapes = 0;  // off unless a test asks: a person may take their time
   std::vector<Placed> layout, building;
+  std::vector<std::string> cut, cutBuilding;
   std::function<void()> frameHook;
   bool capture = false;
   std::vector<uint32_t> frame;
@@ -193,7 +195,15 @@ void FeedFrame() {
   if (g_script.frameHook) g_script.frameHook();
 }
 
-void BeginLayout() { g_script.building.clear(); }
+void BeginLayout() {
+  g_script.building.clear();
+  g_script.cutBuilding.clear();
+}
+
+void RecordText(const std::string& text, float width, float room) {
+  if (width > room + 0.5f)
+    g_script.cutBuilding.push_back(text + ": " + std::to_string(int(std::ceil(width))) + " > " + std::to_string(int(room)));
+}
 
 void RecordRect(int32_t control, int32_t item, float x0, float y0, float x1, float y1) {
   g_script.building.push_back(Placed{control, item, x0, y0, x1, y1});
@@ -209,6 +219,7 @@ void StoreCapture(std::vector<uint32_t>&& pixels, int width, int height) {
 
 void FrameDrawn() {
   std::swap(g_script.layout, g_script.building);
+  std::swap(g_script.cut, g_script.cutBuilding);
   ++g_script.framesDrawn;
 }
 
@@ -287,6 +298,8 @@ bool ControlRect(int32_t control, float& x0, float& y0, float& x1, float& y1) {
 }
 
 int FramesDrawn() { return g_script.framesDrawn; }
+
+std::vector<std::string> TextsCut() { return g_script.cut; }
 
 void SetFrameHook(std::function<void()> hook) { g_script.frameHook = std::move(hook); }
 

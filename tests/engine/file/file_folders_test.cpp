@@ -126,6 +126,9 @@ TEST(ProgramToStart, TheGamesOwnNameStartsTheRunningExecutable) {
   EXPECT_EQ(ProgramToStart("Some Folder\\" + name + ".exe"), self);
   EXPECT_EQ(ProgramToStart(name), name);  // without ".exe" it is another program's name
   EXPECT_EQ(ProgramToStart("other.exe"), "other.exe");
+  // The game's own name starts this program, which is not called "qel": a renamed game starts itself.
+  EXPECT_EQ(ProgramToStart("QEL.exe"), self);
+  EXPECT_EQ(ProgramToStart("qel"), "qel");
 }
 
 }  // namespace

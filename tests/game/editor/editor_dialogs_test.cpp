@@ -191,7 +191,7 @@ TEST_F(EditorDialogTest, MapSettingsShowTheHeaderAndOkWritesWhatWasTyped) {
     EXPECT_EQ(pt::ControlText(ed::kCommentEdit), "Easy");
     EXPECT_EQ(pt::ControlText(ed::kMusicEdit), "Calm.ogg");
     EXPECT_EQ(pt::ControlText(ed::kPlanningTimeEdit), "60000");
-    EXPECT_EQ(pt::ControlText(ed::kGravityEdit), "0.0599999986589");
+    EXPECT_EQ(pt::ControlText(ed::kGravityEdit), "0.06");
     EXPECT_EQ(pt::ControlText(ed::kParTimeEdit), "45000");
   });
   pt::TypeText(ed::kMapNameEdit, "Second Map");
