@@ -93,10 +93,8 @@ bool EditorPass() {
   const EditorInput& in = EditorDevices();
   // What ended a dialog (or the test run) is not the editor's until it has been let go.
   if (Editor().inputHeldByDialog) {
-    if (AnyInputHeld()) {
-      Editor().previousWheel = in.mouseWheel();
-      return true;
-    }
+    Editor().previousWheel = in.mouseWheel();  // the wheel turned in a dialog moves nothing here
+    if (AnyInputHeld()) return true;
     Editor().inputHeldByDialog = 0;
   }
   if (in.escapePressed()) {
@@ -108,7 +106,7 @@ bool EditorPass() {
   FollowClick(in);
   RunEditorKeys();
   if (Editor().inputHeldByDialog) {
-    Editor().previousWheel = in.mouseWheel();  // the wheel turned in a dialog moves nothing here
+    Editor().previousWheel = in.mouseWheel();
     return true;
   }
   const EditorState& e = Editor();

@@ -124,8 +124,10 @@ const Control* DefaultButton(const Dialog& d) {
 }  // namespace
 
 bool FontBaseUnits(float& width, float& height) {
-  if (!ImGui::GetCurrentContext() || !ImGui::GetFont() || !ImGui::GetFont()->IsLoaded()) return false;
-  ImFont* font = ImGui::GetFont();
+  if (!ImGui::GetCurrentContext()) return false;
+  ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+  if (!atlas || atlas->Fonts.empty() || !atlas->Fonts[0]->IsLoaded()) return false;
+  ImFont* font = atlas->Fonts[0];
   // As the dialog manager measures its font: the extent of the 52 letters, halved and rounded over 26.
   const float letters =
       font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz").x;

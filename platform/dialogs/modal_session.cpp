@@ -104,6 +104,7 @@ void LoadDialogFont() {
   config.OversampleH = 1;
   config.PixelSnapH = true;
   if (!face || !io.Fonts->AddFontFromFileTTF(face->path.c_str(), kDialogFontPixels, &config)) io.Fonts->AddFontDefault();
+  io.Fonts->Build();  // measured before the first frame: the dialog's units come from it
 }
 
 // Keyboard and mouse events belong to the dialog while it is open; the window's own events (close,

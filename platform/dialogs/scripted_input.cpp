@@ -43,6 +43,7 @@ struct ScriptState {
   float x = -FLT_MAX, y = -FLT_MAX;
   bool down = false, pointerUsed = false;
   int heldKey = -1;  // pressed last frame, released this one
+  bool heldCtrl = false;  // with Ctrl
   int idleFrames = 0, idleLimit = 0, idleEscapes = 0;  // off unless a test asks: a person may take their time
   std::vector<Placed> layout, building;
   std::vector<std::string> cut, cutBuilding;
@@ -144,7 +145,7 @@ bool TakeSteps(ImGuiIO& io) {
       case Step::kKey:
         g_script.heldKey = io.KeyMap[step.key];
         if (g_script.heldKey >= 0) io.KeysDown[g_script.heldKey] = true;
-        io.KeyCtrl = step.ctrl;
+        if (step.ctrl) io.KeyCtrl = g_script.heldCtrl = true;
         break;
       case Step::kCall:
         break;
@@ -176,9 +177,14 @@ void SessionEnded() {
 
 void FeedFrame() {
   ImGuiIO& io = ImGui::GetIO();
-  if (g_script.heldKey >= 0) io.KeysDown[g_script.heldKey] = false;
+  // Only what the script itself pressed is let go: the keyboard's own keys and modifiers stay as the
+  // window's events set them.
+  if (g_script.heldKey >= 0) {
+    io.KeysDown[g_script.heldKey] = false;
+    if (g_script.heldCtrl) io.KeyCtrl = false;
+  }
   g_script.heldKey = -1;
-  io.KeyCtrl = false;
+  g_script.heldCtrl = false;
   const bool acted = TakeSteps(io);
   if (acted || !OpenDialog()) {
     g_script.idleFrames = 0;
@@ -295,6 +301,19 @@ bool ControlRect(int32_t control, float& x0, float& y0, float& x1, float& y1) {
   x1 = placed->x1;
   y1 = placed->y1;
   return true;
+}
+
+bool ItemRect(int32_t control, const std::string& item, float& x0, float& y0, float& x1, float& y1) {
+  const Control* c = OpenDialog() ? OpenDialog()->Find(control) : nullptr;
+  if (!c) return false;
+  for (size_t i = 0; i < c->items.size(); ++i) {
+    if (c->items[i] != item) continue;
+    const Placed* placed = FindPlaced(control, int32_t(i));
+    if (!placed) return false;
+    x0 = placed->x0, y0 = placed->y0, x1 = placed->x1, y1 = placed->y1;
+    return true;
+  }
+  return false;
 }
 
 int FramesDrawn() { return g_script.framesDrawn; }

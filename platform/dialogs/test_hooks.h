@@ -37,6 +37,9 @@ std::vector<std::string> ListItems(int32_t control);
 int32_t ListSelection(int32_t control);
 // Where the last frame drew a control, in window pixels; false when it was not drawn.
 bool ControlRect(int32_t control, float& x0, float& y0, float& x1, float& y1);
+// Where the last frame drew a list's entry (the first with exactly this text), in window pixels; false
+// when it was not drawn. An entry scrolled out of view lies outside its list's rectangle.
+bool ItemRect(int32_t control, const std::string& item, float& x0, float& y0, float& x1, float& y1);
 int FramesDrawn();
 // The texts of statics and list entries the last frame drew wider than the room they had (cut), each
 // as "text: width > room".
