@@ -12,6 +12,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "engine/input/input.h"
@@ -108,9 +109,10 @@ class DesktopTest : public EditorTest {
     EditorTest::TearDown();
   }
 
-  // The window at the size the game's settings give it, as the game applies them, with keyboard
-  // focus and the pointer inside.
-  void UseWindowSize(int width, int height) {
+  // The back buffer at the size the game's settings give it, as the game applies them, with keyboard
+  // focus. The window is as large, unless `scaled`: then it is made 7/8 of that, and the back buffer is
+  // presented scaled into it.
+  void UseWindowSize(int width, int height, bool scaled = false) {
     Settings().width = width;
     Settings().height = height;
     Settings().depth = 32;
@@ -118,6 +120,9 @@ class DesktopTest : public EditorTest {
     Settings().ModeChanged = true;
     ApplyDisplayMode();
     platform::window::Window* window = GetCoreDataPointer()->window;
+    // The window sized here: the display module leaves it at its earlier size after a mode change.
+    window->SetOuterSize(scaled ? width * 7 / 8 : width, scaled ? height * 7 / 8 : height);
+    ProcessMessages();
     window->Focus();
     for (int i = 0; i < 500 && !window->HasFocus(); ++i) {
       ProcessMessages();
@@ -125,7 +130,8 @@ class DesktopTest : public EditorTest {
     }
     ASSERT_TRUE(window->HasFocus());
     window->GetClientSize(clientWidth_, clientHeight_);
-    ASSERT_GT(clientWidth_, 0);
+    EXPECT_EQ(clientWidth_, scaled ? width * 7 / 8 : width);
+    EXPECT_EQ(clientHeight_, scaled ? height * 7 / 8 : height);
   }
 
   // The window's top-left corner on the X screen, as the X server has it.
@@ -181,8 +187,15 @@ class DesktopTest : public EditorTest {
   }
   void PressKey(int linuxKey, bool shift = false) {
     if (shift) Do([] { Key(kLinuxShift, true); });
-    Do([linuxKey] { Key(linuxKey, true); });
-    plan_.Add([linuxKey] {
+    // One step, so the key is let go at the first frame that finds it down: one editor pass sees it,
+    // however long the pass takes (a held key repeats at its guard's rate).
+    auto pressed = std::make_shared<bool>(false);
+    plan_.Add([linuxKey, pressed] {
+      if (!*pressed) {
+        Key(linuxKey, true);
+        *pressed = true;
+        return false;
+      }
       if (!IsKeyDown(ScanCodeOf(linuxKey))) return false;
       Key(linuxKey, false);
       return true;

@@ -33,6 +33,7 @@ enum : int {
 
 struct WindowSize {
   int width, height;
+  bool scaled;  // the window smaller than the back buffer
 };
 
 class DialogClickTest : public DesktopTest, public ::testing::WithParamInterface<WindowSize> {};
@@ -41,7 +42,7 @@ class DialogClickTest : public DesktopTest, public ::testing::WithParamInterface
 // typed with the mouse and keys, OK; opened again, the door shows, E_NULL (scrolled to) and Cancel
 // change nothing; E_NULL and OK remove it. The cursor stays on the block through every dialog click.
 TEST_P(DialogClickTest, AddEntityTakesClicksOnEntriesFieldsAndButtons) {
-  UseWindowSize(GetParam().width, GetParam().height);
+  UseWindowSize(GetParam().width, GetParam().height, GetParam().scaled);
   Wait(3);
   PressKey(kLinuxRight);
   PressKey(kLinuxOne);  // a box at (20, 0, 0)
@@ -102,9 +103,11 @@ TEST_P(DialogClickTest, AddEntityTakesClicksOnEntriesFieldsAndButtons) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, DialogClickTest,
-                         ::testing::Values(WindowSize{640, 480}, WindowSize{800, 600}, WindowSize{1024, 768}),
+                         ::testing::Values(WindowSize{640, 480, false}, WindowSize{800, 600, false},
+                                           WindowSize{1024, 768, false}, WindowSize{1024, 768, true}),
                          [](const ::testing::TestParamInfo<WindowSize>& info) {
-                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) +
+                                  (info.param.scaled ? "Scaled" : "");
                          });
 
 std::string ReadWhole(const std::string& path) {
@@ -152,7 +155,7 @@ const EntityChoice kEntities[] = {
 };
 
 TEST_F(RoundTripTest, ALevelDesignersRoundTripWithTheMouse) {
-  UseWindowSize(1024, 768);
+  UseWindowSize(640, 480);
   Wait(3);
   for (const EntityChoice& choice : kEntities) {
     PressKey(kLinuxRight);
