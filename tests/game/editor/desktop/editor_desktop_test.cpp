@@ -147,11 +147,11 @@ struct EntityChoice {
   const char* first;  // typed into the first attribute ("" none)
 };
 const EntityChoice kEntities[] = {
-    {"E_DOOR", E_DOOR, "255"},         {"E_PLAYERSTART", E_PLAYERSTART, ""}, {"E_PAINTR", E_PAINTR, "64"},
-    {"E_PAINTG", E_PAINTG, "64"},      {"E_PAINTB", E_PAINTB, "64"},         {"E_WARP", E_WARP, ""},
-    {"E_BOOST", E_BOOST, "30"},        {"E_MOVER", E_MOVER, "1"},            {"E_MONSTERA", E_MONSTERA, "1"},
-    {"E_MONSTERB", E_MONSTERB, "2"},   {"E_TEXT", E_TEXT, "Hello"},          {"E_RESPAWN", E_RESPAWN, "90"},
-    {"E_PLASMA", E_PLASMA, ""},        {"E_BOOSTV", E_BOOSTV, "20"},
+    {"E_DOOR", E_DOOR, ""},         {"E_PLAYERSTART", E_PLAYERSTART, ""}, {"E_PAINTR", E_PAINTR, "64"},
+    {"E_PAINTG", E_PAINTG, ""},     {"E_PAINTB", E_PAINTB, ""},           {"E_WARP", E_WARP, ""},
+    {"E_BOOST", E_BOOST, ""},       {"E_MOVER", E_MOVER, ""},             {"E_MONSTERA", E_MONSTERA, ""},
+    {"E_MONSTERB", E_MONSTERB, ""}, {"E_TEXT", E_TEXT, "Hello"},          {"E_RESPAWN", E_RESPAWN, ""},
+    {"E_PLASMA", E_PLASMA, ""},     {"E_BOOSTV", E_BOOSTV, ""},
 };
 
 TEST_F(RoundTripTest, ALevelDesignersRoundTripWithTheMouse) {
