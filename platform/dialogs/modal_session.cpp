@@ -108,7 +108,8 @@ void LoadDialogFont() {
 }
 
 // Keyboard and mouse events belong to the dialog while it is open; the window's own events (close,
-// focus, size) go on to the window as well.
+// focus, size) go on to the window as well, and so do pointer moves, so the program knows where the
+// pointer is when the dialog has gone (they press nothing).
 bool TakeEvent(const SDL_Event& event) {
   if (!g_session.active) return false;
   ImGui_ImplSDL2_ProcessEvent(&event);
@@ -118,7 +119,6 @@ bool TakeEvent(const SDL_Event& event) {
     case SDL_KEYUP:
     case SDL_TEXTINPUT:
     case SDL_TEXTEDITING:
-    case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL:

@@ -211,10 +211,9 @@ class DesktopTest : public EditorTest {
     }
   }
   void ClickAt(std::function<void(float&, float&)> where) {
-    Do([where] {
-      float x = 0, y = 0;
-      where(x, y);
-      MoveTo(x, y);
+    Do([this, where] {
+      where(lastX_, lastY_);
+      MoveTo(lastX_, lastY_);
     });
     Do([] { Button(1, true); });
     Do([] { Button(1, false); });
@@ -286,6 +285,7 @@ class DesktopTest : public EditorTest {
 
   Plan plan_;
   int clientWidth_ = 0, clientHeight_ = 0;
+  float lastX_ = 0, lastY_ = 0;  // where the last click was, in window pixels
 
  private:
   void Step(int limit) {

@@ -99,6 +99,9 @@ TEST_P(DialogClickTest, AddEntityTakesClicksOnEntriesFieldsAndButtons) {
   EXPECT_EQ(Editor().cursorX, 20.0f) << "no dialog click moved the cursor";
   EXPECT_EQ(Editor().cursorZ, 0.0f);
   EXPECT_EQ(GetCameraPositionY(), 100.0f) << "the wheel turned over the list moved no camera";
+  // The pointer moved in the dialogs is where the editor finds it afterwards (back-buffer pixels).
+  EXPECT_NEAR(GetMouseX(), lastX_ * float(GetDisplayWidth()) / float(clientWidth_), 2.0f);
+  EXPECT_NEAR(GetMouseY(), lastY_ * float(GetDisplayHeight()) / float(clientHeight_), 2.0f);
   EXPECT_EQ(pt::IdleEscapes(), 0);
 }
 
