@@ -48,7 +48,8 @@ char* GetCurrentFolder();                 // a new engine string
 void ListFolder();
 
 // Starting programs. "qel.exe" (any letter case), the game's own executable under its original name,
-// starts the running executable. ExecuteFileAndWait pumps window messages until the started process
+// starts the running executable, as its path was when the program started (renamed or rebuilt since,
+// that file is still the one started). ExecuteFileAndWait pumps window messages until the started process
 // has ended (whatever its exit code) or the quit message was seen; the fourth argument is not used.
 // Both return 1 when the program was started.
 int32_t ExecuteFile(const char* file, const char* parameters, const char* folder);

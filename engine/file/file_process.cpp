@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/file/file_module.h"
@@ -17,6 +18,10 @@ namespace {
 // The process ExecuteFileAndWait waits for, and the ones it stopped waiting for (the quit message
 // came first, or ExecuteFile started them): each is reaped once it has ended, so none stays a zombie.
 fs::ProcessId g_waitedFor = 0;
+
+// The running executable, read once as the program starts: a file rebuilt or replaced while it runs
+// leaves the link naming "<path> (deleted)", and the path read at start is the one to start again.
+std::string g_ownExecutable = fs::ExecutablePath();
 std::vector<fs::ProcessId> g_forgotten;
 
 // The pump runs between looks at the process; a short sleep keeps the wait from spinning.
@@ -57,15 +62,18 @@ void Forget(fs::ProcessId& process) {
 
 }  // namespace
 
-// The game names itself "qel.exe": any "<name>.exe" whose name is the running executable's starts it.
+// The game names itself "qel.exe": that name, and any "<name>.exe" whose name is the running
+// executable's, start the running executable whatever its file is called.
 std::string ProgramToStart(std::string_view file) {
-  if (EndsWithExe(file)) {
-    const std::string self = fs::ExecutablePath();
+  if (EndsWithExe(file) && !g_ownExecutable.empty()) {
     const std::string_view stem = BaseName(file).substr(0, BaseName(file).size() - 4);
-    if (!self.empty() && EqualsIgnoringCase(stem, BaseName(self))) return self;
+    if (EqualsIgnoringCase(stem, "qel") || EqualsIgnoringCase(stem, BaseName(g_ownExecutable))) return g_ownExecutable;
   }
   return std::string(file);
 }
+
+void SetOwnExecutableForTests(std::string path) { g_ownExecutable = std::move(path); }
+const std::string& OwnExecutable() { return g_ownExecutable; }
 
 void ReapForgottenProcesses() {
   std::erase_if(g_forgotten, [](fs::ProcessId process) { return fs::ProcessHasEnded(process); });

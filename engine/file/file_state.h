@@ -41,3 +41,7 @@ char* NewEngineString(const char* text);
 void ReapForgottenProcesses();
 // The program ExecuteFile starts for `file`: the running executable for the game's own name.
 std::string ProgramToStart(std::string_view file);
+// The executable "qel.exe" stands for: the running one, read as the program started. Tests put a
+// stand-in in its place (an empty path: names start as they stand).
+const std::string& OwnExecutable();
+void SetOwnExecutableForTests(std::string path);

@@ -74,7 +74,7 @@ void Prefill(pd::Dialog* dialog, const EntityEntry& entry, const MapRecord& r) {
     char text[32];
     switch (entry.prefill[i]) {
       case kInt: std::snprintf(text, sizeof text, "%d", ints[i]); break;
-      case kFloat: std::snprintf(text, sizeof text, "%.12g", double(r.p5)); break;
+      case kFloat: FormatFloat(r.p5, text, sizeof text); break;
       case kText: pd::SetDlgItemText(dialog, kEdits[i], r.text); continue;
       case kNone: continue;
     }

@@ -6,10 +6,13 @@
 #include "engine/input/input.h"
 #include "engine/objects/object_commands.h"
 #include "engine/objects/object_table.h"
+#include "engine/scene/camera.h"
 #include "game/editor/editor_internal.h"
 #include "game/editor/map_editor.h"
 #include "game/play/level_builder.h"
 #include "game/play/map_file.h"
+#include "platform/d3dx/math_matrix.h"
+#include "platform/d3dx/math_vector.h"
 
 namespace {
 
@@ -62,6 +65,39 @@ int32_t RecordAtCursor() {
   const EditorState& e = Editor();
   return FindRecordAtCursor(e.cursorX, e.cursorY, e.cursorZ);
 }
+
+bool CellUnderPointer(int32_t mouseX, int32_t mouseY, float y, float& cellX, float& cellZ) {
+  namespace d3dx = platform::d3dx;
+  const CameraRecord* camera = GetCameraData(0);
+  if (!camera || camera->viewRect.width == 0 || camera->viewRect.height == 0) return false;
+  d3dx::Matrix toScreen = d3dx::MatrixMultiply(camera->view, camera->projection), fromScreen{};
+  if (!d3dx::MatrixInverse(toScreen, &fromScreen)) return false;
+  // The pixel's centre in the view's -1..1 square, on the near and the far plane.
+  const auto& view = camera->viewRect;
+  const float sx = (float(mouseX) + 0.5f - float(view.x)) / float(view.width) * 2.0f - 1.0f;
+  const float sy = 1.0f - (float(mouseY) + 0.5f - float(view.y)) / float(view.height) * 2.0f;
+  const d3dx::Vector3 near = d3dx::Vec3TransformCoord(d3dx::Vector3{sx, sy, 0.0f}, fromScreen);
+  const d3dx::Vector3 far = d3dx::Vec3TransformCoord(d3dx::Vector3{sx, sy, 1.0f}, fromScreen);
+  const float dy = far.y - near.y;
+  if (std::fabs(dy) < 1e-6f) return false;
+  const float t = (y - near.y) / dy;
+  if (!(t >= 0.0f)) return false;
+  const float x = near.x + (far.x - near.x) * t, z = near.z + (far.z - near.z) * t;
+  if (!std::isfinite(x) || !std::isfinite(z) || std::fabs(x) > 1e7f || std::fabs(z) > 1e7f) return false;
+  cellX = std::floor(x / kCell) * kCell;
+  cellZ = std::floor(z / kCell) * kCell;
+  return true;
+}
+
+bool AnyInputHeld() {
+  const EditorInput& in = EditorDevices();
+  if (in.mouseButtons() != 0) return true;
+  for (int32_t key = 1; key < 256; ++key)
+    if (in.keyDown(key)) return true;
+  return false;
+}
+
+void HoldInputUntilReleased() { Editor().inputHeldByDialog = 1; }
 
 int32_t SnapToGrid(int32_t value) {
   const int32_t quotient = value / 20, remainder = value % 20;

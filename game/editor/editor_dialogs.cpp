@@ -2,6 +2,7 @@
 // procedures.
 #include "game/editor/editor_dialogs.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -102,7 +103,7 @@ void SetNumber(pd::Dialog* dialog, int32_t id, int32_t value) {
 
 void SetFloat(pd::Dialog* dialog, int32_t id, float value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.12g", double(value));
+  FormatFloat(value, text, sizeof text);
   pd::SetDlgItemText(dialog, id, text);
 }
 
@@ -144,6 +145,12 @@ intptr_t EndWith(pd::Dialog* dialog, uintptr_t wParam) {
 const pd::DialogResource& TextureDialogResource() { return kTextureResource; }
 const pd::DialogResource& AddEntityDialogResource() { return kAddEntityResource; }
 const pd::DialogResource& MapSettingsDialogResource() { return kMapSettingsResource; }
+
+void FormatFloat(float value, char* buffer, size_t size) {
+  if (!buffer || size == 0) return;
+  const std::to_chars_result written = std::to_chars(buffer, buffer + size - 1, value);
+  *(written.ec == std::errc() ? written.ptr : buffer) = 0;
+}
 
 float ReadFloatText(const char* text) {
   if (!text) return 0.0f;
@@ -232,14 +239,17 @@ intptr_t MapSettingsProc(pd::Dialog* dialog, uint32_t message, uintptr_t wParam,
 void OpenTextureDialog() {
   using namespace editor_dialogs;
   pd::DialogBoxParam(kTextureResource, EngineWindow(), TextureSelectionProc, 0);
+  HoldInputUntilReleased();
 }
 
 void OpenAddEntityDialog() {
   using namespace editor_dialogs;
   pd::DialogBoxParam(kAddEntityResource, EngineWindow(), AddEntityProc, 0);
+  HoldInputUntilReleased();
 }
 
 void OpenMapSettingsDialog() {
   using namespace editor_dialogs;
   pd::DialogBoxParam(kMapSettingsResource, EngineWindow(), MapSettingsProc, 0);
+  HoldInputUntilReleased();
 }

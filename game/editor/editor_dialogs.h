@@ -2,6 +2,7 @@
 // their resources and procedures. The procedures write into the map in memory on OK; Cancel changes
 // nothing.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/dialogs/dialogs.h"
@@ -44,6 +45,10 @@ intptr_t MapSettingsProc(platform::dialogs::Dialog* dialog, uint32_t message, ui
 
 // Reloads the map's texture as images 2 and 1 and puts image 1 on the blocks.
 void PreviewTexture();
+
+// A float as a dialog shows it: the shortest text that reads back as the same float ("0.06", not
+// "0.0599999986").
+void FormatFloat(float value, char* buffer, size_t size);
 
 // A dialog's text as a float: blanks skipped, the longest number at its start; 0 when there is none
 // or the number is not finite (a stored map holds finite numbers only).

@@ -21,7 +21,9 @@ bool OpenMapFromDialog() {
   request.file = file;
   request.fileSize = sizeof file;
   request.flags = pd::OFN_PATHMUSTEXIST | pd::OFN_FILEMUSTEXIST;
-  if (!pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()})) return false;
+  const bool chosen = pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()});
+  HoldInputUntilReleased();
+  if (!chosen) return false;
   LoadMapForEditor(file);  // a damaged file leaves the map as it was
   return true;
 }
@@ -33,4 +35,5 @@ void TestRunMap() {
   char parameters[kMapStringSize + 32];
   std::snprintf(parameters, sizeof parameters, "-map \"In Progress\\%s.qel\"", CurrentMap().header.fileName);
   ExecuteFileAndWait("qel.exe", parameters, GameFolder(), 0);
+  HoldInputUntilReleased();  // F5 and what was pressed in the game are let go first
 }

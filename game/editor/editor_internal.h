@@ -69,6 +69,16 @@ void MoveCursorTo(float x, float y, float z);
 // negative values therefore go toward zero.
 int32_t SnapToGrid(int32_t value);
 
+// The corner of the grid cell under the pointer (back-buffer pixels) in the plane at height y: the
+// pointer's ray through the camera's view and projection meets the plane there. False when the ray
+// does not reach the plane.
+bool CellUnderPointer(int32_t mouseX, int32_t mouseY, float y, float& cellX, float& cellZ);
+
+// True while any key or mouse button is down.
+bool AnyInputHeld();
+// After a modal dialog or the test run: no input acts until everything is let go.
+void HoldInputUntilReleased();
+
 // One pass of the key table.
 void RunEditorKeys();
 // The waypoint keys and the text of the mode.

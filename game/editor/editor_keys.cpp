@@ -23,7 +23,8 @@ bool Elapsed(uint32_t& stamp, uint32_t guard) {
   return true;
 }
 
-bool Down(int32_t key) { return EditorDevices().keyDown(key) != 0; }
+// Once a dialog has ended in this pass, the rest of the pass takes no keys.
+bool Down(int32_t key) { return !Editor().inputHeldByDialog && EditorDevices().keyDown(key) != 0; }
 
 void ShiftCamera(float dx, float dy, float dz) {
   PlaceCamera(GetCameraPositionX() + dx, GetCameraPositionY() + dy, GetCameraPositionZ() + dz);

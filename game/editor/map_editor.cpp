@@ -84,15 +84,19 @@ void FollowWheel(const EditorInput& in) {
 void FollowClick(const EditorInput& in) {
   if (in.mouseButtons() != 1) return;
   const EditorState& e = Editor();
-  PickScreenCommand(in.mouseX(), in.mouseY(), GetCameraPositionY() - e.cursorY);
-  const int32_t px = int32_t(GetCameraPositionX() + GetPickVectorX());
-  const int32_t pz = int32_t(GetCameraPositionZ() + GetPickVectorZ());
-  MoveCursorTo(float(SnapToGrid(px - 10)), e.cursorY, float(SnapToGrid(pz - 10)));
+  float x = 0, z = 0;
+  if (CellUnderPointer(in.mouseX(), in.mouseY(), e.cursorY, x, z)) MoveCursorTo(x, e.cursorY, z);
 }
 
 // One pass; false when Escape ended the editor.
 bool EditorPass() {
   const EditorInput& in = EditorDevices();
+  // What ended a dialog (or the test run) is not the editor's until it has been let go.
+  if (Editor().inputHeldByDialog) {
+    Editor().previousWheel = in.mouseWheel();  // the wheel turned in a dialog moves nothing here
+    if (AnyInputHeld()) return true;
+    Editor().inputHeldByDialog = 0;
+  }
   if (in.escapePressed()) {
     Game().state = kStateQuit;
     return false;
@@ -101,6 +105,10 @@ bool EditorPass() {
   FollowWheel(in);
   FollowClick(in);
   RunEditorKeys();
+  if (Editor().inputHeldByDialog) {
+    Editor().previousWheel = in.mouseWheel();
+    return true;
+  }
   const EditorState& e = Editor();
   if (e.warpChoicePending && !e.warpDestinationChosen) DrawTextAt(10, 100, "Choose Warp Destination...");
   if (e.waypointMode) DrawPathModeText();

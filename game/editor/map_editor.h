@@ -20,6 +20,9 @@ struct EditorState {
   uint8_t hadEntity = 0;      // the target record carried an entity when the dialog opened
   uint8_t allMarks = 0;       // F2: every entity label shown
   uint32_t previousWheel = 0;
+  // A modal dialog or the test run has just ended: the editor takes no input until every key and
+  // button is up, so the press that ended it does not act here too.
+  uint8_t inputHeldByDialog = 0;
   // Millisecond guards: most keys act only when enough time has passed since one of these.
   uint32_t cursorStamp = 0, editStamp = 0;
 };

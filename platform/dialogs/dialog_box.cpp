@@ -1,5 +1,6 @@
 // Dialogs made from their resources, their procedures, and the calls that read and fill their
 // controls.
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -21,9 +22,31 @@ constexpr float kBaseWidthAt8 = 6.0f, kBaseHeightAt8 = 13.0f;
 
 void DialogUnits(const DialogResource& resource, float& perUnitX, float& perUnitY) {
   const float scale = resource.pointSize > 0 ? float(resource.pointSize) / 8.0f : 1.0f;
-  perUnitX = kBaseWidthAt8 * scale / 4.0f;
-  perUnitY = kBaseHeightAt8 * scale / 8.0f;
+  float baseWidth = kBaseWidthAt8, baseHeight = kBaseHeightAt8;
+  FontBaseUnits(baseWidth, baseHeight);
+  perUnitX = baseWidth * scale / 4.0f;
+  perUnitY = baseHeight * scale / 8.0f;
 }
+
+namespace {
+
+// The room a static may take to its right: up to the next control beside it, or to the dialog's
+// right margin (as wide as its left one).
+void PlaceStaticRoom(std::vector<Control>& controls, float clientWidth, float gap) {
+  float margin = clientWidth;
+  for (const Control& c : controls) margin = std::min(margin, c.x);
+  for (Control& s : controls) {
+    if (s.kind != ControlKind::Static) continue;
+    float limit = clientWidth - margin;
+    for (const Control& o : controls) {
+      const bool beside = o.y < s.y + s.height && s.y < o.y + o.height;
+      if (&o != &s && beside && o.x >= s.x + s.width - 0.5f) limit = std::min(limit, o.x - gap);
+    }
+    s.maxWidth = std::max(s.width, limit - s.x);
+  }
+}
+
+}  // namespace
 
 Dialog::Dialog(const DialogResource& resource, DialogProc procedure) : resource(resource), procedure(procedure) {
   float ux = 0, uy = 0;
@@ -43,6 +66,7 @@ Dialog::Dialog(const DialogResource& resource, DialogProc procedure) : resource(
     c.text = r.text ? r.text : "";
     controls.push_back(std::move(c));
   }
+  PlaceStaticRoom(controls, clientWidth, 2 * ux);
 }
 
 Control* Dialog::Find(int32_t id) {

@@ -3,6 +3,9 @@
 #include <imgui.h>
 #include <imgui_stdlib.h>
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <string>
 
 #include "platform/dialogs/dialog_internal.h"
@@ -16,6 +19,8 @@ void Record(const Control& c, int32_t item) {
   const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
   script::RecordRect(c.id, item, min.x, min.y, max.x, max.y);
 }
+
+constexpr float kEntryIndent = 2;  // list entries' text stands this far into their row
 
 int DigitsOnly(ImGuiInputTextCallbackData* data) { return data->EventChar >= '0' && data->EventChar <= '9' ? 0 : 1; }
 
@@ -47,8 +52,11 @@ void DrawEdit(Control& c) {
 
 // Entries are drawn as plain text beside an unlabelled selectable, so no entry text is read as
 // widget markup.
+// The list shows whole entries: its height is cut to a whole number of them, as a list box does.
 void DrawListBox(Dialog& d, Control& c) {
-  if (ImGui::BeginListBox("##list", ImVec2(c.width, c.height))) {
+  const float padding = ImGui::GetStyle().FramePadding.y * 2, row = ImGui::GetFontSize();
+  const float rows = std::max(1.0f, std::floor((c.height - padding) / row));
+  if (ImGui::BeginListBox("##list", ImVec2(c.width, std::min(c.height, rows * row + padding)))) {
     const bool notify = (c.style & LBS_NOTIFY) != 0;
     for (int32_t i = 0; i < int32_t(c.items.size()); ++i) {
       ImGui::PushID(i);
@@ -58,8 +66,11 @@ void DrawListBox(Dialog& d, Control& c) {
         if (notify && ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) d.QueueCommand(c.id, LBN_DBLCLK);
       }
       Record(c, i);
-      ImGui::GetWindowDrawList()->AddText(ImVec2(ImGui::GetItemRectMin().x + 2, ImGui::GetItemRectMin().y),
-                                          ImGui::GetColorU32(ImGuiCol_Text), c.items[size_t(i)].c_str());
+      const ImVec2 entryMin = ImGui::GetItemRectMin(), entryMax = ImGui::GetItemRectMax();
+      ImGui::GetWindowDrawList()->AddText(ImVec2(entryMin.x + kEntryIndent, entryMin.y), ImGui::GetColorU32(ImGuiCol_Text),
+                                          c.items[size_t(i)].c_str());
+      script::RecordText(c.items[size_t(i)], ImGui::CalcTextSize(c.items[size_t(i)].c_str()).x + kEntryIndent,
+                         entryMax.x - entryMin.x);
       if (c.scrollTo == i) {
         ImGui::SetScrollHereY();
         c.scrollTo = -1;
@@ -72,19 +83,25 @@ void DrawListBox(Dialog& d, Control& c) {
   Record(c, -1);
 }
 
+// A static's text, cut to the room it has (its rectangle, widened into free room beside it) so a
+// long label never runs over its neighbour.
+void DrawStatic(const Control& c) {
+  const ImVec2 min = ImGui::GetCursorScreenPos();
+  const float textWidth = ImGui::CalcTextSize(c.text.c_str()).x;
+  const float width = std::min(std::max(c.width, textWidth), c.maxWidth);
+  ImGui::PushClipRect(min, ImVec2(min.x + width, min.y + std::max(c.height, ImGui::GetFontSize())), true);
+  ImGui::TextUnformatted(c.text.c_str());
+  ImGui::PopClipRect();
+  Record(c, -1);
+  script::RecordText(c.text, textWidth, width);
+}
+
 void DrawControl(Dialog& d, Control& c, ImVec2 origin) {
   ImGui::SetCursorScreenPos(ImVec2(origin.x + c.x, origin.y + c.y));
   switch (c.kind) {
-    case ControlKind::Static: {
-      // Cut to the control's own rectangle, as a static draws, so a long label never runs over its
-      // neighbour in a font wider than the resource's.
-      const ImVec2 min = ImGui::GetCursorScreenPos();
-      ImGui::PushClipRect(min, ImVec2(min.x + c.width, min.y + c.height + 4), true);
-      ImGui::TextUnformatted(c.text.c_str());
-      ImGui::PopClipRect();
-      Record(c, -1);
+    case ControlKind::Static:
+      DrawStatic(c);
       break;
-    }
     case ControlKind::Button:
     case ControlKind::DefaultButton:
       DrawButton(d, c);
@@ -105,6 +122,19 @@ const Control* DefaultButton(const Dialog& d) {
 }
 
 }  // namespace
+
+bool FontBaseUnits(float& width, float& height) {
+  if (!ImGui::GetCurrentContext()) return false;
+  ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+  if (!atlas || atlas->Fonts.empty() || !atlas->Fonts[0]->IsLoaded()) return false;
+  ImFont* font = atlas->Fonts[0];
+  // As the dialog manager measures its font: the extent of the 52 letters, halved and rounded over 26.
+  const float letters =
+      font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz").x;
+  width = float((int(letters) / 26 + 1) / 2);
+  height = std::round(font->FontSize);
+  return width > 0 && height > 0;
+}
 
 void DrawDialog(Dialog& d) {
   const ImGuiIO& io = ImGui::GetIO();

@@ -17,6 +17,9 @@ class Control {
   uint32_t style = 0;
   // Place and size in pixels of the dialog's client area.
   float x = 0, y = 0, width = 0, height = 0;
+  // Statics: how wide the text may be drawn, its own width or more where nothing stands to its right
+  // (a label longer than its rectangle takes the free room beside it rather than being cut).
+  float maxWidth = 0;
   std::string text;
   // List boxes.
   std::vector<std::string> items;
@@ -52,8 +55,13 @@ class Dialog {
   std::deque<Command> pending_;
 };
 
-// Pixels per dialog unit of a resource's font, across and down.
+// Pixels per dialog unit of a resource's font, across and down: a quarter of the font's average
+// character width and an eighth of its height, measured in the font the dialogs are drawn in while a
+// dialog session is open (6 x 13 pixels, the 8-point font's, otherwise).
 void DialogUnits(const DialogResource& resource, float& perUnitX, float& perUnitY);
+// The base units (average character width, line height) of the font dialogs are drawn in; false when
+// no dialog session is open.
+bool FontBaseUnits(float& width, float& height);
 
 // The dialog on screen, null when none is.
 Dialog* OpenDialog();

@@ -8,10 +8,12 @@
 #include <backends/imgui_impl_sdl.h>
 #include <imgui.h>
 
+#include <cfloat>
 #include <cstring>
 #include <vector>
 
 #include "platform/dialogs/scripted_input.h"
+#include "platform/fonts/face_match.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/gl_interop.h"
 #include "platform/window/window.h"
@@ -39,20 +41,84 @@ struct SessionState {
   GLuint backdrop = 0;  // the frame the dialog opened over
   int cursorShown = SDL_ENABLE;
   uint32_t frameStart = 0;
+  // The pointer as the window's own events place it (window pixels) and its buttons: the UI library's
+  // back end would take the desktop pointer less the window's position, which the window system may
+  // report late or not at all, and miss a press and release that fall between two frames.
+  float pointerX = -FLT_MAX, pointerY = -FLT_MAX;
+  bool buttonDown[3] = {}, buttonPressed[3] = {};
 };
 SessionState g_session;
 
+int ButtonIndex(uint8_t sdlButton) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    default: return -1;
+  }
+}
+
+void TrackPointer(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_MOUSEMOTION:
+      g_session.pointerX = float(event.motion.x);
+      g_session.pointerY = float(event.motion.y);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      g_session.pointerX = float(event.button.x);
+      g_session.pointerY = float(event.button.y);
+      const int i = ButtonIndex(event.button.button);
+      if (i < 0) break;
+      g_session.buttonDown[i] = event.type == SDL_MOUSEBUTTONDOWN;
+      if (g_session.buttonDown[i]) g_session.buttonPressed[i] = true;
+      break;
+    }
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_LEAVE) g_session.pointerX = g_session.pointerY = -FLT_MAX;
+      break;
+    default:
+      break;
+  }
+}
+
+// The pointer and buttons of the window's events into the UI library's input, after its back end's.
+// A press seen since the last frame counts as held for this one, so a quick click is not lost.
+void FeedPointer() {
+  ImGuiIO& io = ImGui::GetIO();
+  io.MousePos = ImVec2(g_session.pointerX, g_session.pointerY);
+  for (int i = 0; i < 3; ++i) {
+    io.MouseDown[i] = g_session.buttonDown[i] || g_session.buttonPressed[i];
+    g_session.buttonPressed[i] = false;
+  }
+}
+
+// The dialogs' font: the resources name an 8-point sans-serif face; the metric twin of the common
+// sans-serif face stands in, at the height of an 8-point line at 96 dots per inch (13 pixels). The UI
+// library's own font is the fallback.
+constexpr float kDialogFontPixels = 13.0f;
+void LoadDialogFont() {
+  ImGuiIO& io = ImGui::GetIO();
+  const auto face = platform::fonts::MatchFace("Arial", 400, false, 0);
+  ImFontConfig config;
+  config.OversampleH = 1;
+  config.PixelSnapH = true;
+  if (!face || !io.Fonts->AddFontFromFileTTF(face->path.c_str(), kDialogFontPixels, &config)) io.Fonts->AddFontDefault();
+  io.Fonts->Build();  // measured before the first frame: the dialog's units come from it
+}
+
 // Keyboard and mouse events belong to the dialog while it is open; the window's own events (close,
-// focus, size) go on to the window as well.
+// focus, size) go on to the window as well, and so do pointer moves, so the program knows where the
+// pointer is when the dialog has gone (they press nothing).
 bool TakeEvent(const SDL_Event& event) {
   if (!g_session.active) return false;
   ImGui_ImplSDL2_ProcessEvent(&event);
+  TrackPointer(event);
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
     case SDL_TEXTINPUT:
     case SDL_TEXTEDITING:
-    case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL:
@@ -178,6 +244,7 @@ bool ModalSession::Begin(const DialogHost& host) {
   io.LogFilename = nullptr;
   io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;  // the window's cursor stays the program's
   StyleDialogs();
+  LoadDialogFont();
   ImGui_ImplSDL2_InitForOpenGL(window, nullptr);
   ImGui_ImplOpenGL2_Init();
   gfx::InvalidateDeviceGlState(host.device);
@@ -185,6 +252,12 @@ bool ModalSession::Begin(const DialogHost& host) {
   SDL_ShowCursor(SDL_ENABLE);
   g_session.active = true;
   g_session.frameStart = SDL_GetTicks();
+  int x = 0, y = 0;
+  const uint32_t buttons = SDL_GetMouseState(&x, &y);
+  if (SDL_GetMouseFocus() == window) g_session.pointerX = float(x), g_session.pointerY = float(y);
+  g_session.buttonDown[0] = (buttons & SDL_BUTTON_LMASK) != 0;
+  g_session.buttonDown[1] = (buttons & SDL_BUTTON_RMASK) != 0;
+  g_session.buttonDown[2] = (buttons & SDL_BUTTON_MMASK) != 0;
   pw::SetEventHook(&TakeEvent);
   script::SessionStarted();
   open_ = true;
@@ -237,6 +310,7 @@ void ModalSession::Frame(Dialog* dialog) {
   gfx::MakeDeviceContextCurrent(host_.device);
   ImGui_ImplOpenGL2_NewFrame();
   ImGui_ImplSDL2_NewFrame();
+  FeedPointer();
   script::FeedFrame();
   ImGui::NewFrame();
   script::BeginLayout();

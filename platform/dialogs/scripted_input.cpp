@@ -5,6 +5,7 @@
 #include <imgui.h>
 
 #include <cfloat>
+#include <cmath>
 #include <deque>
 #include <utility>
 
@@ -42,8 +43,10 @@ struct ScriptState {
   float x = -FLT_MAX, y = -FLT_MAX;
   bool down = false, pointerUsed = false;
   int heldKey = -1;  // pressed last frame, released this one
-  int idleFrames = 0, idleLimit = 300, idleEscapes = 0;
+  bool heldCtrl = false;  // with Ctrl
+  int idleFrames = 0, idleLimit = 0, idleEscapes = 0;  // off unless a test asks: a person may take their time
   std::vector<Placed> layout, building;
+  std::vector<std::string> cut, cutBuilding;
   std::function<void()> frameHook;
   bool capture = false;
   std::vector<uint32_t> frame;
@@ -142,7 +145,7 @@ bool TakeSteps(ImGuiIO& io) {
       case Step::kKey:
         g_script.heldKey = io.KeyMap[step.key];
         if (g_script.heldKey >= 0) io.KeysDown[g_script.heldKey] = true;
-        io.KeyCtrl = step.ctrl;
+        if (step.ctrl) io.KeyCtrl = g_script.heldCtrl = true;
         break;
       case Step::kCall:
         break;
@@ -174,9 +177,14 @@ void SessionEnded() {
 
 void FeedFrame() {
   ImGuiIO& io = ImGui::GetIO();
-  if (g_script.heldKey >= 0) io.KeysDown[g_script.heldKey] = false;
+  // Only what the script itself pressed is let go: the keyboard's own keys and modifiers stay as the
+  // window's events set them.
+  if (g_script.heldKey >= 0) {
+    io.KeysDown[g_script.heldKey] = false;
+    if (g_script.heldCtrl) io.KeyCtrl = false;
+  }
   g_script.heldKey = -1;
-  io.KeyCtrl = false;
+  g_script.heldCtrl = false;
   const bool acted = TakeSteps(io);
   if (acted || !OpenDialog()) {
     g_script.idleFrames = 0;
@@ -193,7 +201,15 @@ void FeedFrame() {
   if (g_script.frameHook) g_script.frameHook();
 }
 
-void BeginLayout() { g_script.building.clear(); }
+void BeginLayout() {
+  g_script.building.clear();
+  g_script.cutBuilding.clear();
+}
+
+void RecordText(const std::string& text, float width, float room) {
+  if (width > room + 0.5f)
+    g_script.cutBuilding.push_back(text + ": " + std::to_string(int(std::ceil(width))) + " > " + std::to_string(int(room)));
+}
 
 void RecordRect(int32_t control, int32_t item, float x0, float y0, float x1, float y1) {
   g_script.building.push_back(Placed{control, item, x0, y0, x1, y1});
@@ -209,6 +225,7 @@ void StoreCapture(std::vector<uint32_t>&& pixels, int width, int height) {
 
 void FrameDrawn() {
   std::swap(g_script.layout, g_script.building);
+  std::swap(g_script.cut, g_script.cutBuilding);
   ++g_script.framesDrawn;
 }
 
@@ -286,7 +303,22 @@ bool ControlRect(int32_t control, float& x0, float& y0, float& x1, float& y1) {
   return true;
 }
 
+bool ItemRect(int32_t control, const std::string& item, float& x0, float& y0, float& x1, float& y1) {
+  const Control* c = OpenDialog() ? OpenDialog()->Find(control) : nullptr;
+  if (!c) return false;
+  for (size_t i = 0; i < c->items.size(); ++i) {
+    if (c->items[i] != item) continue;
+    const Placed* placed = FindPlaced(control, int32_t(i));
+    if (!placed) return false;
+    x0 = placed->x0, y0 = placed->y0, x1 = placed->x1, y1 = placed->y1;
+    return true;
+  }
+  return false;
+}
+
 int FramesDrawn() { return g_script.framesDrawn; }
+
+std::vector<std::string> TextsCut() { return g_script.cut; }
 
 void SetFrameHook(std::function<void()> hook) { g_script.frameHook = std::move(hook); }
 

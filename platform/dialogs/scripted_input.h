@@ -3,6 +3,7 @@
 // captures. Internal to platform/dialogs.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform::dialogs::script {
@@ -15,6 +16,9 @@ void FeedFrame();
 // While a frame is drawn: where a control (item -1) or a list entry stands on screen.
 void BeginLayout();
 void RecordRect(int32_t control, int32_t item, float x0, float y0, float x1, float y1);
+// While a frame is drawn: a text (a static's or a list entry's), its width in the font drawn in and
+// the room it had.
+void RecordText(const std::string& text, float width, float room);
 // After a frame was rendered, before it is shown.
 bool CaptureWanted();
 void StoreCapture(std::vector<uint32_t>&& pixels, int width, int height);

@@ -26,7 +26,7 @@ size_t PendingSteps();
 std::vector<std::string> TakeScriptErrors();
 
 // When the script has run out, an open dialog waits this many frames and then gets Escape, so a test
-// that scripted too little ends instead of hanging (0: it waits for ever). Default 300.
+// that scripted too little ends instead of hanging (0: it waits for ever, as for a person). Default 0.
 void SetIdleEscapeFrames(int frames);
 int IdleEscapes();
 
@@ -37,7 +37,13 @@ std::vector<std::string> ListItems(int32_t control);
 int32_t ListSelection(int32_t control);
 // Where the last frame drew a control, in window pixels; false when it was not drawn.
 bool ControlRect(int32_t control, float& x0, float& y0, float& x1, float& y1);
+// Where the last frame drew a list's entry (the first with exactly this text), in window pixels; false
+// when it was not drawn. An entry scrolled out of view lies outside its list's rectangle.
+bool ItemRect(int32_t control, const std::string& item, float& x0, float& y0, float& x1, float& y1);
 int FramesDrawn();
+// The texts of statics and list entries the last frame drew wider than the room they had (cut), each
+// as "text: width > room".
+std::vector<std::string> TextsCut();
 
 // Called every frame once the window's input has reached the UI library, before its frame starts:
 // the UI library's own tests set its input record here themselves.

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -126,6 +130,33 @@ TEST(ProgramToStart, TheGamesOwnNameStartsTheRunningExecutable) {
   EXPECT_EQ(ProgramToStart("Some Folder\\" + name + ".exe"), self);
   EXPECT_EQ(ProgramToStart(name), name);  // without ".exe" it is another program's name
   EXPECT_EQ(ProgramToStart("other.exe"), "other.exe");
+  // The game's own name starts this program, which is not called "qel": a renamed game starts itself.
+  EXPECT_EQ(ProgramToStart("QEL.exe"), self);
+  EXPECT_EQ(ProgramToStart("qel"), "qel");
+}
+
+// The game rebuilt while it runs: the file at its path is replaced (the process's link then names
+// "<path> (deleted)"), and the test run still starts that path. A copy of this program replaces its
+// own file and checks.
+TEST(ProgramToStart, AnExecutableReplacedWhileRunningIsStartedByItsPath) {
+  if (const char* copy = std::getenv("QEL_REPLACED_SELF")) {
+    const std::string fresh = std::string(copy) + ".new";
+    std::ofstream(fresh) << "#!/bin/sh\n";
+    ASSERT_EQ(std::rename(fresh.c_str(), copy), 0);
+    ASSERT_NE(platform::fs::ExecutablePath(), copy) << "the link now names the replaced file";
+    EXPECT_EQ(ProgramToStart("qel.exe"), copy);
+    return;
+  }
+  char folder[] = "/tmp/qel-replaced-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string copy = std::string(folder) + "/game";
+  std::filesystem::copy_file(platform::fs::ExecutablePath(), copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+  const std::string command = "QEL_REPLACED_SELF='" + copy + "' '" + copy +
+                              "' --gtest_filter=ProgramToStart.AnExecutableReplacedWhileRunningIsStartedByItsPath"
+                              " >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // into the map and the scene, what Cancel leaves alone, and how typed numbers are read.
 #include "game/editor/editor_dialogs.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/open_file.h"
 #include "tests/game/editor/editor_fixture.h"
 
 namespace editor_test {
@@ -191,7 +192,7 @@ TEST_F(EditorDialogTest, MapSettingsShowTheHeaderAndOkWritesWhatWasTyped) {
     EXPECT_EQ(pt::ControlText(ed::kCommentEdit), "Easy");
     EXPECT_EQ(pt::ControlText(ed::kMusicEdit), "Calm.ogg");
     EXPECT_EQ(pt::ControlText(ed::kPlanningTimeEdit), "60000");
-    EXPECT_EQ(pt::ControlText(ed::kGravityEdit), "0.0599999986589");
+    EXPECT_EQ(pt::ControlText(ed::kGravityEdit), "0.06");
     EXPECT_EQ(pt::ControlText(ed::kParTimeEdit), "45000");
   });
   pt::TypeText(ed::kMapNameEdit, "Second Map");
@@ -247,6 +248,47 @@ TEST_F(EditorDialogTest, WithoutATexturesFolderTheListIsEmpty) {
   pt::PressEscape();
   EXPECT_EQ(Open(ed::TextureDialogResource(), ed::TextureSelectionProc), pd::IDCANCEL);
   fs::rename("Textures.away", "Textures");
+}
+
+// Every dialog as the editor shows it, with each text its labels and lists take: no label or entry is
+// drawn wider than its room in the font the dialogs are drawn in.
+TEST_F(EditorDialogTest, EveryLabelAndEntryFitsItsRoomInTheDialogFont) {
+  // A click on a control first: the check then looks at a frame drawn with what the dialog shows.
+  const auto expectNothingCut = [](int32_t clicked, const std::string& where) {
+    pt::Click(clicked);
+    pt::Run([where] { EXPECT_EQ(pt::TextsCut(), std::vector<std::string>{}) << where; });
+  };
+  expectNothingCut(ed::kTextureList, "Texture Selection");
+  pt::PressEscape();
+  Open(ed::TextureDialogResource(), ed::TextureSelectionProc);
+
+  expectNothingCut(ed::kLabel1, "Add Entity");
+  for (const char* entry : {"E_DOOR", "E_PLAYERSTART", "E_PAINTR", "E_PAINTG", "E_PAINTB", "E_WARP", "E_BOOST",
+                                   "E_MOVER", "E_MONSTERA", "E_MONSTERB", "E_TEXT", "E_RESPAWN", "E_PLASMA", "E_BOOSTV",
+                                   "E_NULL"}) {
+    pt::ClickItem(ed::kEntityList, entry);
+    expectNothingCut(ed::kLabel1, std::string("Add Entity, ") + entry);
+  }
+  pt::PressEscape();
+  AddEntity();
+
+  expectNothingCut(ed::kMapNameEdit, "Map Settings");
+  pt::PressEscape();
+  Open(ed::MapSettingsDialogResource(), ed::MapSettingsProc);
+
+  // The open-file dialog: all but the folder's path, which is as long as the folder's place makes it.
+  pt::Click(pd::kFileNameControl);
+  pt::Run([] {
+    for (const std::string& cut : pt::TextsCut())
+      EXPECT_EQ(cut.rfind(fs::current_path().string(), 0), 0u) << "Open: " << cut;
+  });
+  pt::PressEscape();
+  char file[260] = {};
+  pd::OpenFileName request;
+  request.filter = "qel Maps\0*.qel\0";
+  request.file = file;
+  request.fileSize = sizeof file;
+  EXPECT_FALSE(pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 
+#include "engine/file/file_state.h"
 #include "platform/dialogs/open_file.h"
 #include "tests/game/editor/editor_fixture.h"
 
@@ -20,14 +21,27 @@ std::string ReadWhole(const fs::path& path) {
   return text.str();
 }
 
+// The test run starts the running executable (read as the program started), whatever its name; the
+// tests put a stand-in for the game there, under a name of its own.
+constexpr const char* kStandIn = "renamed-game";
+
 class EditorFilesTest : public EditorTest {
  protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    own_ = OwnExecutable();
+    SetOwnExecutableForTests((fs::current_path() / kStandIn).string());
+  }
   void TearDown() override {
+    SetOwnExecutableForTests(own_);
     fs::remove_all("Maps");
-    fs::remove("qel");
+    fs::remove(kStandIn);
     fs::remove("run.txt");
     EditorTest::TearDown();
   }
+
+ private:
+  std::string own_;
 };
 
 TEST_F(EditorFilesTest, F1SavesIntoInProgressAndKeepsThePreviousFileAsBackup) {
@@ -65,9 +79,9 @@ TEST_F(EditorFilesTest, F1SavesIntoInProgressAndKeepsThePreviousFileAsBackup) {
 
 TEST_F(EditorFilesTest, F5SavesAndRunsTheGameOnTheSavedMapInTheGameFolderAndWaits) {
   // A stand-in for the game: notes its arguments and whether the map was there when it started.
-  WriteFile("qel", "#!/bin/sh\nprintf '%s\\n' \"$@\" > run.txt\n"
+  WriteFile(kStandIn, "#!/bin/sh\nprintf '%s\\n' \"$@\" > run.txt\n"
                    "test -f 'Maps/In Progress/Trial.qel' && echo saved >> run.txt\n");
-  fs::permissions("qel", fs::perms::owner_all);
+  fs::permissions(kStandIn, fs::perms::owner_all);
   bool ranBeforeTheLoopWentOn = false;
   RunEditor([&](int32_t frame) {
     if (frame == 1) {
@@ -84,8 +98,8 @@ TEST_F(EditorFilesTest, F5SavesAndRunsTheGameOnTheSavedMapInTheGameFolderAndWait
 }
 
 TEST_F(EditorFilesTest, F5RunsNothingWhenTheMapCannotBeSaved) {
-  WriteFile("qel", "#!/bin/sh\ntouch run.txt\n");
-  fs::permissions("qel", fs::perms::owner_all);
+  WriteFile(kStandIn, "#!/bin/sh\ntouch run.txt\n");
+  fs::permissions(kStandIn, fs::perms::owner_all);
   fs::create_directories("Maps");
   WriteFile("Maps/In Progress", "a file where the folder should be");
   RunEditor([&](int32_t frame) {
@@ -96,8 +110,8 @@ TEST_F(EditorFilesTest, F5RunsNothingWhenTheMapCannotBeSaved) {
 }
 
 TEST_F(EditorFilesTest, F1AndF5RefuseAFileNameThatWouldLeaveTheMapsFolderOrBreakTheArgument) {
-  WriteFile("qel", "#!/bin/sh\ntouch run.txt\n");
-  fs::permissions("qel", fs::perms::owner_all);
+  WriteFile(kStandIn, "#!/bin/sh\ntouch run.txt\n");
+  fs::permissions(kStandIn, fs::perms::owner_all);
   for (const char* name : {"..\\..\\Escape", "../Escape", "Trial\" -edit \""}) {
     for (int32_t key : {kKeyF1, kKeyF5}) {
       g_now += 1000;  // past F1's guard
@@ -135,9 +149,11 @@ TEST_F(EditorFilesTest, OOpensTheChosenMapAndADamagedOneLeavesTheMapAsItWas) {
   int32_t recordsAfterBroken = -1;
   RunEditor([&](int32_t frame) {
     if (frame == 1) g_keys = {kKeyO};
-    if (frame == 2) recordsAfterBroken = RecordCount();  // the held O waits out its guard
-    if (frame == 12) g_keys = {};
-    return frame < 14;
+    if (frame == 2) recordsAfterBroken = RecordCount();
+    if (frame == 4) g_keys = {};  // a held O opens no second dialog: it is pressed again
+    if (frame == 12) g_keys = {kKeyO};
+    if (frame == 13) g_keys = {};
+    return frame < 15;
   });
   EXPECT_EQ(recordsAfterBroken, 1) << "the damaged map changed nothing";
   EXPECT_STREQ(CurrentMap().header.mapName, "Other");

@@ -115,12 +115,6 @@ TEST_F(EditorTest, PlaceBlockStopsAtTheTablesEnd) {
   EXPECT_EQ(RecordCount(), 5);
 }
 
-TEST_F(EditorTest, SnapToGridRoundsAtTheHalfCellAndNegativesTowardZero) {
-  const std::pair<int32_t, int32_t> cases[] = {{0, 0},   {9, 0},     {10, 20},  {29, 20}, {30, 40},
-                                               {-9, 0},  {-10, 0},   {-25, -20}, {-39, -20}, {-40, -40}};
-  for (const auto& [value, snapped] : cases) EXPECT_EQ(SnapToGrid(value), snapped) << value;
-}
-
 TEST_F(EditorTest, TheWheelRaisesTheCameraTurnsItWithShiftAndMovesTheCursorWithCtrl) {
   RunEditor([](int32_t frame) {
     if (frame == 1) g_wheel = 120;
@@ -145,33 +139,45 @@ TEST_F(EditorTest, TheWheelRaisesTheCameraTurnsItWithShiftAndMovesTheCursorWithC
   EXPECT_EQ(GetCameraPositionY(), 100.0f) << "the new map puts the camera back";
 }
 
-TEST_F(EditorTest, ALeftClickPutsTheCursorOnTheCellUnderThePointer) {
-  int32_t clicked = -1;
+// Points of the ground seen from above, far from the view's middle and on both sides of zero: a click
+// on each puts the cursor on the cell holding it (cells are floored, -4 lies in the cell from -20).
+TEST_F(EditorTest, ALeftClickPutsTheCursorOnTheCellUnderThePointerAnywhereInTheView) {
+  struct Case { float x, z, cellX, cellZ; };
+  const Case cases[] = {{-4, -4, -20, -20}, {4, -4, 0, -20},   {96, -76, 80, -80},
+                        {-104, 64, -120, 60}, {-76, 76, -80, 60}, {150, 96, 140, 80}};
+  constexpr int32_t kMarker = 9100;
+  size_t at = 0;
+  bool clicked = false;
   RunEditor([&](int32_t frame) {
     if (frame == 1) {
-      // Near the middle of the view: the pick reaches the camera's height below the camera along the
-      // ray, which falls short of the ground the further the pointer is from the middle.
-      MoveCursorTo(20, 0, 20);
-      PlaceBlock(SHAPE_BOX);  // centred at (30, 0, 30)
-      MoveCursorTo(0, 0, 0);
+      PlaceCamera(0, 200, 0);
+      AimCamera(0, 0, 0);
+      for (size_t i = 0; i < std::size(cases); ++i) {
+        CreateBoxObject(kMarker + int32_t(i), 1, 1, 1);
+        PositionObject(kMarker + int32_t(i), cases[i].x, 0, cases[i].z);
+      }
+      return true;
     }
-    if (frame == 2) {  // drawn once: its place on screen is known
-      clicked = RecordCount() - 1;
-      g_mouseX = GetObjectScreenX(Record(clicked).blockObject);
-      g_mouseY = GetObjectScreenY(Record(clicked).blockObject);
-      g_buttons = 3;  // with the right button as well: no pick
+    if (clicked) {  // the pass after the click
+      const Case& c = cases[at];
+      EXPECT_EQ(Editor().cursorX, c.cellX) << c.x << ", " << c.z;
+      EXPECT_EQ(Editor().cursorZ, c.cellZ) << c.x << ", " << c.z;
+      g_buttons = 0;
+      clicked = false;
+      return ++at < std::size(cases);
     }
     if (frame == 3) {
-      EXPECT_EQ(Editor().cursorX, 0.0f);
-      g_buttons = 1;
+      EXPECT_EQ(Editor().cursorZ, 0.0f) << "no pick with the right button held";
     }
-    return frame < 4;
-  });
-  ASSERT_EQ(clicked, 1);
-  EXPECT_EQ(Editor().cursorX, 20.0f);
-  EXPECT_EQ(Editor().cursorZ, 20.0f);
-  EXPECT_EQ(RecordAtCursor(), clicked);
-  EXPECT_TRUE(Wireframe(Record(clicked).blockObject));
+    g_mouseX = GetObjectScreenX(kMarker + int32_t(at));
+    g_mouseY = GetObjectScreenY(kMarker + int32_t(at));
+    g_buttons = at == 0 && Editor().cursorX == 0 && frame == 2 ? 3 : 1;  // with the right button too: no pick
+    if (g_buttons == 3) return true;
+    clicked = true;
+    return true;
+  }, 100);
+  EXPECT_EQ(at, std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) DeleteObject(kMarker + int32_t(i));
 }
 
 TEST_F(EditorTest, CameraKeysAndScreenEdgesMoveTheCamera) {
