@@ -6,9 +6,11 @@
 //   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy taskset -c 0,1 build/bench/level/bench_level
 //   ... bench_level --map 'Tutorial\tutor00.qel' --frames 1200
 //   ... bench_level --all          (every map of assets/Maps, each in a process of its own)
-//   ... bench_level --no-limit     (frames as fast as they draw: the work alone, e.g. under callgrind:
-//       LP_NUM_THREADS=0 valgrind --tool=callgrind --toggle-collect='*PlayLevel*' bench_level --no-limit
-//       --frames 300)
+//   ... bench_level --no-limit     (frames as fast as they draw: the work alone)
+// The game reads its own command line, so each map runs in a child process started as
+// "bench_level -map 'Class\name.qel' --frames N"; run that form directly under a profiler, e.g.
+//   LP_NUM_THREADS=0 valgrind --tool=callgrind --toggle-collect='*PlayLevel*' bench_level -map
+//       'Beginner\beginner00.qel' --frames 300 --no-limit
 //   ... bench_level --startup      (the game started without arguments: the time from the process's
 //       start to the end of the menu's first frame, splash screens included)
 // The media come from assets/ in the source tree or $QEL_ASSETS and are copied to a scratch folder, where
@@ -47,6 +49,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr uint32_t kPeriodMs = 900 / 60;  // the game's frame period at its limit of 60
+constexpr const char* kStartUpVariable = "QEL_BENCH_STARTUP";
 
 struct Options {
   std::string map = "Beginner\\beginner00.qel";
@@ -108,7 +111,9 @@ const ControlInput kScriptControls{ScriptKeyDown, NoButton, NoDirection, NoDirec
 
 constexpr int32_t kSpaceScanCode = 57;
 const PlayInput kScriptInput{
-    [] { return std::max(gFrame, 0) % 200 < 3 && gFrame > 40 ? kSpaceScanCode : 0; },  // intro and panels
+    // A key for three frames every 100 from frame 140 (the intro takes no key in its first 2 s): the
+    // intro and the panels.
+    [] { return gFrame >= 140 && (gFrame - 140) % 100 < 3 ? kSpaceScanCode : 0; },
     [] { return 0u; },
     [] { return uint32_t(gFrame % 150 == 100); },  // closes messages
     [] { return 0; },
@@ -196,8 +201,7 @@ int RunOne() {
   fs::current_path(scratch);
   const GameLoops loops{gOptions.startUp ? FirstMenuFrame : NoMenu, ScriptedPlay, MapEditor};
   SetGameLoops(&loops);
-  const std::string commandLine = gOptions.startUp ? "bench_level" : "bench_level -map \"" + gOptions.map + "\"";
-  const int result = WinMain(nullptr, nullptr, commandLine.c_str(), 10);
+  const int result = WinMain(nullptr, nullptr, "", 10);
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(scratch);
   if (gOptions.startUp) {
@@ -212,25 +216,42 @@ int RunOne() {
   return result;
 }
 
-// Every map of the media, each in a process of its own (the engine starts once per process).
-int RunAll(const char* self) {
-  std::vector<std::string> maps;
-  for (const auto& entry : fs::recursive_directory_iterator(gOptions.assets / "Maps"))
-    if (entry.path().extension() == ".qel")
-      maps.push_back(entry.path().parent_path().filename().string() + "\\" + entry.path().filename().string());
-  std::sort(maps.begin(), maps.end());
-  int failures = 0;
-  for (const std::string& map : maps) {
-    const std::string frames = std::to_string(gOptions.frames);
-    std::vector<const char*> argv = {self, "--map", map.c_str(), "--frames", frames.c_str()};
+// Runs this program again as the game reads its command line: "-map" and the map as words 1 and 2, or
+// no word at all (the menu after the splash screens) with the start-up mode in the environment.
+bool RunChild(const char* self, const std::string* map) {
+  const std::string frames = std::to_string(gOptions.frames);
+  std::vector<const char*> argv = {self};
+  if (map) {
+    argv.insert(argv.end(), {"-map", map->c_str(), "--frames", frames.c_str()});
     if (gOptions.noLimit) argv.push_back("--no-limit");
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, self, nullptr, nullptr, const_cast<char* const*>(argv.data()), environ) != 0 ||
-        waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-      ++failures;
   }
+  argv.push_back(nullptr);
+  std::vector<std::string> variables;
+  for (char** e = environ; *e; ++e) variables.emplace_back(*e);
+  if (!map) variables.emplace_back(std::string(kStartUpVariable) + "=1");
+  std::vector<char*> env;
+  for (std::string& v : variables) env.push_back(v.data());
+  env.push_back(nullptr);
+  pid_t pid = 0;
+  int status = 0;
+  return posix_spawn(&pid, self, nullptr, nullptr, const_cast<char* const*>(argv.data()), env.data()) == 0 &&
+         waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The maps asked for (every map of the media with --all), each in a process of its own: the engine
+// starts once per process.
+int RunMaps(const char* self) {
+  std::vector<std::string> maps;
+  if (gOptions.all) {
+    for (const auto& entry : fs::recursive_directory_iterator(gOptions.assets / "Maps"))
+      if (entry.path().extension() == ".qel")
+        maps.push_back(entry.path().parent_path().filename().string() + "\\" + entry.path().filename().string());
+    std::sort(maps.begin(), maps.end());
+  } else {
+    maps.push_back(gOptions.map);
+  }
+  int failures = 0;
+  for (const std::string& map : maps) failures += RunChild(self, &map) ? 0 : 1;
   return failures ? 1 : 0;
 }
 
@@ -238,19 +259,24 @@ int RunAll(const char* self) {
 
 int main(int argc, char** argv) {
   gOptions.assets = FindAssets();
+  bool child = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--map" && i + 1 < argc) gOptions.map = argv[++i];
+    if (a == "-map" && i == 1 && i + 1 < argc) gOptions.map = argv[++i], child = true;  // as the game reads it
+    else if (a == "--map" && i + 1 < argc) gOptions.map = argv[++i];
     else if (a == "--frames" && i + 1 < argc) gOptions.frames = std::max(1, std::atoi(argv[++i]));
     else if (a == "--all") gOptions.all = true;
     else if (a == "--no-limit") gOptions.noLimit = true;
     else if (a == "--startup") gOptions.startUp = true;
     else {
-      std::fprintf(stderr, "usage: %s [--map 'Class\\name.qel' | --all | --startup] [--frames N] [--no-limit]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--map 'Class\\name.qel' | --all | --startup] [--frames N] [--no-limit]\n",
+                   argv[0]);
       return 2;
     }
   }
+  if (argc == 1 && std::getenv(kStartUpVariable)) child = gOptions.startUp = true;
   gIntervals.reserve(size_t(gOptions.frames));
   gWork.reserve(size_t(gOptions.frames));
-  return gOptions.all ? RunAll("/proc/self/exe") : RunOne();
+  if (child) return RunOne();
+  return gOptions.startUp ? (RunChild("/proc/self/exe", nullptr) ? 0 : 1) : RunMaps("/proc/self/exe");
 }
