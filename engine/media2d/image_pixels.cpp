@@ -108,7 +108,7 @@ void GetImageData(int32_t image, int32_t* width, int32_t* height, int32_t* depth
   *depth = record->depth;
   const gfx::Rect rect{0, 0, w, h};
   gfx::LockedRect locked{};
-  if (bytes < 1 || record->depth % 8 != 0 || w < 1 || h < 1 || gfx::Failed(texture->LockRect(0, &locked, &rect, 0))) {
+  if (bytes < 1 || record->depth % 8 != 0 || w < 1 || h < 1 || gfx::Failed(texture->LockRect(0, &locked, &rect, gfx::LOCK_READONLY))) {
     *size = 1;  // unreadable
     return;
   }

@@ -16,23 +16,30 @@ namespace gfx = platform::gfx;
 
 namespace {
 
-// Level 0 of an image's texture, locked whole while the writer lives.
+// Level 0 of an image's texture, locked over the rectangle the writer may touch while it lives: the
+// texture sends only that rectangle to GL, once, before it is next drawn.
 class PixelWriter {
  public:
-  explicit PixelWriter(int32_t image) {
+  // Pixels from (left, top) to (right, bottom), both included.
+  PixelWriter(int32_t image, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     gfx::Texture* texture = GetImageTexture(image);
     if (!texture || gfx::Failed(texture->GetSurfaceLevel(0, &surface_))) return;
     gfx::SurfaceDesc desc{};
-    if (gfx::Failed(surface_->GetDesc(&desc)) || gfx::Failed(surface_->LockRect(&locked_, nullptr, 0))) {
+    if (gfx::Succeeded(surface_->GetDesc(&desc))) {
+      // The surface's own size as well as the image's: a pixel never lands outside the locked bits. The
+      // last column and row are left alone.
+      const int32_t width = std::min<int32_t>(GetImageWidth(image), int32_t(desc.width));
+      const int32_t height = std::min<int32_t>(GetImageHeight(image), int32_t(desc.height));
+      area_ = {std::max(left, 0), std::max(top, 0), int32_t(std::min<int64_t>(int64_t(right) + 1, width - 1)),
+               int32_t(std::min<int64_t>(int64_t(bottom) + 1, height - 1))};
+      format_ = desc.format;
+      bytesPerPixel_ = FormatBytesPerPixel(desc.format);
+    }
+    if (area_.left >= area_.right || area_.top >= area_.bottom || bytesPerPixel_ == 0 ||
+        gfx::Failed(surface_->LockRect(&locked_, &area_, 0))) {
       surface_->Release();
       surface_ = nullptr;
-      return;
     }
-    format_ = desc.format;
-    bytesPerPixel_ = FormatBytesPerPixel(desc.format);
-    // The surface's own size as well as the image's: a pixel never lands outside the locked bits.
-    width_ = std::min<int32_t>(GetImageWidth(image), int32_t(desc.width));
-    height_ = std::min<int32_t>(GetImageHeight(image), int32_t(desc.height));
   }
   ~PixelWriter() {
     if (!surface_) return;
@@ -42,10 +49,10 @@ class PixelWriter {
   PixelWriter(const PixelWriter&) = delete;
   PixelWriter& operator=(const PixelWriter&) = delete;
 
-  // The last column and row are left alone.
   void Write(int32_t x, int32_t y, uint32_t colour) {
-    if (!surface_ || bytesPerPixel_ == 0 || x < 0 || y < 0 || x >= width_ - 1 || y >= height_ - 1) return;
-    uint8_t* at = static_cast<uint8_t*>(locked_.bits) + size_t(y) * size_t(locked_.pitch) + size_t(x) * size_t(bytesPerPixel_);
+    if (!surface_ || x < area_.left || y < area_.top || x >= area_.right || y >= area_.bottom) return;
+    uint8_t* at = static_cast<uint8_t*>(locked_.bits) + size_t(y - area_.top) * size_t(locked_.pitch) +
+                  size_t(x - area_.left) * size_t(bytesPerPixel_);
     if (bytesPerPixel_ == 4) {
       std::memcpy(at, &colour, 4);
       return;
@@ -57,10 +64,10 @@ class PixelWriter {
 
  private:
   gfx::Surface* surface_ = nullptr;
+  gfx::Rect area_{};
   gfx::LockedRect locked_{};
   uint32_t format_ = 0;
   int32_t bytesPerPixel_ = 0;
-  int32_t width_ = 0, height_ = 0;
 };
 
 uint32_t PlayerColour() {
@@ -100,10 +107,12 @@ int32_t FormatBytesPerPixel(uint32_t format) {
   }
 }
 
-void SetImagePixel(int32_t image, int32_t x, int32_t y, uint32_t colour) { PixelWriter(image).Write(x, y, colour); }
+void SetImagePixel(int32_t image, int32_t x, int32_t y, uint32_t colour) {
+  PixelWriter(image, x, y, x, y).Write(x, y, colour);
+}
 
 void DrawImageLine(int32_t image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
-  PixelWriter writer(image);
+  PixelWriter writer(image, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
   const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   const int32_t sx = x2 >= x1 ? 1 : -1, sy = y2 >= y1 ? 1 : -1;
   int32_t x = x1, y = y1, e = 0;

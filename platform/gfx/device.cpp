@@ -396,6 +396,10 @@ void InvalidateDeviceGlState(Device* device) {
 
 uint32_t DrawCallCount(Device* device) { return device ? static_cast<DeviceImpl*>(device)->drawCalls() : 0; }
 
+uint32_t TextureUploadCount(Device* device) {
+  return device ? static_cast<DeviceImpl*>(device)->textureUploads() : 0;
+}
+
 void SetBaseVertexDrawsDisabled(bool disabled) { gBaseVertexDrawsDisabled = disabled; }
 
 }  // namespace platform::gfx

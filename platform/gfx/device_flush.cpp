@@ -107,6 +107,7 @@ void DeviceImpl::Flush(const VertexLayout& layout, bool points) {
     if (d & kDirtyTextureFactor) stageDirty_ |= 0xFF;
     dirty_ = 0;
   }
+  if (pendingTextures_ > 0) UploadBoundTextures();
   stageDirty_ |= gl_.TakeReboundUnits() & 0xFF;  // an upload moved a unit's binding
   if (stageDirty_) FlushStages(layout, pre);
 }

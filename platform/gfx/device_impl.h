@@ -183,6 +183,10 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   // The state values state blocks read and write.
   const DeviceState& state() const { return state_; }
   uint32_t drawCalls() const { return drawCalls_; }
+  // Textures with CPU changes GL has not seen (counted up and down by the textures), and the uploads.
+  void TexturesPending(int change) { pendingTextures_ += change; }
+  void CountTextureUpload() { ++textureUploads_; }
+  uint32_t textureUploads() const { return textureUploads_; }
 
  private:
   friend class StateBlockImpl;
@@ -216,6 +220,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void FlushTransforms(bool pretransformed);
   void FlushPoints(bool points, bool pretransformed);
   void FlushStages(const VertexLayout& layout, bool pretransformed);
+  void UploadBoundTextures();
   void FlushStage(int stage, bool active, bool pretransformed);
   void FlushTexCoords(int stage, const VertexLayout& layout, bool pretransformed);
 
@@ -258,6 +263,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   uint32_t childRefs_ = 0;  // references held by the device's own objects
   bool droppingBindings_ = false;
   uint32_t drawCalls_ = 0;
+  int32_t pendingTextures_ = 0;
+  uint32_t textureUploads_ = 0;
   int32_t softwareVertexProcessing_ = 0;
 
   SurfaceImpl* backBuffer_ = nullptr;      // counting forwarded to the device

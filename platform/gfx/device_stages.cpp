@@ -142,6 +142,13 @@ void SetTexGen(GLint mode) {
 
 }  // namespace
 
+// Textures changed on the CPU since their last draw send the changes now, once however often they
+// were locked in between.
+void DeviceImpl::UploadBoundTextures() {
+  for (BaseTexture* t : state_.textures)
+    if (TextureStore* tex = StoreOf(t); tex && tex->pending()) tex->UploadPending();
+}
+
 void DeviceImpl::FlushStages(const VertexLayout& layout, bool pre) {
   uint8_t active = 0;
   for (int s = 0; s < kMaxTextureStages && state_.tss[s][TSS_COLOROP] != TOP_DISABLE; ++s) active |= uint8_t(1 << s);

@@ -158,7 +158,7 @@ uint8_t* SurfaceImpl::cpuBits() {
 uint32_t SurfaceImpl::cpuPitch() const { return format::Pitch(*format::Find(format_), width_); }
 
 void SurfaceImpl::CpuChanged(const Rect& rect) {
-  if (kind_ == Kind::Level) owner_->Upload(face_, level_, rect);
+  if (kind_ == Kind::Level) owner_->MarkDirty(face_, level_, rect);
 }
 
 Result SurfaceImpl::GetDesc(SurfaceDesc* desc) {

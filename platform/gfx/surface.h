@@ -57,7 +57,7 @@ class SurfaceImpl final : public DeviceChild<Surface> {
   // CPU pixels (plain surfaces, levels of other textures); null otherwise.
   uint8_t* cpuBits();
   uint32_t cpuPitch() const;
-  // Tells the owner that CPU pixels of `rect` changed (uploads a texture level).
+  // Tells the owner that CPU pixels of `rect` changed (a texture level sends them before its next draw).
   void CpuChanged(const Rect& rect);
 
   // Reads or writes a rectangle as 0xAARRGGBB; false when the surface's format has no conversion.

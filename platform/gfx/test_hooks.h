@@ -11,6 +11,10 @@ namespace platform::gfx {
 // their caller-memory forms; refused calls and calls of no primitives are not counted).
 uint32_t DrawCallCount(Device* device);
 
+// Rectangles of CPU pixels textures have sent to GL since the device was made (a texture sends what
+// changed once, before the next draw that uses it).
+uint32_t TextureUploadCount(Device* device);
+
 // Texture capability bits (PTEXTURECAPS_*) added to and removed from what every interface and
 // device report from now on, e.g. PTEXTURECAPS_POW2 to try the paths of devices that need
 // power-of-two textures. SetTextureCapsOverride(0, 0) goes back to the real answer.

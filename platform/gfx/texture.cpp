@@ -18,6 +18,7 @@ TextureStore::TextureStore(DeviceImpl* device, uint32_t faces, uint32_t width, u
 }
 
 TextureStore::~TextureStore() {
+  SetPending(false);
   for (Level& l : store_)
     if (l.surface) l.surface->DestroyOwned();
   if (glName_) {
@@ -61,21 +62,19 @@ bool TextureStore::Init(BaseTexture* self) {
     for (uint32_t l = 0; l < glLevels_; ++l) {
       GLsizei w = GLsizei(std::max(1u, width_ >> l)), h = GLsizei(std::max(1u, height_ >> l));
       GLenum target = faceTarget(f);
-      // Levels start as the zeroed CPU copy; levels only GL has (made mipmaps) start empty.
-      const uint8_t* cpu = l < levels_ && !renderTarget() ? store_[f * levels_ + l].cpu.data() : nullptr;
+      // Levels start as the zeroed CPU copy, which goes to GL with the first draw; levels only GL has
+      // (made mipmaps) start empty.
+      const bool cpu = l < levels_ && !renderTarget();
       if (format::IsCompressed(*info_)) {
-        std::vector<uint8_t> zeros(cpu ? 0 : format::LevelBytes(*info_, uint32_t(w), uint32_t(h)), 0);
-        glCompressedTexImage2D(target, GLint(l), internal, w, h, 0,
-                               GLsizei(format::LevelBytes(*info_, uint32_t(w), uint32_t(h))), cpu ? cpu : zeros.data());
-      } else if (cpu && info_->glFormat) {
-        glTexImage2D(target, GLint(l), internal, w, h, 0, info_->glFormat, info_->glType, cpu);
+        std::vector<uint8_t> zeros(format::LevelBytes(*info_, uint32_t(w), uint32_t(h)), 0);
+        glCompressedTexImage2D(target, GLint(l), internal, w, h, 0, GLsizei(zeros.size()), zeros.data());
       } else {
-        glTexImage2D(target, GLint(l), internal, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
-        if (cpu) Upload(f, l, {0, 0, w, h});
+        const bool own = info_->glFormat && !renderTarget();
+        glTexImage2D(target, GLint(l), internal, w, h, 0, own ? info_->glFormat : GL_BGRA,
+                     own ? info_->glType : GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        if (cpu) MarkDirty(f, l, {0, 0, w, h});
       }
     }
-  if (usage_ & USAGE_AUTOGENMIPMAP) glGenerateMipmap(glTarget_);
-  ready_ = true;
   return glGetError() == GL_NO_ERROR;
 }
 
@@ -131,9 +130,43 @@ Result TextureStore::Unlock(uint32_t face, uint32_t lvl) {
     WriteBackAfterLock(device_, {glName_, faceTarget(face), GLint(lvl), 0}, format_, l->lockRect, l->cpu);
     std::vector<uint8_t>().swap(l->cpu);
   } else {
-    Upload(face, lvl, l->lockRect);
+    MarkDirty(face, lvl, l->lockRect);
   }
   return kOk;
+}
+
+void TextureStore::SetPending(bool pending) {
+  if (pending == pending_) return;
+  pending_ = pending;
+  device_->TexturesPending(pending ? 1 : -1);
+}
+
+void TextureStore::MarkDirty(uint32_t face, uint32_t lvl, const Rect& r) {
+  Level* l = level(face, lvl);
+  if (!glName_ || !l || renderTarget() || r.left >= r.right || r.top >= r.bottom) return;
+  Rect& d = l->dirty;
+  if (d.left >= d.right) {
+    d = r;
+  } else {
+    d = {std::min(d.left, r.left), std::min(d.top, r.top), std::max(d.right, r.right), std::max(d.bottom, r.bottom)};
+  }
+  SetPending(true);
+}
+
+void TextureStore::UploadPending() {
+  if (!pending_) return;
+  SetPending(false);
+  bool base = false;
+  for (uint32_t f = 0; f < faces_; ++f)
+    for (uint32_t lvl = 0; lvl < levels_; ++lvl) {
+      Level& l = store_[f * levels_ + lvl];
+      if (l.dirty.left >= l.dirty.right) continue;
+      // A level locked for writing still changes: what it has so far goes now, the rest after unlock.
+      Upload(f, lvl, l.dirty);
+      l.dirty = {};
+      base |= lvl == 0;
+    }
+  if ((usage_ & USAGE_AUTOGENMIPMAP) && base) glGenerateMipmap(glTarget_);
 }
 
 void TextureStore::Upload(uint32_t face, uint32_t lvl, const Rect& r) {
@@ -141,6 +174,7 @@ void TextureStore::Upload(uint32_t face, uint32_t lvl, const Rect& r) {
   if (!glName_ || !l || renderTarget()) return;
   device_->MakeCurrent();
   device_->gl().BindTexture(glTarget_, glName_);
+  device_->CountTextureUpload();
   GLenum target = faceTarget(face);
   if (format::IsCompressed(*info_)) {
     glCompressedTexImage2D(target, GLint(lvl), info_->glInternal, GLsizei(l->width), GLsizei(l->height), 0,
@@ -160,11 +194,11 @@ void TextureStore::Upload(uint32_t face, uint32_t lvl, const Rect& r) {
                       GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
     }
   }
-  if ((usage_ & USAGE_AUTOGENMIPMAP) && lvl == 0 && ready_) glGenerateMipmap(glTarget_);
 }
 
 void TextureStore::GenerateMips() {
   if (!glName_ || glLevels_ < 2) return;
+  UploadPending();
   device_->MakeCurrent();
   device_->gl().BindTexture(glTarget_, glName_);
   glGenerateMipmap(glTarget_);

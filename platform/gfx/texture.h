@@ -1,6 +1,7 @@
 // Textures and cube textures. Ordinary textures keep every level as CPU pixels in their own format
-// (as the managed pool did) and upload a level's locked rectangle to GL on unlock; render-target
-// textures live in GL and are read back when locked.
+// (as the managed pool did); what a lock (or a copy) changed is gathered per level and goes to GL
+// once, when the device next draws with the texture. Render-target textures live in GL and are read
+// back when locked.
 #pragma once
 #include <vector>
 
@@ -26,6 +27,7 @@ class TextureStore {
     bool locked = false;
     uint32_t lockFlags = 0;
     Rect lockRect{};
+    Rect dirty{};  // CPU pixels GL has not seen yet (empty when right < left)
     SurfaceImpl* surface = nullptr;  // made on first request, forwards its counting to the texture
   };
 
@@ -54,8 +56,12 @@ class TextureStore {
   Result Surface(uint32_t face, uint32_t level, Surface** out);
   Result Lock(uint32_t face, uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags);
   Result Unlock(uint32_t face, uint32_t level);
-  // Sends a rectangle of a level's CPU pixels to GL (and rebuilds mipmaps of autogen textures).
-  void Upload(uint32_t face, uint32_t level, const Rect& rect);
+  // Notes that CPU pixels of `rect` changed; they go to GL with the next UploadPending.
+  void MarkDirty(uint32_t face, uint32_t level, const Rect& rect);
+  // Whether some level has changes GL has not seen.
+  bool pending() const { return pending_; }
+  // Sends every level's changed rectangle to GL (and rebuilds mipmaps of autogen textures once).
+  void UploadPending();
   void GenerateMips();
   uint32_t SetLod(uint32_t value);  // returns the previous value
   uint32_t lod = 0;
@@ -69,8 +75,13 @@ class TextureStore {
   std::vector<Level> store_;  // face-major
   GLuint glName_ = 0;
   GLenum glTarget_;
-  bool ready_ = false;  // every level and face has GL storage
+  bool pending_ = false;  // counted by the device while set
   GlSampling sampling_;
+
+ private:
+  // Sends a rectangle of a level's CPU pixels to GL.
+  void Upload(uint32_t face, uint32_t level, const Rect& rect);
+  void SetPending(bool pending);
 };
 
 // What 2D and cube textures share of the interface.

@@ -10,7 +10,13 @@
 #include "engine/objects/object_table.h"
 #include "engine/objects/records.h"
 #include "game/play/generated_textures.h"
+#include "engine/core/core_data.h"
+#include "engine/media2d/sprite.h"
+#include "game/play/visualiser.h"
+#include "platform/gfx/device.h"
+#include "platform/gfx/test_hooks.h"
 #include "platform/gfx/types.h"
+#include "tests/engine/engine_fixture.h"
 #include "tests/game/play/media/media_fixture.h"
 
 namespace media_test {
@@ -194,6 +200,56 @@ TEST_F(GeneratedTexturesTest, NarrowFormatsGetTheColourInTheirOwnLayoutAndUnknow
   EXPECT_EQ(row[2], 0) << "a 32-bit word would spill into the next pixel";
   GetImageTexture(kNarrow)->UnlockRect(0);
   DeleteImage(kNarrow);
+}
+
+TEST_F(GeneratedTexturesTest, HundredsOfLinesInAFrameTravelOnceAndShowOnScreen) {
+  namespace gfx = platform::gfx;
+  gfx::Device* device = GetDirect3DDevice();
+  ASSERT_NE(device, nullptr);
+  static float spectrum[512];
+  for (int i = 0; i < 512; ++i) spectrum[i] = float((i * 37) % 64) / 63.0f;
+  SetVisualiserSpectrumSource([]() -> const float* { return spectrum; });
+  Visualiser().colour[0] = 200, Visualiser().colour[1] = 100, Visualiser().colour[2] = 50;
+  Game().playerColour[0] = 255;
+  auto uploadsOf = [&](auto step) {
+    const uint32_t before = gfx::TextureUploadCount(device);
+    step();
+    return gfx::TextureUploadCount(device) - before;
+  };
+  // A frame's drawing: 252 lines of the visualiser and 60 of the colour heart, then both on screen.
+  EXPECT_EQ(uploadsOf([] {
+              DrawMirroredSpectrum();
+              BuildColourImage();
+            }),
+            0u);
+  device->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  EXPECT_EQ(uploadsOf([] {
+              DrawImageAt(kVisualiserImage, 0, 0);
+              DrawImageAt(kColourImage, 200, 0);
+              DrawImageAt(kVisualiserImage, 0, 200);
+            }),
+            2u)
+      << "one upload for each texture, however many lines and draws";
+  EXPECT_EQ(uploadsOf([] { (void)ImagePixels(kVisualiserImage); DrawImageAt(kVisualiserImage, 0, 0); }), 0u)
+      << "reading the pixels sends nothing";
+  SetVisualiserSpectrumSource(nullptr);
+
+  uint32_t width = 0;
+  const std::vector<uint32_t> screen = engine_test::ReadSurfacePixels(GetCoreDataPointer()->backBufferSurface, &width);
+  ASSERT_FALSE(screen.empty());
+  const std::pair<int32_t, int32_t> placed[] = {{kVisualiserImage, 0}, {kColourImage, 200}};
+  for (const auto& [image, left] : placed) {
+    const std::vector<uint32_t> pixels = ImagePixels(image);
+    ASSERT_EQ(pixels.size(), size_t(kSize * kSize));
+    EXPECT_GT(Drawn(pixels).size(), 1000u);
+    int32_t wrong = 0;
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x) {
+        const uint32_t want = At(pixels, x, y) ? At(pixels, x, y) | 0xFF000000u : 0xFF000000u;
+        wrong += (screen[size_t(y) * width + size_t(left + x)] | 0xFF000000u) != want;
+      }
+    EXPECT_EQ(wrong, 0) << "image " << image;
+  }
 }
 
 }  // namespace
