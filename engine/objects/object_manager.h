@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "engine/objects/records.h"
@@ -180,11 +181,16 @@ class ObjectManager {
   int32_t shadowLight = 0;  // the light whose position casts the shadows
   uint8_t shadowsOn = 1;
   uint8_t refreshNeeded = 0;
+  // Some mesh has its vertices-changed byte set (MarkMeshVerticesChanged): without it the per-frame
+  // copy of changed vertices walks no object.
+  uint8_t verticesPending = 1;
 
   uint32_t transparentCapacity = 256;
   std::vector<ObjectRecord*> transparentList;  // lives on between frames and only grows
 
  private:
+  // The draw list's sort entries (first texture, object), kept so that a rebuild reuses their space.
+  std::vector<std::pair<int32_t, ObjectRecord*>> sortEntries_;
   // Nodes of both chains still linked: a place may name a node already released, which is then
   // only compared by address and never touched.
   std::unordered_set<const void*> livePools_;
@@ -204,6 +210,10 @@ class ObjectManager {
 // and when it releases its objects.
 ObjectManager& GetObjectManager();
 void ResetObjectManager();
+
+// Every writer of a mesh's live vertices calls this: the frame's preparation copies them into the
+// mesh's place.
+void MarkMeshVerticesChanged(MeshRecord* mesh);
 
 // The object module's per-camera-pass entries of the core's table.
 void RunBeginStencilEffects();

@@ -125,7 +125,7 @@ bool ObjectManager::DrawMesh(MeshRecord* mesh) {
 bool ObjectManager::DrawObject(ObjectRecord* object) {
   gfx::Device* device = RendererDevice();
   if (!object || !device) return false;
-  UpdateObjectMatrix(object);
+  RefreshObjectMatrix(object);
   if (!object->visible || !object->areaVisible || object->noMeshes == 1) return true;
   bool worldSpace = object->neverCulled != 0;  // its vertices are already in world space
   gfx::Matrix world = worldSpace ? platform::d3dx::MatrixIdentity() : object->placement.worldMatrix;
@@ -152,7 +152,9 @@ bool ObjectManager::DrawObject(ObjectRecord* object) {
     if (!frame) continue;
     if (!frameShown.empty() && frame->index < frameShown.size() && frameShown[frame->index] == 0) continue;
     MeshRecord* mesh = frame->mesh.get();
-    UpdateFrameWorldMatrix(object, frame, mesh);
+    // An instance computes its world matrices in its source's frames: neither keeps them.
+    if (!frame->worldMatrixValid || object->instanceSource) UpdateFrameWorldMatrix(object, frame, mesh);
+    if (object->instanceSource) frame->worldMatrixValid = 0;
     if (!mesh) continue;
     if (!mesh->ownTransform && !worldSpace &&
         gfx::Failed(device->SetTransform(gfx::TS_WORLD, &frame->worldMatrix))) {
