@@ -96,6 +96,10 @@ class ObjectManager {
   bool SetMeshRenderStates(const MeshRecord* mesh);
   bool SetMeshTextureStages(const MeshRecord* mesh);
   bool DrawMesh(MeshRecord* mesh);
+  // The mesh sets exactly the states the last mesh drawn set, which are still in force: its state
+  // setters are skipped. NoteStateMesh remembers the mesh just drawn for the next one.
+  bool RepeatsLastState(const MeshRecord* mesh) const;
+  void NoteStateMesh(const MeshRecord* mesh);
   bool DrawObject(ObjectRecord* object);
   void RestoreDefaultStages();
 
@@ -164,6 +168,11 @@ class ObjectManager {
   uint32_t currentCull = platform::gfx::CULL_CCW;
   uint32_t frameCull = platform::gfx::CULL_CCW;  // clockwise inside a mirror
 
+  // The last mesh drawn whose states a following mesh may repeat without sending them again; null
+  // after anything else changed device state (pass start, cache reset, subsets, effects, ...).
+  const MeshRecord* lastStateMesh = nullptr;
+  uint8_t repeatStates = 0;  // set while the opaque and late passes draw their objects
+
   platform::gfx::Material defaultMaterial{};
   uint8_t textureFactorAlpha = 0;  // an object drawn with a texture-factor alpha is being drawn
 
@@ -203,6 +212,7 @@ class ObjectManager {
   void DrawScreenQuad();
   void ReleasePools();
   bool DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place);
+  bool SetMeshStagesAndTextures(const MeshRecord* mesh);
 };
 
 // The module's manager. ResetObjectManager releases everything it holds (buffers, lists, screen

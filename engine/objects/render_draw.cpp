@@ -94,31 +94,42 @@ bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& p
   return drawn;
 }
 
-bool ObjectManager::DrawMesh(MeshRecord* mesh) {
+// The mesh's texture stages, then its textures (stage 0's only when its image changed).
+bool ObjectManager::SetMeshStagesAndTextures(const MeshRecord* mesh) {
   gfx::Device* device = RendererDevice();
-  if (!mesh || !mesh->bufferPlace || !device) return true;
-  if (!SetMeshRenderStates(mesh) || !SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
-  const DrawBufferInfo& place = *mesh->bufferPlace;
-  bool points = place.primitiveType == gfx::PT_POINTLIST;
-  if (points) SetPointSprites(device, true);
-  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
   if (!SetMeshTextureStages(mesh)) return false;
   if (mesh->stages.empty()) {
     device->SetTexture(0, nullptr);
     lastTexture = 0;
-  } else {
-    currentTexture = mesh->stages[0].image;
-    if (currentTexture != lastTexture || mesh->stages.size() > 1) {
-      for (const TextureStage& stage : mesh->stages) {
-        if (stage.stage >= 8) continue;
-        gfx::Texture* texture = stage.imageTexture ? stage.imageTexture : stage.deviceTexture;
-        if (gfx::Failed(device->SetTexture(stage.stage, texture))) break;
-      }
-      lastTexture = currentTexture;
-    }
+    return true;
   }
+  currentTexture = mesh->stages[0].image;
+  if (currentTexture != lastTexture || mesh->stages.size() > 1) {
+    for (const TextureStage& stage : mesh->stages) {
+      if (stage.stage >= 8) continue;
+      gfx::Texture* texture = stage.imageTexture ? stage.imageTexture : stage.deviceTexture;
+      if (gfx::Failed(device->SetTexture(stage.stage, texture))) break;
+    }
+    lastTexture = currentTexture;
+  }
+  return true;
+}
+
+bool ObjectManager::DrawMesh(MeshRecord* mesh) {
+  gfx::Device* device = RendererDevice();
+  if (!mesh || !mesh->bufferPlace || !device) return true;
+  // Meshes of the same states in a row (the draw list groups them) send only their streams.
+  const bool repeated = RepeatsLastState(mesh);
+  if (!repeated && !SetMeshRenderStates(mesh)) return false;
+  if (!SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
+  const DrawBufferInfo& place = *mesh->bufferPlace;
+  bool points = place.primitiveType == gfx::PT_POINTLIST;
+  if (points) SetPointSprites(device, true);
+  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
+  if (!repeated && !SetMeshStagesAndTextures(mesh)) return false;
   DrawMeshPrimitives(mesh, place);
   if (points) SetPointSprites(device, false);
+  NoteStateMesh(mesh);
   return true;
 }
 
@@ -145,6 +156,7 @@ bool ObjectManager::DrawObject(ObjectRecord* object) {
     device->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TFACTOR);
     device->SetRenderState(gfx::RS_TEXTUREFACTOR, object->drawWord);
     textureFactorAlpha = 1;
+    lastStateMesh = nullptr;
   }
   bool result = true;
   const std::vector<uint8_t>& frameShown = object->workBlock;
