@@ -88,6 +88,7 @@ void PlaceCameraObject(ObjectRecord* camera, const Vector3& position) {
   world.m[3][1] = position.y;
   world.m[3][2] = position.z;
   camera->placement.angles = {0, 0, 0};
+  MarkObjectPlaced(camera);
 }
 
 // Moves an object that ran into `other` back out of it (slid or returned), and turns it back when it
@@ -95,6 +96,7 @@ void PlaceCameraObject(ObjectRecord* camera, const Vector3& position) {
 void RespondToHit(int32_t number, ObjectRecord* object, ObjectRecord* other) {
   CollisionState& state = GetCollisionState();
   PositionBlock& p = object->placement;
+  MarkObjectPlaced(object);
   if (state.slideAvailable && object->bounds.autoCollisionMode == 1) SubtractVector3InPlace(&p.position, state.slide);
   else p.position = p.previousPosition;
   const float turned = std::fabs(p.angles.x - p.previousAngles.x) + std::fabs(p.angles.y - p.previousAngles.y) +
@@ -150,7 +152,7 @@ bool UpdateObjectWorldCentre(ObjectRecord* object) {
   BoundsBlock& b = object->bounds;
   if (b.worldCentreCurrent == 0) {
     b.worldCentreCurrent = 1;
-    UpdateObjectMatrix(object);
+    RefreshObjectMatrix(object);
     b.worldCentre = Vec3TransformCoord(b.centre, object->placement.scaleRotationMatrix);
   }
   return true;

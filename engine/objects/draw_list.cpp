@@ -9,6 +9,7 @@
 #include "engine/objects/frame_tree.h"
 #include "engine/objects/frustum.h"
 #include "engine/objects/object_manager.h"
+#include "engine/objects/object_matrix.h"
 #include "engine/objects/render_objects.h"
 #include "engine/objects/vertex_animation.h"
 #include "platform/d3dx/math_matrix.h"
@@ -28,6 +29,12 @@ bool FirstTexture(ObjectRecord* object, int32_t* image) {
   return true;
 }
 
+// Frames that need no walk: no animation to apply and nothing changed since they were combined.
+bool FramesStill(const ObjectRecord* object) {
+  return !object->framesChanged && !object->firstSet && !object->playing && !object->blending &&
+         !object->animationChanged;
+}
+
 // A glued object whose target is gone is let go.
 void DropLostGlue(ObjectRecord* object) {
   PositionBlock& p = object->placement;
@@ -35,6 +42,7 @@ void DropLostGlue(ObjectRecord* object) {
   p.glued = 0;
   p.glueTarget = 0;
   p.glueFrame = 0;
+  MarkObjectPlaced(object);
 }
 
 }  // namespace
@@ -67,11 +75,8 @@ bool ObjectManager::BuildDrawList() {
 
   // Objects grouped by first texture, lowest image number first, in used-list order within one
   // image; objects without a first stage are not drawn.
-  struct Entry {
-    int32_t key;
-    ObjectRecord* object;
-  };
-  std::vector<Entry> entries;
+  std::vector<std::pair<int32_t, ObjectRecord*>>& entries = sortEntries_;
+  entries.clear();
   entries.reserve(count);
   for (uint32_t i = 0; i < count && i < capacity; ++i) {
     ObjectRecord* object = FindObjectRecord(used[i]);
@@ -82,9 +87,9 @@ bool ObjectManager::BuildDrawList() {
     }
     sortKeys[i] = key;
   }
-  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::sort(sortKeys.begin(), sortKeys.begin() + std::min(count, capacity));
-  for (const Entry& e : entries) drawList[listedCount++] = e.object;
+  for (const auto& e : entries) drawList[listedCount++] = e.second;
   return true;
 }
 
@@ -117,8 +122,11 @@ void ObjectManager::UpdateAllFrameMatrices() {
   for (uint32_t i = 0; i < visibleCount; ++i) {
     ObjectRecord* object = visibleList[i];
     ObjectRecord* source = SourceOf(object);
-    AnimateObjectFrame(source, source->frame);
-    if (source->root) UpdateFrameMatrices(source->root.get(), identity);
+    if (!FramesStill(source)) {
+      AnimateObjectFrame(source, source->frame);
+      if (source->root) UpdateFrameMatrices(source->root.get(), identity);
+      source->framesChanged = 0;
+    }
     if (object->instanceSource)
       UpdateObjectFrames(object->instanceSource);
     else if (object->visible && object->areaVisible)

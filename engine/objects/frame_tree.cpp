@@ -8,6 +8,42 @@
 
 using namespace platform::d3dx;
 
+namespace {
+
+// The walk of ForEachFrame for the per-frame matrix updates, which must not allocate: pending frames
+// wait on a small stack of the caller's, and only a tree with more pending branches than that moves
+// them to the heap. Each entry carries a value the visit hands to the entry's child and siblings.
+template <class Value, class Visit>
+void WalkFrames(FrameRecord* frame, Value value, Visit visit) {
+  struct Pending {
+    FrameRecord* frame;
+    Value value;
+  };
+  constexpr size_t kOnStack = 64;
+  Pending local[kOnStack];
+  std::vector<Pending> spill;
+  size_t count = 0;
+  auto push = [&](FrameRecord* f, Value v) {
+    if (count < kOnStack) local[count] = {f, v};
+    else if (count - kOnStack < spill.size()) spill[count - kOnStack] = {f, v};
+    else spill.push_back({f, v});
+    ++count;
+  };
+  auto pop = [&]() {
+    --count;
+    return count < kOnStack ? local[count] : spill[count - kOnStack];
+  };
+  if (frame) push(frame, value);
+  while (count > 0) {
+    const Pending p = pop();
+    const Value childValue = visit(p.frame, p.value);
+    if (p.frame->sibling) push(p.frame->sibling.get(), p.value);
+    if (p.frame->child) push(p.frame->child.get(), childValue);
+  }
+}
+
+}  // namespace
+
 void ForEachFrame(FrameRecord* frame, const std::function<void(FrameRecord*)>& visit) {
   std::vector<FrameRecord*> pending;
   if (frame) pending.push_back(frame);
@@ -43,6 +79,7 @@ bool BuildObjectMeshList(ObjectRecord* object) {
   });
   object->meshList.shrink_to_fit();
   object->noMeshes = object->meshList.empty() ? 1 : 0;
+  object->framesChanged = 1;
   return true;
 }
 
@@ -155,21 +192,18 @@ void BuildFrameLocalMatrix(FrameRecord* frame) {
 }
 
 void CombineFrameMatrices(FrameRecord* frame) {
-  ForEachFrame(frame, [](FrameRecord* f) {
+  WalkFrames(frame, 0, [](FrameRecord* f, int) {
     f->animatedMatrix = MatrixMultiply(f->offsetMatrix, f->localMatrix);
     f->worldMatrixValid = 0;
+    return 0;
   });
 }
 
 bool UpdateFrameMatrices(FrameRecord* frame, const Matrix& parent) {
   if (!frame) return false;
-  std::vector<std::pair<FrameRecord*, const Matrix*>> pending{{frame, &parent}};
-  while (!pending.empty()) {
-    auto [f, parentMatrix] = pending.back();
-    pending.pop_back();
+  WalkFrames(frame, &parent, [](FrameRecord* f, const Matrix* parentMatrix) {
     f->combinedMatrix = MatrixMultiply(f->animatedMatrix, *parentMatrix);
-    if (f->sibling) pending.push_back({f->sibling.get(), parentMatrix});
-    if (f->child) pending.push_back({f->child.get(), &f->combinedMatrix});
-  }
+    return static_cast<const Matrix*>(&f->combinedMatrix);
+  });
   return true;
 }

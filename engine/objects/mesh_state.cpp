@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/objects/object_manager.h"
 #include "engine/objects/object_table.h"
 #include "engine/objects/record_links.h"
 #include "engine/objects/vertex_layout.h"
@@ -195,7 +196,7 @@ void SetMeshBrightness(MeshRecord* mesh, float brightness) {
     for (int32_t i = 0; i < mesh->vertexCount; ++i)
       if (uint8_t* vertex = VertexAt(mesh, i)) WriteVertexWord(vertex, layout.diffuse, grey);
   }
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
 }
 
 void ScrollMeshTexture(MeshRecord* mesh, float du, float dv) {
@@ -208,7 +209,7 @@ void ScrollMeshTexture(MeshRecord* mesh, float du, float dv) {
     WriteVertexFloat(vertex, layout.u[0], ReadVertexFloat(vertex, layout.u[0]) + du);
     WriteVertexFloat(vertex, layout.v[0], ReadVertexFloat(vertex, layout.v[0]) + dv);
   }
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
 }
 
 void SetMeshVertexPosition(MeshRecord* mesh, int32_t index, float x, float y, float z) {
@@ -216,7 +217,7 @@ void SetMeshVertexPosition(MeshRecord* mesh, int32_t index, float x, float y, fl
   FVFLayout layout;
   GetMeshFVFLayout(mesh, &layout);
   if (uint8_t* vertex = VertexAt(mesh, index); vertex && layout.z != 0) WriteVertexPosition(vertex, layout, {x, y, z});
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
 }
 
 float GetMeshVertexX(const MeshRecord* mesh, int32_t index) { return VertexComponent(mesh, index, 0); }

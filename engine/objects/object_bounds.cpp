@@ -42,6 +42,7 @@ Vector3 BoxCentre(const Vector3& lo, const Vector3& hi) {
 // animation, through the animation modules' links.
 void PoseObject(ObjectRecord* object, float frame) {
   const RecordLinks& links = GetRecordLinks();
+  object->framesChanged = 1;  // the renderer combines the frames of its own pose again
   if (links.animateObjectFrame) links.animateObjectFrame(object, frame);
   else CombineFrameMatrices(object->root.get());
   UpdateFrameMatrices(object->root.get(), MatrixIdentity());

@@ -116,6 +116,7 @@ void AlignObjectWithCamera(int32_t object) {
   p.freeFlightMatrix = orientation;
   p.angles = camera->angles;
   p.rotationOrder = camera->rotationOrder ? 0 : 1;
+  MarkObjectPlaced(record);
   UpdateObjectMatrix(record);
 }
 

@@ -31,7 +31,7 @@ void LockFrameVertexData(int32_t object, int32_t frame) {
 void EndVertexDataLock() {
   if (!g_lock.mesh) return;
   if (g_lock.mode == 1) {
-    g_lock.mesh->verticesChanged = 1;
+    MarkMeshVerticesChanged(g_lock.mesh);
   } else {
     g_lock.object->refreshBuffers = 1;
     GetObjectManager().RequestRefresh();

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "engine/objects/records.h"
@@ -95,6 +96,10 @@ class ObjectManager {
   bool SetMeshRenderStates(const MeshRecord* mesh);
   bool SetMeshTextureStages(const MeshRecord* mesh);
   bool DrawMesh(MeshRecord* mesh);
+  // The mesh sets exactly the states the last mesh drawn set, which are still in force: its state
+  // setters are skipped. NoteStateMesh remembers the mesh just drawn for the next one.
+  bool RepeatsLastState(const MeshRecord* mesh) const;
+  void NoteStateMesh(const MeshRecord* mesh);
   bool DrawObject(ObjectRecord* object);
   void RestoreDefaultStages();
 
@@ -163,6 +168,11 @@ class ObjectManager {
   uint32_t currentCull = platform::gfx::CULL_CCW;
   uint32_t frameCull = platform::gfx::CULL_CCW;  // clockwise inside a mirror
 
+  // The last mesh drawn whose states a following mesh may repeat without sending them again; null
+  // after anything else changed device state (pass start, cache reset, subsets, effects, ...).
+  const MeshRecord* lastStateMesh = nullptr;
+  uint8_t repeatStates = 0;  // set while the opaque and late passes draw their objects
+
   platform::gfx::Material defaultMaterial{};
   uint8_t textureFactorAlpha = 0;  // an object drawn with a texture-factor alpha is being drawn
 
@@ -180,11 +190,16 @@ class ObjectManager {
   int32_t shadowLight = 0;  // the light whose position casts the shadows
   uint8_t shadowsOn = 1;
   uint8_t refreshNeeded = 0;
+  // Some mesh has its vertices-changed byte set (MarkMeshVerticesChanged): without it the per-frame
+  // copy of changed vertices walks no object.
+  uint8_t verticesPending = 1;
 
   uint32_t transparentCapacity = 256;
   std::vector<ObjectRecord*> transparentList;  // lives on between frames and only grows
 
  private:
+  // The draw list's sort entries (first texture, object), kept so that a rebuild reuses their space.
+  std::vector<std::pair<int32_t, ObjectRecord*>> sortEntries_;
   // Nodes of both chains still linked: a place may name a node already released, which is then
   // only compared by address and never touched.
   std::unordered_set<const void*> livePools_;
@@ -197,6 +212,7 @@ class ObjectManager {
   void DrawScreenQuad();
   void ReleasePools();
   bool DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place);
+  bool SetMeshStagesAndTextures(const MeshRecord* mesh);
 };
 
 // The module's manager. ResetObjectManager releases everything it holds (buffers, lists, screen
@@ -204,6 +220,10 @@ class ObjectManager {
 // and when it releases its objects.
 ObjectManager& GetObjectManager();
 void ResetObjectManager();
+
+// Every writer of a mesh's live vertices calls this: the frame's preparation copies them into the
+// mesh's place.
+void MarkMeshVerticesChanged(MeshRecord* mesh);
 
 // The object module's per-camera-pass entries of the core's table.
 void RunBeginStencilEffects();

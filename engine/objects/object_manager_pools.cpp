@@ -375,6 +375,8 @@ void ObjectManager::UpdateChangedVertexBuffers() {
     ObjectRecord* object;
     MeshRecord* mesh;
   };
+  if (!verticesPending) return;
+  verticesPending = 0;
   std::vector<Misfit> misfits;
   ForEachListedObject([&](ObjectRecord* object) {
     ForEachFrameMesh(object, [&](MeshRecord* mesh) {
@@ -401,4 +403,10 @@ void ObjectManager::UnlockVertexPools() {
     node->locked = 0;
     node->lockedData = nullptr;
   }
+}
+
+void MarkMeshVerticesChanged(MeshRecord* mesh) {
+  if (!mesh) return;
+  mesh->verticesChanged = 1;
+  GetObjectManager().verticesPending = 1;
 }

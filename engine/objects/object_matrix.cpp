@@ -47,10 +47,20 @@ void BuildRotationMatrix(ObjectRecord* object) {
 
 bool UpdateObjectMatrix(ObjectRecord* object) { return UpdateObjectMatrixAt(object, 0); }
 
+bool RefreshObjectMatrix(ObjectRecord* object) {
+  if (!object) return false;
+  // A fixed matrix may have been written directly: the renderer takes it every time.
+  if (object->placement.matrixFixed == 1) object->worldChanged = 1;
+  if (!object->placementChanged && object->placement.glueTarget == 0) return true;
+  return UpdateObjectMatrixAt(object, 0);
+}
+
 void UpdateObjectWorldMatrix(ObjectRecord* object, const FrameRecord* glueFrame) {
   if (!object) return;
   PositionBlock& p = object->placement;
+  object->placementChanged = 0;
   if (p.matrixFixed == 1) return;
+  object->worldChanged = 1;
   p.scaleMatrix = MatrixScaling(p.scale.x, p.scale.y, p.scale.z);
   p.translationMatrix = MatrixTranslation(p.position.x, p.position.y, p.position.z);
   if (p.freeFlight) p.rotationMatrix = p.freeFlightMatrix;
@@ -95,6 +105,7 @@ void AnglesFromMatrix(const Matrix& matrix, Vector3* angles) {
 
 void SetObjectFreeFlight(ObjectRecord* object, uint32_t mode) {
   PositionBlock& p = object->placement;
+  MarkObjectPlaced(object);
   if (mode == 1 && p.freeFlight != 1) {
     BuildRotationMatrix(object);
     p.freeFlightMatrix = p.rotationMatrix;

@@ -10,8 +10,15 @@ void BuildRotationMatrix(ObjectRecord* object);
 // its own. A glue target that is missing, a glue frame beyond the target's frames, or a chain of glue
 // that comes back on itself leaves the object placed as if unglued.
 bool UpdateObjectMatrix(ObjectRecord* object);
+// Every writer of an object's position, angles, scale, rotation source (free flight, extra rotation,
+// rotation order) or glue calls this, so that the renderer rebuilds the world matrix.
+inline void MarkObjectPlaced(ObjectRecord* object) { object->placementChanged = 1; }
+// UpdateObjectMatrix only when the placement changed since the last build, or when the object is
+// glued (its target may have moved): what the renderer calls once per frame.
+bool RefreshObjectMatrix(ObjectRecord* object);
 // scale x rotation x translation (x the glue frame's world matrix when glued and given). Nothing when
-// the matrix is fixed. Clears every frame's world-matrix-valid byte.
+// the matrix is fixed. Clears every frame's world-matrix-valid byte and the placement-changed byte,
+// and sets the world-changed byte.
 void UpdateObjectWorldMatrix(ObjectRecord* object, const FrameRecord* glueFrame);
 // The frame's world matrix: the object's for a skinned mesh, else combined x the object's.
 void UpdateFrameWorldMatrix(const ObjectRecord* object, FrameRecord* frame, const MeshRecord* mesh);

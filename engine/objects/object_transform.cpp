@@ -16,12 +16,14 @@ ObjectRecord* Placeable(int32_t object) { return GetObjectPointer(object); }
 
 // A turn or a rescale moves the box centre in world orientation: it is recomputed on its next use.
 void MarkTurned(ObjectRecord* record) {
+  MarkObjectPlaced(record);
   record->bounds.movedThisFrame = 1;
   record->bounds.worldCentreCurrent = 0;
 }
 
 void MarkMoved(ObjectRecord* record, const Vector3& position) {
   PositionBlock& p = record->placement;
+  MarkObjectPlaced(record);
   record->bounds.movedThisFrame = 1;
   p.previousPosition = p.position;
   p.position = position;

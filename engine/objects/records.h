@@ -364,6 +364,13 @@ struct ObjectRecord {
   // 4-5.
   BoundsBlock bounds;
   PositionBlock placement;
+  // Renderer bookkeeping, not stored by the model formats. placementChanged: position, angles,
+  // scale, rotation source or glue changed since the world matrix was built (set through
+  // MarkObjectPlaced); worldChanged: the world matrix was rebuilt since the renderer took it;
+  // framesChanged: the frame tree or its matrices changed since they were last combined.
+  uint8_t placementChanged = 1;
+  uint8_t worldChanged = 1;
+  uint8_t framesChanged = 1;
   // 6.
   uint8_t visible = 1;
   uint8_t areaVisible = 1;

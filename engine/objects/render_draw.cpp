@@ -94,38 +94,49 @@ bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& p
   return drawn;
 }
 
-bool ObjectManager::DrawMesh(MeshRecord* mesh) {
+// The mesh's texture stages, then its textures (stage 0's only when its image changed).
+bool ObjectManager::SetMeshStagesAndTextures(const MeshRecord* mesh) {
   gfx::Device* device = RendererDevice();
-  if (!mesh || !mesh->bufferPlace || !device) return true;
-  if (!SetMeshRenderStates(mesh) || !SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
-  const DrawBufferInfo& place = *mesh->bufferPlace;
-  bool points = place.primitiveType == gfx::PT_POINTLIST;
-  if (points) SetPointSprites(device, true);
-  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
   if (!SetMeshTextureStages(mesh)) return false;
   if (mesh->stages.empty()) {
     device->SetTexture(0, nullptr);
     lastTexture = 0;
-  } else {
-    currentTexture = mesh->stages[0].image;
-    if (currentTexture != lastTexture || mesh->stages.size() > 1) {
-      for (const TextureStage& stage : mesh->stages) {
-        if (stage.stage >= 8) continue;
-        gfx::Texture* texture = stage.imageTexture ? stage.imageTexture : stage.deviceTexture;
-        if (gfx::Failed(device->SetTexture(stage.stage, texture))) break;
-      }
-      lastTexture = currentTexture;
-    }
+    return true;
   }
+  currentTexture = mesh->stages[0].image;
+  if (currentTexture != lastTexture || mesh->stages.size() > 1) {
+    for (const TextureStage& stage : mesh->stages) {
+      if (stage.stage >= 8) continue;
+      gfx::Texture* texture = stage.imageTexture ? stage.imageTexture : stage.deviceTexture;
+      if (gfx::Failed(device->SetTexture(stage.stage, texture))) break;
+    }
+    lastTexture = currentTexture;
+  }
+  return true;
+}
+
+bool ObjectManager::DrawMesh(MeshRecord* mesh) {
+  gfx::Device* device = RendererDevice();
+  if (!mesh || !mesh->bufferPlace || !device) return true;
+  // Meshes of the same states in a row (the draw list groups them) send only their streams.
+  const bool repeated = RepeatsLastState(mesh);
+  if (!repeated && !SetMeshRenderStates(mesh)) return false;
+  if (!SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
+  const DrawBufferInfo& place = *mesh->bufferPlace;
+  bool points = place.primitiveType == gfx::PT_POINTLIST;
+  if (points) SetPointSprites(device, true);
+  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
+  if (!repeated && !SetMeshStagesAndTextures(mesh)) return false;
   DrawMeshPrimitives(mesh, place);
   if (points) SetPointSprites(device, false);
+  NoteStateMesh(mesh);
   return true;
 }
 
 bool ObjectManager::DrawObject(ObjectRecord* object) {
   gfx::Device* device = RendererDevice();
   if (!object || !device) return false;
-  UpdateObjectMatrix(object);
+  RefreshObjectMatrix(object);
   if (!object->visible || !object->areaVisible || object->noMeshes == 1) return true;
   bool worldSpace = object->neverCulled != 0;  // its vertices are already in world space
   gfx::Matrix world = worldSpace ? platform::d3dx::MatrixIdentity() : object->placement.worldMatrix;
@@ -145,6 +156,7 @@ bool ObjectManager::DrawObject(ObjectRecord* object) {
     device->SetTextureStageState(0, gfx::TSS_ALPHAARG1, gfx::TA_TFACTOR);
     device->SetRenderState(gfx::RS_TEXTUREFACTOR, object->drawWord);
     textureFactorAlpha = 1;
+    lastStateMesh = nullptr;
   }
   bool result = true;
   const std::vector<uint8_t>& frameShown = object->workBlock;
@@ -152,7 +164,9 @@ bool ObjectManager::DrawObject(ObjectRecord* object) {
     if (!frame) continue;
     if (!frameShown.empty() && frame->index < frameShown.size() && frameShown[frame->index] == 0) continue;
     MeshRecord* mesh = frame->mesh.get();
-    UpdateFrameWorldMatrix(object, frame, mesh);
+    // An instance computes its world matrices in its source's frames: neither keeps them.
+    if (!frame->worldMatrixValid || object->instanceSource) UpdateFrameWorldMatrix(object, frame, mesh);
+    if (object->instanceSource) frame->worldMatrixValid = 0;
     if (!mesh) continue;
     if (!mesh->ownTransform && !worldSpace &&
         gfx::Failed(device->SetTransform(gfx::TS_WORLD, &frame->worldMatrix))) {

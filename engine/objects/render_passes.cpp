@@ -82,9 +82,25 @@ bool ObjectManager::RenderLateObjects() {
   return true;
 }
 
+namespace {
+
+// Lets meshes repeat the last mesh's states (see RepeatsLastState) while the opaque and late passes
+// draw: the stencil passes change device state between meshes behind the cache's back.
+class RepeatedStates {
+ public:
+  RepeatedStates(ObjectManager* manager, bool on) : manager_(manager) { manager_->repeatStates = on ? 1 : 0; }
+  ~RepeatedStates() { manager_->repeatStates = 0; }
+
+ private:
+  ObjectManager* manager_;
+};
+
+}  // namespace
+
 bool ObjectManager::RenderObjectPass(int pass) {
   gfx::Device* device = RendererDevice();
   if (!device || !SetDefaultRenderStates()) return false;
+  RepeatedStates repeat(this, pass == 0 || pass == 3);
   CoreData* core = RendererCoreData();
   uint32_t stencilMode = core ? core->stencilMode : 0;
 

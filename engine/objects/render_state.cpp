@@ -46,9 +46,47 @@ void SetDefaultStageOp(gfx::Device* device, uint32_t s) {
   }
 }
 
+// A mesh whose states depend only on its own fields and the pass: one stage at most, coordinates
+// that do not follow the view, no subsets, points or effects.
+bool RepeatableState(const MeshRecord& mesh) {
+  if (mesh.stages.size() > 1 || mesh.subsetTextures || mesh.primitiveType == gfx::PT_POINTLIST) return false;
+  if (mesh.hasEffect || mesh.effectAttached || mesh.effect) return false;
+  return mesh.stages.empty() || (mesh.stages[0].texCoordMode != 1 && mesh.stages[0].texCoordMode != 2);
+}
+
+// Both meshes set the same render states, material, stage and texture (the state key of the draw).
+bool SameDrawState(const MeshRecord& a, const MeshRecord& b) {
+  if (a.wireframe != b.wireframe || a.lighting != b.lighting || a.culling != b.culling || a.fog != b.fog ||
+      a.ambient != b.ambient || a.transparency != b.transparency || a.alphaRef != b.alphaRef ||
+      a.translucent != b.translucent || a.translucentMode != b.translucentMode || a.zWrite != b.zWrite ||
+      a.zEnable != b.zEnable || a.depthBiasOn != b.depthBiasOn || a.depthBias != b.depthBias ||
+      a.slopeScaleDepthBias != b.slopeScaleDepthBias || a.mipLodBias != b.mipLodBias ||
+      a.ownMaterial != b.ownMaterial || a.textureFactorAlpha != b.textureFactorAlpha ||
+      a.textureFactor != b.textureFactor || a.fvf != b.fvf || a.stages.size() != b.stages.size())
+    return false;
+  if (a.ownMaterial && std::memcmp(&a.material, &b.material, sizeof a.material) != 0) return false;
+  if (a.stages.empty()) return true;
+  const TextureStage& s = a.stages[0];
+  const TextureStage& t = b.stages[0];
+  return s.image == t.image && s.imageTexture == t.imageTexture && s.deviceTexture == t.deviceTexture &&
+         s.stage == t.stage && s.colorOp == t.colorOp && s.colorArg1 == t.colorArg1 && s.colorArg2 == t.colorArg2 &&
+         s.addressU == t.addressU && s.addressV == t.addressV && s.magFilter == t.magFilter &&
+         s.minFilter == t.minFilter && s.mipFilter == t.mipFilter && s.texCoordMode == t.texCoordMode;
+}
+
 }  // namespace
 
+bool ObjectManager::RepeatsLastState(const MeshRecord* mesh) const {
+  return repeatStates && lastStateMesh && !textureFactorAlpha && RepeatableState(*mesh) &&
+         SameDrawState(*mesh, *lastStateMesh);
+}
+
+void ObjectManager::NoteStateMesh(const MeshRecord* mesh) {
+  lastStateMesh = (!textureFactorAlpha && RepeatableState(*mesh)) ? mesh : nullptr;
+}
+
 void ObjectManager::ResetStateCache() {
+  lastStateMesh = nullptr;
   currentTexture = lastTexture = kNoTextureSet;
   lastStageCount = 0;
   currentVertexShader = lastVertexShader = nullptr;
@@ -58,6 +96,7 @@ void ObjectManager::ResetStateCache() {
 }
 
 void ObjectManager::SetCullModeCached() {
+  lastStateMesh = nullptr;
   currentCull = frameCull;
   if (gfx::Device* device = RendererDevice()) device->SetRenderState(gfx::RS_CULLMODE, currentCull);
   culling = 1;
@@ -66,6 +105,7 @@ void ObjectManager::SetCullModeCached() {
 bool ObjectManager::SetDefaultRenderStates() {
   gfx::Device* device = RendererDevice();
   if (!device) return false;
+  lastStateMesh = nullptr;
   device->GetRenderState(gfx::RS_AMBIENT, &savedAmbient);
   device->GetRenderState(gfx::RS_FOGCOLOR, &savedFogColor);
   device->SetRenderState(gfx::RS_FILLMODE, gfx::FILL_SOLID);
@@ -111,6 +151,7 @@ bool ObjectManager::SetDefaultRenderStates() {
 void ObjectManager::RestoreDefaultStages() {
   gfx::Device* device = RendererDevice();
   if (!device) return;
+  lastStateMesh = nullptr;
   device->SetPixelShader(nullptr);
   for (uint32_t s = 0; s < 7; ++s) {
     device->SetSamplerState(s, gfx::SAMP_MAGFILTER, gfx::TEXF_LINEAR);

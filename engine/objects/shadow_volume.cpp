@@ -5,6 +5,7 @@
 
 #include "engine/objects/mesh_builders.h"
 #include "engine/objects/mesh_storage.h"
+#include "engine/objects/object_manager.h"
 #include "engine/objects/record_links.h"
 #include "engine/objects/vertex_layout.h"
 #include "platform/d3dx/math_matrix.h"
@@ -111,7 +112,7 @@ bool ExtrudeShadowVolume(const Vector3& lightPosition, const MeshRecord* mesh, f
   *vertexCount = int32_t(written);
   shadowMesh->drawVertexCount = int32_t(written);
   shadowMesh->drawPrimitiveCount = int32_t(written / 3);
-  shadowMesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(shadowMesh);
   return true;
 }
 
@@ -149,7 +150,7 @@ void BuildBoundBoxMesh(FrameRecord* frame) {
                    b.boxMax.z * m, kBoundMeshFvf, 0xFFFFFFFF))
     return;
   box->wireframe = 1;
-  box->verticesChanged = 1;
+  MarkMeshVerticesChanged(box);
 }
 
 void BuildBoundSphereMesh(FrameRecord* frame) {
@@ -160,5 +161,5 @@ void BuildBoundSphereMesh(FrameRecord* frame) {
                       kBoundMeshFvf))
     return;
   sphere->wireframe = 1;
-  sphere->verticesChanged = 1;
+  MarkMeshVerticesChanged(sphere);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/objects/object_manager.h"
 #include "engine/objects/vertex_layout.h"
 #include "platform/d3dx/math_matrix.h"
 #include "platform/d3dx/math_vector.h"
@@ -56,6 +57,7 @@ bool UpdateObjectAnimation(ObjectRecord* object, FrameRecord* frame) {
 void UpdateObjectFrames(ObjectRecord* object) {
   if (!object) return;
   if (object->playing || object->animationChanged) {
+    object->framesChanged = 1;  // morphing takes frame matrices from the attached frames
     // A baked table skins every mesh of the object in one pass, from the first frame with a mesh.
     const bool baked = BakedTrack(object) != nullptr;
     for (FrameRecord* frame : object->frameList) {
@@ -88,7 +90,7 @@ void SkinMeshVertices(ObjectRecord* object, FrameRecord* /*frame*/) {
       WriteVertexPosition(&mesh->vertices[v * mesh->vertexSize], layout, Vec3TransformCoord(p, row[track->values[k]]));
     }
     k += size_t(std::max(mesh->vertexCount, 0)) - count;
-    mesh->verticesChanged = 1;
+    MarkMeshVerticesChanged(mesh);
   }
 }
 
@@ -128,7 +130,7 @@ void MorphMeshFrames(ObjectRecord* object, FrameRecord* frame) {
     const Vector3 pb = ReadVertexPosition(&b->vertices[v * b->vertexSize], layoutB);
     WriteVertexPosition(&mesh->vertices[v * mesh->vertexSize], layout, Vec3Lerp(pa, pb, t));
   }
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
 }
 
 void BlendMeshBones(ObjectRecord* /*object*/, FrameRecord* frame) {
@@ -169,5 +171,5 @@ void BlendMeshBones(ObjectRecord* /*object*/, FrameRecord* frame) {
       }
     }
   }
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
 }

@@ -152,7 +152,7 @@ TEST_F(BufferPoolTest, ChangedVerticesAreWrittenInPlaceOrPlacedAnewWhenTheyGrew)
   const VertexBufferPool* pool = mesh->bufferPlace->vertexPool;
   // Moved 3 to the right in place: the same pool, the new position on screen.
   ASSERT_TRUE(MakeBoxMesh(false, mesh, 2, -1, -1, 4, 1, 1, kBoxFvf, 0xFFFFFFFF));
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
   DrawFrame();
   EXPECT_EQ(mesh->bufferPlace->vertexPool, pool);
   EXPECT_EQ(mesh->verticesChanged, 0);
@@ -166,7 +166,7 @@ TEST_F(BufferPoolTest, ChangedVerticesAreWrittenInPlaceOrPlacedAnewWhenTheyGrew)
   mesh->vertices.resize(mesh->vertices.size() * 2);
   std::copy(bigger.vertices.begin(), bigger.vertices.end(), mesh->vertices.begin() + 24 * 32);
   mesh->vertexCount = 48;
-  mesh->verticesChanged = 1;
+  MarkMeshVerticesChanged(mesh);
   DrawFrame();
   ASSERT_NE(mesh->bufferPlace, nullptr);
   EXPECT_EQ(mesh->bufferPlace->vertexPool->capacity, 48u);

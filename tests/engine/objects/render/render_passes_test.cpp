@@ -145,6 +145,31 @@ TEST_F(RenderPassTest, RenderBytesChangeThePixels) {
   }
 }
 
+// Meshes drawn one after another with equal states skip their state setters; one differing byte (or
+// material colour) between neighbours in the draw list still shows.
+TEST_F(RenderPassTest, NeighboursWithEqualStatesShareThemAndADifferenceStillShows) {
+  SetLight({0, -1, 0});  // the front faces are dark where lighting is on
+  const float xs[] = {-4, -2, 0, 2, 4};
+  ObjectRecord* boxes[5];
+  for (int i = 0; i < 5; ++i) {
+    boxes[i] = AddBox(i + 1, {1, 1, 1}, {xs[i], 0, 10});
+    boxes[i]->meshList[0]->lighting = 0;
+  }
+  boxes[2]->meshList[0]->lighting = 1;  // between two unlit ones
+  MeshRecord* coloured = boxes[4]->meshList[0];
+  coloured->ownMaterial = 1;
+  coloured->lighting = 1;
+  coloured->material.emissive = {1, 0, 0, 1};  // red whatever the light
+  boxes[3]->meshList[0]->lighting = 1;
+  boxes[3]->meshList[0]->ownMaterial = 1;  // same bytes as box 4, other material
+  DrawFrame();
+  DrawFrame();
+  std::vector<uint32_t> pixels = BackBuffer();
+  const uint32_t expected[] = {0xFFFFFF, 0xFFFFFF, 0x000000, 0x000000, 0xFF0000};
+  for (int i = 0; i < 5; ++i)
+    ExpectColorNear(PixelAt(pixels, 320 + int(xs[i] * 44.3f), 240), expected[i], 3, boxes[i]->root->name);
+}
+
 TEST_F(RenderPassTest, FogTintsMeshesWithTheirFogByte) {
   core_->fogOn = 1;
   Device()->SetRenderState(gfx::RS_FOGCOLOR, 0xFFFF0000);
