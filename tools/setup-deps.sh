@@ -2,7 +2,8 @@
 # Installs the Debian packages qel needs, where missing. Safe to run again.
 #   tools/setup-deps.sh [--tests] [--bench]
 #   --tests   also the real third-party model files the converter tests read
-#   --bench   also the peer importer the model loading benchmark compares with, and the models it loads
+#   --bench   also the peer importer and the peer engine the model loading benchmark compares with, and
+#             the models it loads
 set -euo pipefail
 
 packages=(
@@ -16,7 +17,7 @@ packages=(
 for option in "$@"; do
   case "$option" in
     --tests) packages+=(assimp-testmodels assimp-utils) ;;
-    --bench) packages+=(libassimp-dev assimp-testmodels) ;;
+    --bench) packages+=(libassimp-dev libirrlicht-dev assimp-testmodels) ;;
     *) echo "unknown option: $option (use --tests, --bench)" >&2; exit 2 ;;
   esac
 done

@@ -1,56 +1,116 @@
-// Loads every X file of Debian's assimp-testmodels through LoadModelFile (reader, converter, KVO image
-// and the image read back) and through the peer importer (its import alone, no post-processing),
-// then prints the time of each and their ratio (qel / peer) per file; the aim is at most 1 on every
-// file. Files are named relative to their folder, as the game names its models, and the smallest
-// once more by its full path.
+// Loads every X, 3DS, MD2 and MDL model file of Debian's assimp-testmodels through LoadModelFile
+// (reader, converter, KVO image and the image read back) and through the peer importer (its import
+// alone, no post-processing); MD2 files also through the MD2 loader of a peer engine (Debian's
+// libirrlicht-dev, which builds every frame as we do) where it is installed. Prints one line per file
+// with the time of each and the ratio qel / peer, and the geometric mean of the ratios per format;
+// the aims are a mean of at most 1 for every format and at most 2 against the engine's MD2 loader.
+// Files are named relative to the models folder, as the game names its models, and the smallest X
+// file once more by its full path. A file one side cannot load is listed and left out of the means.
 //
-// Built only where the peer and Google Benchmark are installed. Run it from a Release build,
+// Built only where the peer importer and Google Benchmark are installed. Run it from a Release build,
 // repeated, and read the medians (the machine may be shared):
 //   tools/setup-deps.sh --bench
 //   cmake -S . -B build-perf -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build build-perf --target bench_formats
 //   GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 build-perf/bench/formats/bench_formats
 //       --benchmark_repetitions=5 --benchmark_report_aggregates_only=true   (one command line)
-// main makes the heap settings the game's start-up makes, so both importers run as they would in
-// the game.
+// main makes the heap settings the game's start-up makes, so every importer runs as it would in the
+// game. --benchmark_filter=FORMAT/ (X/, 3DS/, MD2/, MDL/) runs one format.
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <benchmark/benchmark.h>
-
 #include <malloc.h>
+#include <strings.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "bench/formats/engine_md2_loader.h"
 #include "engine/formats/model_loader.h"
 
 namespace {
 
-const std::filesystem::path kFolder = "/usr/share/assimp/models/X";
-const char* const kFiles[] = {"test_cube_text.x",   "test_cube_binary.x", "test_cube_compressed.x",
-                              "fromtruespace_bin32.x", "anim_test.x",     "BCN_Epileptic.X",
-                              "Testwuson.X",        "test.x",             "kwxport_test_cubewithvcolors.x",
-                              // A small model named by a long path, where finding the file costs most.
-                              "/usr/share/assimp/models/X/test_cube_text.x"};
+namespace fs = std::filesystem;
 
-void LoadWithQel(benchmark::State& state, std::string path) {
-  for (auto _ : state) {
-    std::unique_ptr<ObjectRecord> object;
-    if (!LoadModelFile(path.c_str(), &object)) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(object.get());
-  }
+const fs::path kModels = "/usr/share/assimp/models";
+
+struct Format {
+  const char* name;       // also the folder below kModels
+  const char* extension;  // compared without case
+};
+const Format kFormats[] = {{"X", "x"}, {"3DS", "3ds"}, {"MD2", "md2"}, {"MDL", "mdl"}};
+
+enum class Importer { kQel, kPeer, kEngine };
+const char* const kImporterNames[] = {"qel", "peer", "engine"};
+
+struct ModelFile {
+  const Format* format;
+  std::string path;  // relative to kModels, or absolute
+};
+
+bool HasExtension(const fs::path& file, const char* extension) {
+  const std::string e = file.extension().string();
+  return e.size() > 1 && strcasecmp(e.c_str() + 1, extension) == 0;
 }
 
-void LoadWithPeer(benchmark::State& state, std::string path) {
-  Assimp::Importer importer;
-  for (auto _ : state) {
-    const aiScene* scene = importer.ReadFile(path, 0);
-    if (!scene) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(scene);
-    importer.FreeScene();
+// Every file of the format below its folder (subfolders included), in name order.
+std::vector<ModelFile> ListModelFiles() {
+  std::vector<ModelFile> files;
+  for (const Format& format : kFormats) {
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(kModels / format.name))
+      if (entry.is_regular_file() && HasExtension(entry.path(), format.extension))
+        paths.push_back(fs::relative(entry.path(), kModels).string());
+    std::sort(paths.begin(), paths.end());
+    for (const std::string& path : paths) files.push_back({&format, path});
+    // A small model named by a long path, where finding the file costs most.
+    if (std::string(format.name) == "X") files.push_back({&format, (kModels / "X/test_cube_text.x").string()});
   }
+  return files;
+}
+
+bool LoadWithQel(const std::string& path) {
+  std::unique_ptr<ObjectRecord> object;
+  const bool ok = LoadModelFile(path.c_str(), &object);
+  benchmark::DoNotOptimize(object.get());
+  return ok;
+}
+
+Assimp::Importer& PeerImporter() {
+  static Assimp::Importer importer;
+  return importer;
+}
+
+bool LoadWithPeer(const std::string& path) {
+  const aiScene* scene = PeerImporter().ReadFile(path, 0);
+  benchmark::DoNotOptimize(scene);
+  PeerImporter().FreeScene();
+  return scene != nullptr;
+}
+
+bool LoadWithEngine(const std::string& path) { return LoadWithEngineMD2Loader(path); }
+
+bool Load(Importer importer, const std::string& path) {
+  switch (importer) {
+    case Importer::kQel: return LoadWithQel(path);
+    case Importer::kPeer: return LoadWithPeer(path);
+    case Importer::kEngine: return LoadWithEngine(path);
+  }
+  return false;
+}
+
+std::string BenchmarkName(Importer importer, const ModelFile& file) {
+  return std::string(file.format->name) + "/" + kImporterNames[int(importer)] + "/" + file.path;
+}
+
+void TimeLoad(benchmark::State& state, Importer importer, std::string path) {
+  for (auto _ : state)
+    if (!Load(importer, path)) state.SkipWithError("load failed");
 }
 
 // Keeps each benchmark's time per iteration (milliseconds, the unit every run is registered with; the
@@ -64,40 +124,78 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  void PrintRatios() const {
-    std::printf("\n%-44s %12s %12s %8s\n", "file", "qel ms", "peer ms", "ratio");
-    for (const char* file : kFiles) {
-      const auto qel = milliseconds_.find(std::string("qel/") + file);
-      const auto peer = milliseconds_.find(std::string("peer/") + file);
-      if (qel == milliseconds_.end() || peer == milliseconds_.end()) continue;
-      std::printf("%-44s %12.3f %12.3f %8.2f\n", file, qel->second, peer->second, qel->second / peer->second);
+
+  // One line per file, then the geometric mean of qel / peer (and qel / engine for MD2) per format.
+  void PrintRatios(const std::vector<ModelFile>& files) const {
+    std::printf("\n%-52s %10s %10s %7s %10s %7s\n", "file", "qel ms", "peer ms", "ratio", "engine ms", "ratio");
+    for (const Format& format : kFormats) {
+      double logPeer = 0, logEngine = 0;
+      int peerCount = 0, engineCount = 0;
+      for (const ModelFile& file : files) {
+        if (file.format != &format) continue;
+        const double qel = Time(Importer::kQel, file), peer = Time(Importer::kPeer, file);
+        const double engine = Time(Importer::kEngine, file);
+        if (qel <= 0 && peer <= 0 && engine <= 0) continue;  // not run (filtered out)
+        std::printf("%-52s %10s %10s %7s %10s %7s\n", file.path.c_str(), Figure(qel, 3).c_str(),
+                    Figure(peer, 3).c_str(), Ratio(qel, peer).c_str(), Figure(engine, 3).c_str(),
+                    Ratio(qel, engine).c_str());
+        if (qel > 0 && peer > 0) logPeer += std::log(qel / peer), ++peerCount;
+        if (qel > 0 && engine > 0) logEngine += std::log(qel / engine), ++engineCount;
+      }
+      if (peerCount == 0 && engineCount == 0) continue;
+      std::printf("%-52s %10s %10s %7s %10s %7s\n\n", (std::string(format.name) + " geometric mean").c_str(), "",
+                  "", peerCount ? Figure(std::exp(logPeer / peerCount), 2).c_str() : "-", "",
+                  engineCount ? Figure(std::exp(logEngine / engineCount), 2).c_str() : "-");
     }
+    std::printf("(- : that side did not load the file, or does not read the format)\n");
   }
 
  private:
+  double Time(Importer importer, const ModelFile& file) const {
+    const auto found = milliseconds_.find(BenchmarkName(importer, file));
+    return found == milliseconds_.end() ? 0 : found->second;
+  }
+  static std::string Figure(double value, int decimals) {
+    if (value <= 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+  }
+  static std::string Ratio(double qel, double other) { return qel > 0 && other > 0 ? Figure(qel / other, 2) : "-"; }
+
   std::map<std::string, double> milliseconds_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The heap settings the game's start-up makes (InitPlatform), so both importers are timed as the
+  // The heap settings the game's start-up makes (InitPlatform), so the importers are timed as the
   // game would run them: freed memory stays in the process and large blocks stay in the heap.
   mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
   mallopt(M_TOP_PAD, 64 * 1024 * 1024);
   mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-  if (!std::filesystem::is_directory(kFolder)) {
-    std::fprintf(stderr, "assimp-testmodels is not installed (%s): tools/setup-deps.sh --bench\n", kFolder.c_str());
+  if (!fs::is_directory(kModels / "X")) {
+    std::fprintf(stderr, "assimp-testmodels is not installed (%s): tools/setup-deps.sh --bench\n", kModels.c_str());
     return 1;
   }
-  std::filesystem::current_path(kFolder);
-  for (const char* file : kFiles) {
-    benchmark::RegisterBenchmark((std::string("qel/") + file).c_str(), LoadWithQel, file)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string("peer/") + file).c_str(), LoadWithPeer, file)->Unit(benchmark::kMillisecond);
+  fs::current_path(kModels);
+  const std::vector<ModelFile> files = ListModelFiles();
+  // Each side tries every file once; what it cannot load is said here and not timed.
+  for (const ModelFile& file : files) {
+    std::vector<Importer> importers = {Importer::kQel, Importer::kPeer};
+    if (EngineMD2LoaderPresent() && std::string(file.format->name) == "MD2") importers.push_back(Importer::kEngine);
+    for (Importer importer : importers) {
+      if (!Load(importer, file.path)) {
+        std::printf("%s does not load %s: not timed\n", kImporterNames[int(importer)], file.path.c_str());
+        continue;
+      }
+      benchmark::RegisterBenchmark(BenchmarkName(importer, file).c_str(), TimeLoad, importer, file.path)
+          ->Unit(benchmark::kMillisecond);
+    }
   }
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  reporter.PrintRatios(files);
   return 0;
 }

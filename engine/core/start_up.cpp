@@ -152,6 +152,8 @@ int OpenEngineWindow(int32_t mode, int32_t width, int32_t height, int32_t depth,
   const uint32_t style = StyleForMode(mode);
 
   LoadCursors();
+  // The window class's icon, from the current folder as the cursors are; none when it is missing.
+  pw::LoadClassIcon("icon.bmp");
   core.title = title ? title : "Tarvo Application";
   core.className = core.title + "12345";
   core.currentCursor = core.arrowCursor;

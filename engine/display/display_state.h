@@ -53,6 +53,7 @@ struct DisplayState {
   // Window placement.
   int32_t frameExtraWidth = 0, frameExtraHeight = 0;  // kept from the first windowed placement
   int32_t extrasWidth = 0, extrasHeight = 0;          // in force
+  bool iconShown = true;  // the icon in force: the window class's icon (true) or none
   uint32_t windowStyle = 0x00CF0000;
   int32_t showCommand = 10;
   int32_t windowWidth = 0, windowHeight = 0;

@@ -30,6 +30,7 @@ void ApplyWindowStyle(bool full, bool invalidateAll) {
     window->SetStyle(d.windowStyle);
     window->SetPosition(Core()->windowX, Core()->windowY);
     window->SetOuterSize(d.windowWidth + d.extrasWidth, d.windowHeight + d.extrasHeight);
+    window->SetIcon(d.iconShown);
   }
   window->Show(d.showCommand != 0);
   window->Invalidate();
@@ -64,6 +65,7 @@ uint32_t SwitchToFullscreen() {
   const pw::ScreenRect area = pw::GetWorkArea();
   d.windowWidth = area.width;
   d.windowHeight = area.height;
+  d.iconShown = true;
   d.extrasWidth = d.extrasHeight = 0;
   d.windowStyle = kFullscreenStyle;
   ApplyWindowStyle(true, true);
@@ -87,7 +89,7 @@ int32_t SetWindowDecorations(int32_t border, int32_t caption, int32_t icon) {
     d.extrasHeight = d.frameExtraHeight - 2;
     d.windowStyle |= kCaptionStyle;
   }
-  (void)icon;  // windows carry no icon of ours on this platform
+  d.iconShown = icon == 1;
   if (d.windowWidth == 0) {
     d.windowWidth = Core()->displayWidth;
     d.windowHeight = Core()->displayHeight;

@@ -2,11 +2,9 @@
 // reload through the model loader.
 #include "engine/formats/converter_3ds.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "engine/formats/converter_3ds_state.h"
 #include "engine/formats/converter_entry.h"
@@ -15,7 +13,6 @@
 #include "engine/formats/model_loader.h"
 #include "engine/formats/temp_folder.h"
 #include "platform/d3dx/math_matrix.h"
-#include "platform/fs/files.h"
 
 namespace {
 
@@ -40,10 +37,10 @@ void Reset3DSPass(bool countingPass) {
 // Both passes over the file in the state; the second pass's text goes to `writer`.
 bool Write3DSPasses(XTextWriter* writer) {
   Convert3DSState& s = State3DS();
-  std::fill(std::begin(s.parentOf), std::end(s.parentOf), int16_t{0});
-  std::fill(std::begin(s.frameDepth), std::end(s.frameDepth), 0u);
-  std::fill(std::begin(s.pivot), std::end(s.pivot), Vector3{0, 0, 0});
-  s.matrixStack.assign(kMax3DSNodes, platform::d3dx::MatrixIdentity());
+  s.parentOf.Reset();
+  s.frameDepth.Reset();
+  s.pivot.Reset();
+  s.matrixStack.Reset();
 
   XTextWriter counting;  // never opened: the first pass writes nothing
   s.writer = &counting;
@@ -62,27 +59,6 @@ bool Write3DSPasses(XTextWriter* writer) {
   return ok && !writer->Overflowed();
 }
 
-// The text goes to a file of its own beside the final name and is renamed into place only once it is
-// complete, so no load ever meets a half-written "kvotemp.x". It lives only until the reload, so it
-// is not flushed to disk.
-bool Save3DSText(const std::string& path, const XTextWriter& writer) {
-  std::string partial = path + ".XXXXXX";
-  const int fd = mkostemp(partial.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    close(fd);
-    unlink(partial.c_str());
-    return false;
-  }
-  const size_t length = writer.Length();
-  bool ok = std::fwrite(writer.Buffer(), 1, length, file) == length;
-  ok = std::fclose(file) == 0 && ok;
-  ok = ok && std::rename(partial.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(partial.c_str());
-  return ok;
-}
-
 // Writes the X text of the file in the state to the temporary folder, loads it and removes it.
 bool Convert3DSViaTempX() {
   Convert3DSState& s = State3DS();
@@ -93,12 +69,12 @@ bool Convert3DSViaTempX() {
   bool ok = false;
   {
     XTextWriter writer;
-    ok = Write3DSPasses(&writer) && Save3DSText(path, writer);
+    ok = Write3DSPasses(&writer) && WriteTemporaryFile(path, writer.Buffer(), writer.Length());
   }
   if (!ok) return false;
   uint32_t error = 0;
   ok = TryLoadModelFile(path.c_str(), &s.root, &error);
-  platform::fs::DeleteFile(path);
+  unlink(path.c_str());  // the folder's own path: nothing to resolve
   return ok;
 }
 
@@ -111,11 +87,6 @@ bool Convert3DSInState(const uint8_t** image, uint32_t* size) {
 }
 
 }  // namespace
-
-Convert3DSState& State3DS() {
-  static Convert3DSState state;
-  return state;
-}
 
 void Set3DSDebugOutput(FILE* stream) { State3DS().debug = stream; }
 

@@ -22,5 +22,6 @@ bool Convert3DSModelFromMemory(const void* data, size_t size, const uint8_t** im
 // is damaged.
 bool Write3DSAsXText(const void* data, size_t size, std::string* text);
 
-// Where the reader's debug lines go (standard output at start); null silences them.
+// Where the reader's chunk trace (its debug lines) goes; null, the start value, prints none: the
+// game shows none, kvodump --trace and tests ask for them.
 void Set3DSDebugOutput(FILE* stream);

@@ -158,12 +158,14 @@ ChunkRead Read3DSVertexList(size_t start, size_t parentEnd) {
   return ChunkRead::kDone;
 }
 
-// One normal per face corner, from the two edges leaving the corner.
+// One normal per face corner, from the two edges leaving the corner. The counting pass writes no
+// text, so it only checks the faces.
 bool Build3DSCornerNormals() {
   Convert3DSState& s = S();
   const size_t vertexCount = s.vertices.size() / 3;
   for (uint32_t index : s.faces)
     if (index >= vertexCount) return false;
+  if (s.countingPass) return true;
   const auto at = [&](uint32_t v) { return Vector3{s.vertices[3 * v], s.vertices[3 * v + 1], s.vertices[3 * v + 2]}; };
   const size_t faceCount = s.faces.size() / 3;
   s.normals.resize(faceCount * 9);
@@ -571,23 +573,6 @@ ChunkRead Read3DSEditorChunk(size_t start, size_t parentEnd) {
 }
 
 }  // namespace
-
-namespace {
-
-template <typename T>
-T ReadAtPosition(T (ModelBytes::*read)(int64_t) const, size_t bytes) {
-  Convert3DSState& s = S();
-  const T v = (s.file.*read)(int64_t(s.pos));
-  s.pos += bytes;
-  return v;
-}
-
-}  // namespace
-
-uint8_t Read3DSByte() { return ReadAtPosition(&ModelBytes::U8, 1); }
-uint16_t Read3DSWord() { return ReadAtPosition(&ModelBytes::U16, 2); }
-uint32_t Read3DSDword() { return ReadAtPosition(&ModelBytes::U32, 4); }
-float Read3DSFloat() { return ReadAtPosition(&ModelBytes::F32, 4); }
 
 void Read3DSString(size_t end) {
   Convert3DSState& s = S();

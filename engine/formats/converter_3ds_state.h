@@ -2,6 +2,7 @@
 // conversion at a time. The file is held in memory; every chunk is checked against its parent before
 // it is read, and every count against the chunk that holds it.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "engine/formats/converter_bytes.h"
 #include "engine/formats/x_text_writer.h"
 #include "engine/objects/records.h"
+#include "platform/d3dx/math_matrix.h"
 
 // Entries of the keyframer arrays: keyframer nodes, objects and open frames past this are refused.
 constexpr int kMax3DSNodes = 5000;
@@ -29,17 +31,40 @@ struct KeyframerNode {
   std::vector<KeyframerKey> scaleKeys;
 };
 
+// A table of kMax3DSNodes entries that starts every conversion at its start value, reset only as far
+// as the previous conversion used it: a file uses a few entries, and clearing all of them for every
+// load costs more than reading a small file. Entries are reached by index (the callers check the
+// index against kMax3DSNodes); one past the used ones starts at the start value.
+template <typename T>
+class Lazy3DSTable {
+ public:
+  explicit Lazy3DSTable(const T& start) : start_(start) {}
+  T& operator[](size_t i) {
+    if (i >= used_) {
+      std::fill(entries_.begin() + used_, entries_.begin() + i + 1, start_);
+      used_ = i + 1;
+    }
+    return entries_[i];
+  }
+  void Reset() { used_ = 0; }
+
+ private:
+  T start_;
+  std::vector<T> entries_ = std::vector<T>(kMax3DSNodes);
+  size_t used_ = 0;
+};
+
 struct Convert3DSState {
   ModelBytes file;
   size_t pos = 0;  // the reading position in the file
   XTextWriter* writer = nullptr;
   bool countingPass = true;
   int32_t nodeCounter = 0;
-  int16_t parentOf[kMax3DSNodes] = {};
-  Vector3 pivot[kMax3DSNodes] = {};
-  uint32_t frameDepth[kMax3DSNodes] = {};
+  Lazy3DSTable<int16_t> parentOf{0};
+  Lazy3DSTable<Vector3> pivot{{0, 0, 0}};
+  Lazy3DSTable<uint32_t> frameDepth{0};
   uint32_t openFrames = 0;
-  std::vector<Matrix> matrixStack;  // kMax3DSNodes entries
+  Lazy3DSTable<Matrix> matrixStack{platform::d3dx::MatrixIdentity()};
   Matrix worldMatrix;
   Matrix parentMatrix;
   Matrix meshMatrix;
@@ -58,20 +83,31 @@ struct Convert3DSState {
   std::vector<KeyframerNode> nodes;
   std::unique_ptr<KeyframerNode> node;
   int nesting = 0;  // chunks being read inside each other
-  FILE* debug = stdout;
+  FILE* debug = nullptr;  // where the debug lines go; none unless asked for
 
   // The conversion's result.
   std::unique_ptr<ObjectRecord> root;
   std::vector<uint8_t> image;
 };
 
-Convert3DSState& State3DS();
+// The one state (inline, so the reading primitives below reach it without a call).
+inline Convert3DSState& State3DS() {
+  static Convert3DSState state;
+  return state;
+}
 
-// Reading primitives at the reading position.
-uint8_t Read3DSByte();
-uint16_t Read3DSWord();
-uint32_t Read3DSDword();
-float Read3DSFloat();
+// Reading primitives at the reading position (0 past the file's end).
+template <typename T>
+inline T Read3DSValue(T (ModelBytes::*read)(int64_t) const) {
+  Convert3DSState& s = State3DS();
+  const T v = (s.file.*read)(int64_t(s.pos));
+  s.pos += sizeof(T);
+  return v;
+}
+inline uint8_t Read3DSByte() { return Read3DSValue(&ModelBytes::U8); }
+inline uint16_t Read3DSWord() { return Read3DSValue(&ModelBytes::U16); }
+inline uint32_t Read3DSDword() { return Read3DSValue(&ModelBytes::U32); }
+inline float Read3DSFloat() { return Read3DSValue(&ModelBytes::F32); }
 // "Found name : %s": bytes up to a NUL (or the end of `end`), spaces become '_', into the name buffer.
 void Read3DSString(size_t end);
 void Debug3DS(const char* format, ...) __attribute__((format(printf, 1, 2)));

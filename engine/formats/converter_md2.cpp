@@ -5,13 +5,14 @@
 // before anything is decoded.
 #include "engine/formats/converter_md2.h"
 
+#include <cmath>
+#include <cstring>
 #include <string>
 
 #include "engine/formats/converter_bytes.h"
 #include "engine/formats/converter_entry.h"
 #include "engine/formats/kvo_format.h"
 #include "engine/formats/model_converters.h"
-#include "engine/objects/mesh_conversion.h"
 #include "engine/objects/mesh_storage.h"
 #include "engine/objects/vertex_layout.h"
 
@@ -101,12 +102,13 @@ bool ReadMD2Frames() {
     MD2Frame& frame = s.frames[f];
     frame.name.assign(s.file.Chars(at + 24), s.file.TextLength(at + 24, 16));
     frame.vertices.resize(size_t(vertexCount));
-    for (int32_t v = 0; v < vertexCount; ++v) {
-      const int64_t packed = at + kFrameHeaderBytes + 4 * int64_t(v);
-      const float px = s.file.U8(packed), py = s.file.U8(packed + 1), pz = s.file.U8(packed + 2);
+    // Inside the file: the header check measured every frame.
+    const uint8_t* packed = s.file.data + at + kFrameHeaderBytes;
+    for (MD2Vertex& vertex : frame.vertices) {
+      const float px = packed[0], py = packed[1], pz = packed[2];
       // The file's z axis points up; the engine's y does.
-      frame.vertices[size_t(v)] = {px * scale[0] + translate[0], pz * scale[2] + translate[2],
-                                   py * scale[1] + translate[1], s.file.U8(packed + 3)};
+      vertex = {px * scale[0] + translate[0], pz * scale[2] + translate[2], py * scale[1] + translate[1], packed[3]};
+      packed += 4;
     }
   }
   return true;
@@ -150,32 +152,58 @@ bool ReadMD2TexCoordsAndSkins() {
   return true;
 }
 
-// Frame `index` as an unindexed triangle list, three vertices per triangle, normals from the faces.
+// The face normal of the mesh-normals pass for a vertex that belongs to one face: the cross product
+// of the two edges leaving the first corner, summed from zero and normalised (the arithmetic of
+// Vec3Subtract, Vec3Cross, Vec3Add and Vec3Normalize, written out here because it runs for every
+// triangle of every frame).
+Vector3 MD2FaceNormal(const Vector3& p0, const Vector3& p1, const Vector3& p2) {
+  const Vector3 a{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+  const Vector3 b{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
+  const Vector3 n{0.0f + (a.y * b.z - a.z * b.y), 0.0f + (a.z * b.x - a.x * b.z), 0.0f + (a.x * b.y - a.y * b.x)};
+  const float lengthSq = n.x * n.x + n.y * n.y + n.z * n.z;
+  if (!(lengthSq > 1.1754944e-38f)) return {0.0f, 0.0f, 0.0f};  // no usable direction
+  const float scale = 1.0f / std::sqrt(lengthSq);
+  return {n.x * scale, n.y * scale, n.z * scale};
+}
+
+// One vertex of FVF 0x112 as the layout places it: position, normal, one texture coordinate pair.
+struct MD2MeshVertex {
+  Vector3 position;
+  Vector3 normal;
+  float u, v;
+};
+static_assert(sizeof(MD2MeshVertex) == 32);
+
+// Frame `index` as an unindexed triangle list, three vertices per triangle, each with its face's
+// normal: what the mesh-normals pass gives such a list, computed here without building an indexed
+// copy of every frame. The storage is set up empty and every vertex appended whole, so each byte is
+// written once.
 bool FillMD2Mesh(MeshRecord* mesh, size_t index) {
   MD2State& s = State();
   const int32_t triangles = int32_t(s.triangles.size());
   mesh->savedFvf = kMD2Fvf;
-  if (!SetupMeshStorage(mesh, kMD2Fvf, triangles * 3, 0)) return false;
-  mesh->drawVertexCount = triangles;
-  mesh->drawPrimitiveCount = triangles;
-  FVFLayout layout;
-  GetMeshFVFLayout(mesh, &layout);
-  const MD2Frame& frame = s.frames[index];
-  for (size_t t = 0; t < s.triangles.size(); ++t) {
+  if (!SetupMeshStorage(mesh, kMD2Fvf, 0, 0) || mesh->vertexSize != sizeof(MD2MeshVertex)) return false;
+  mesh->vertices.reserve(size_t(triangles) * 3 * sizeof(MD2MeshVertex));
+  const MD2Vertex* decoded = s.frames[index].vertices.data();
+  const float* texCoords = s.texCoords.data();
+  for (const MD2Triangle& triangle : s.triangles) {
+    MD2MeshVertex corners[3];
     for (size_t k = 0; k < 3; ++k) {
-      const MD2Vertex& v = frame.vertices[s.triangles[t].vertex[k]];
-      const float* uv = &s.texCoords[2 * size_t(s.triangles[t].texCoord[k])];
-      WriteVertex(kMD2Fvf, mesh->vertices.data(), uint32_t(3 * t + k), v.x, v.y, v.z, 0, 0, 0, 0, uv[0], uv[1]);
+      const MD2Vertex& d = decoded[triangle.vertex[k]];
+      const float* uv = texCoords + 2 * size_t(triangle.texCoord[k]);
+      corners[k].position = {d.x, d.y, d.z};
+      corners[k].u = uv[0];
+      corners[k].v = uv[1];
     }
+    const Vector3 normal = MD2FaceNormal(corners[0].position, corners[1].position, corners[2].position);
+    for (MD2MeshVertex& corner : corners) corner.normal = normal;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(corners);
+    mesh->vertices.insert(mesh->vertices.end(), bytes, bytes + sizeof corners);
   }
-  UpdateMeshNormals(mesh);
-  // The normals pass leaves indices behind; the mesh stays a plain list of vertices.
-  mesh->indices.clear();
-  mesh->wideIndices.clear();
-  mesh->indexCount = 0;
+  mesh->vertexCount = triangles * 3;
   mesh->drawVertexCount = triangles;
   mesh->drawPrimitiveCount = triangles;
-  return mesh->vertexCount == triangles * 3;
+  return true;
 }
 
 bool BuildMD2Model() {
@@ -218,8 +246,12 @@ bool ConvertMD2InState(const uint8_t** image, uint32_t* size) {
                BuildMD2Model() && SaveModelToMemory(s.root.get(), &s.image);
       },
       FreeMD2Data, s.image, image, size);
-  s.fileBuffer = std::vector<uint8_t>();  // its memory goes back at once
+  // The image holds everything now: the file and the tree go back at once, so the memory the tree
+  // held (still in the cache after the image was written) is what the reader of the image reuses.
+  s.fileBuffer = std::vector<uint8_t>();
   s.file = {};
+  s.root.reset();
+  s.frames.clear();
   return ok;
 }
 

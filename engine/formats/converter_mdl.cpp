@@ -206,12 +206,16 @@ bool BuildMDLMesh(FrameRecord* frame, const MDLWorkRecord& record) {
   mesh->drawVertexCount = mesh->drawPrimitiveCount = record.vertexCount - 2;
   mesh->bones.resize(s.bones.size());
   for (size_t b = 0; b < s.bones.size(); ++b) mesh->bones[b].offsetMatrix = MDLBoneMatrix(s.transforms[b]);
+  FVFLayout layout;
+  GetMeshFVFLayout(mesh.get(), &layout);
   for (int32_t v = 0; v < record.vertexCount; ++v) {
     const float* in = &record.vertices[8 * size_t(v)];
-    WriteVertex(kMDLFvf, mesh->vertices.data(), uint32_t(v), in[0], in[1], in[2], 0, 0, 0, 0, in[6], in[7]);
+    uint8_t* vertex = &mesh->vertices[size_t(v) * mesh->vertexSize];
+    WriteVertexPosition(vertex, layout, {in[0], in[1], in[2]});
+    WriteVertexFloat(vertex, layout.u[0], in[6]);
+    WriteVertexFloat(vertex, layout.v[0], in[7]);
   }
   UpdateMeshNormals(mesh.get());
-  FVFLayout layout;
   GetMeshFVFLayout(mesh.get(), &layout);
   for (int32_t v = 0; v < mesh->vertexCount; ++v) {
     uint8_t* vertex = &mesh->vertices[size_t(v) * mesh->vertexSize];
@@ -252,7 +256,8 @@ bool BuildMDLObject() {
 }
 
 // The skin at its power-of-two size (at most 256 a side), each texel the average of four source
-// pixels, saved as a BMP file in the temporary folder.
+// pixels, saved as a BMP file in the temporary folder (not flushed to disk: the object module reads
+// it back at once).
 void SaveMDLSkin(const MDLTexture& t, const std::string& folder) {
   const ModelBytes& f = S().file;
   uint32_t w = 1, h = 1;
@@ -286,7 +291,7 @@ void SaveMDLSkin(const MDLTexture& t, const std::string& folder) {
   std::vector<uint8_t> bytes;
   // A skin that cannot be written leaves the model untextured; the model itself is sound.
   if (platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, true, bytes) == platform::gfx::kOk)
-    platform::d3dx::WritePictureBytes(folder + t.name, bytes);
+    WriteTemporaryFile(folder + t.name, bytes.data(), bytes.size());
 }
 
 void SaveMDLSkins() {
@@ -307,6 +312,8 @@ void FreeMDLState() {
   s.work.clear();
   s.vertexBones.clear();
   s.transforms.clear();
+  s.frameCache.clear();
+  s.decodedFrame = -1;
   s.root.reset();
   s.image = std::vector<uint8_t>();
 }

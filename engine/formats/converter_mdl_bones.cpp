@@ -77,35 +77,37 @@ bool RotationPair(const MDLBone& bone, int channel, int32_t frame, float* a1, fl
   return true;
 }
 
-// Position value `channel` (0 to 2) between whole frame `frame` and the next, at fraction `s`.
-bool PositionValue(const MDLBone& bone, int channel, int32_t frame, float s, float* out) {
+// The run entries of position value `channel` (0 to 2) around whole frame `frame`.
+bool PositionPair(const MDLBone& bone, int channel, int32_t frame, PositionEntries* out) {
   const MDLState& state = StateMDL();
-  *out = bone.value[channel];
+  *out = {};
   const uint16_t offset = bone.animation < 0 ? 0 : state.file.U16(bone.animation + 2 * channel);
   if (offset == 0) return true;
+  out->animated = true;
   AnimationRuns runs(state.file, bone.animation + offset);
   if (!runs.Seek(frame)) return false;
   const int32_t k = runs.k(), valid = runs.valid(), total = runs.total();
-  float e1, e2, delta;
   if (k < valid) {
-    if (!runs.Entry(k + 1, &e1)) return false;
+    if (!runs.Entry(k + 1, &out->e1)) return false;
     if (k + 1 < valid) {
-      if (!runs.Entry(k + 2, &e2)) return false;
-      delta = (1 - s) * e1 + s * e2;
-    } else {
-      delta = e1;
+      if (!runs.Entry(k + 2, &out->e2)) return false;
+      out->interpolate = true;
     }
   } else {
-    if (!runs.Entry(valid, &e1)) return false;
-    if (k + 1 < total) {
-      delta = e1;
-    } else {
-      if (!runs.Entry(valid + 2, &e2)) return false;
-      delta = (1 - s) * e1 + s * e2;
+    if (!runs.Entry(valid, &out->e1)) return false;
+    if (!(k + 1 < total)) {
+      if (!runs.Entry(valid + 2, &out->e2)) return false;
+      out->interpolate = true;
     }
   }
-  *out += delta * bone.scale[channel];
   return true;
+}
+
+// Position value `channel` (0 to 2) at fraction `s` past the whole frame the entries were read for.
+float PositionValue(const MDLBone& bone, int channel, const PositionEntries& p, float s) {
+  if (!p.animated) return bone.value[channel];
+  const float delta = p.interpolate ? (1 - s) * p.e1 + s * p.e2 : p.e1;
+  return bone.value[channel] + delta * bone.scale[channel];
 }
 
 Quaternion AngleQuaternion(const float angles[3]) {
@@ -173,24 +175,45 @@ MDLTransform Concatenate(const MDLTransform& parent, const MDLTransform& child) 
   return out;
 }
 
+// Every bone's rotations and position entries at whole frame `frame`.
+bool DecodeMDLFrame(int32_t frame, std::vector<MDLBoneFrame>* decoded) {
+  const MDLState& s = StateMDL();
+  decoded->resize(s.bones.size());
+  for (size_t b = 0; b < s.bones.size(); ++b) {
+    const MDLBone& bone = s.bones[b];
+    MDLBoneFrame& d = (*decoded)[b];
+    float a1[3], a2[3];
+    d.close = true;
+    for (int i = 0; i < 3; ++i) {
+      if (!RotationPair(bone, 3 + i, frame, &a1[i], &a2[i])) return false;
+      d.close = d.close && std::fabs(a1[i] - a2[i]) <= 0.001f;
+    }
+    d.q1 = AngleQuaternion(a1);
+    d.q2 = d.close ? d.q1 : AngleQuaternion(a2);
+    for (int i = 0; i < 3; ++i)
+      if (!PositionPair(bone, i, frame, &d.position[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool SetupMDLBones(float time) {
   MDLState& s = StateMDL();
   const int32_t frame = int32_t(time);
   const float fraction = time - float(frame);
+  if (frame != s.decodedFrame) {
+    s.decodedFrame = -1;
+    if (!DecodeMDLFrame(frame, &s.frameCache)) return false;
+    s.decodedFrame = frame;
+  }
   s.transforms.resize(s.bones.size());
   for (size_t b = 0; b < s.bones.size(); ++b) {
     const MDLBone& bone = s.bones[b];
-    float a1[3], a2[3], position[3];
-    bool close = true;
-    for (int i = 0; i < 3; ++i) {
-      if (!RotationPair(bone, 3 + i, frame, &a1[i], &a2[i])) return false;
-      close = close && std::fabs(a1[i] - a2[i]) <= 0.001f;
-    }
-    const Quaternion q = close ? AngleQuaternion(a1) : SlerpMDL(AngleQuaternion(a1), AngleQuaternion(a2), fraction);
-    for (int i = 0; i < 3; ++i)
-      if (!PositionValue(bone, i, frame, fraction, &position[i])) return false;
+    const MDLBoneFrame& d = s.frameCache[b];
+    const Quaternion q = d.close ? d.q1 : SlerpMDL(d.q1, d.q2, fraction);
+    float position[3];
+    for (int i = 0; i < 3; ++i) position[i] = PositionValue(bone, i, d.position[i], fraction);
     const MDLTransform local = TransformOf(q, position);
     // Parents come before their children (checked when the bones were read).
     s.transforms[b] = bone.parent < 0 ? local : Concatenate(s.transforms[size_t(bone.parent)], local);

@@ -45,6 +45,24 @@ struct MDLTransform {
   float m[3][4];
 };
 
+// The run entries of a position value around a whole frame: at fraction s past it the value is the
+// bone's value plus scale times (1 - s) e1 + s e2 when `interpolate`, else e1; an unanimated value
+// is the bone's own.
+struct PositionEntries {
+  bool animated = false;
+  float e1 = 0, e2 = 0;
+  bool interpolate = false;
+};
+
+// What a bone's pose needs of one whole frame: the rotations at it and at the next frame (as
+// quaternions) and the position entries around it. The bake asks for ten times within each frame,
+// so they are decoded once per frame.
+struct MDLBoneFrame {
+  Quaternion q1, q2;
+  bool close = true;  // q1 alone: the two rotations differ by at most 0.001 in every angle
+  PositionEntries position[3];
+};
+
 struct MDLState {
   std::vector<uint8_t> fileBuffer;
   ModelBytes file;
@@ -54,6 +72,8 @@ struct MDLState {
   std::vector<MDLWorkRecord> work;
   std::vector<uint32_t> vertexBones;  // one per strip vertex, in strip order
   std::vector<MDLTransform> transforms;  // one per bone, the current pose
+  std::vector<MDLBoneFrame> frameCache;  // one per bone, of whole frame decodedFrame
+  int32_t decodedFrame = -1;             // -1: none
   std::unique_ptr<ObjectRecord> root;
   std::vector<uint8_t> image;
 };

@@ -79,11 +79,18 @@ class KvoReader {
     return ReadBytes(value, sizeof(T));
   }
   // count elements of the array's type, allocated only once their bytes are known to be there.
+  // Byte arrays (vertex data) are copied straight from the image, never cleared first.
   template <typename T>
   bool ReadArray(std::vector<T>* array, uint64_t count) {
     if (count > Remaining() / sizeof(T)) return false;
     try {
-      array->resize(size_t(count));
+      if constexpr (sizeof(T) == 1) {
+        array->assign(p_, p_ + count);
+        p_ += count;
+        return true;
+      } else {
+        array->resize(size_t(count));
+      }
     } catch (const std::bad_alloc&) {
       return false;
     }

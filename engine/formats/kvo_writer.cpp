@@ -1,6 +1,6 @@
 // Writing a record tree as a KVO image. The same walk runs twice: once without a buffer to measure
-// the image, once into a buffer of exactly that length, so the image is allocated once and never
-// grown. Frame trees and track chains are walked with explicit stacks: a model with thousands of
+// the image, once appending to a buffer that holds exactly that length, so the image is allocated
+// once, never grown and written once (never cleared first). Frame trees and track chains are walked with explicit stacks: a model with thousands of
 // sibling frames nests them that deep in the image.
 #include <bit>
 #include <cstring>
@@ -15,12 +15,15 @@ namespace {
 
 class KvoWriter {
  public:
-  explicit KvoWriter(uint8_t* buffer) : buffer_(buffer) {}
+  explicit KvoWriter(std::vector<uint8_t>* buffer) : buffer_(buffer) {}
 
   uint64_t Size() const { return size_; }
 
   void WriteBytes(const void* data, size_t n) {
-    if (buffer_ && n) std::memcpy(buffer_ + size_, data, n);
+    if (buffer_ && n) {
+      const uint8_t* bytes = static_cast<const uint8_t*>(data);
+      buffer_->insert(buffer_->end(), bytes, bytes + n);
+    }
     size_ += n;
   }
   void WriteU32Field(uint32_t value) { WriteBytes(&value, 4); }
@@ -68,11 +71,11 @@ class KvoWriter {
   }
   void CloseBlock(uint64_t mark) {
     const uint32_t length = uint32_t(size_ - mark - 4);
-    if (buffer_) std::memcpy(buffer_ + mark, &length, 4);
+    if (buffer_) std::memcpy(buffer_->data() + mark, &length, 4);
   }
 
  private:
-  uint8_t* buffer_;  // null while measuring
+  std::vector<uint8_t>* buffer_;  // null while measuring
   uint64_t size_ = 0;
 };
 
@@ -318,12 +321,12 @@ bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image) 
   if (!WriteModel(measure, *object) || measure.Size() > UINT32_MAX) return false;
   try {
     image->clear();  // storage the vector already has is reused
-    image->resize(size_t(measure.Size()));
+    image->reserve(size_t(measure.Size()));
   } catch (const std::bad_alloc&) {
     image->clear();
     return false;
   }
-  KvoWriter fill(image->data());
+  KvoWriter fill(image);
   WriteModel(fill, *object);
   return true;
 }

@@ -1,6 +1,6 @@
 #include "engine/formats/x_text_writer.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 void XTextWriter::Put(std::string_view text) {
@@ -11,16 +11,18 @@ void XTextWriter::Put(std::string_view text) {
   text_.append(text);
 }
 
+// "%f" and "%lli" as the C library prints them (to_chars with a precision is specified to give
+// printf's text), without the formatted print's cost per number.
 void XTextWriter::PutFloat(float value) {
-  char number[256];
-  std::snprintf(number, sizeof number, "%f", double(value));
-  Put(number);
+  char number[64];
+  const auto end = std::to_chars(number, number + sizeof number, double(value), std::chars_format::fixed, 6).ptr;
+  Put(std::string_view(number, size_t(end - number)));
 }
 
 void XTextWriter::PutInt(int64_t value) {
   char number[32];
-  std::snprintf(number, sizeof number, "%lli", static_cast<long long>(value));
-  Put(number);
+  const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+  Put(std::string_view(number, size_t(end - number)));
 }
 
 std::string XTextWriter::XName(std::string_view name) {

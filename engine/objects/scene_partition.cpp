@@ -51,6 +51,7 @@ ScenePartition::ScenePartition() = default;
 
 ScenePartition::~ScenePartition() {
   ObjectManager& manager = GetObjectManager();
+  if (afterMesh_) manager.RemoveMeshFromBuffers(afterMesh_.get());
   for (PartitionMesh& entry : meshes_) manager.RemoveMeshFromBuffers(entry.mesh.get());
   for (ShadowGroup& group : shadowGroups_)
     for (auto& mesh : group.shadowMeshes) manager.RemoveMeshFromBuffers(mesh.get());
@@ -58,6 +59,7 @@ ScenePartition::~ScenePartition() {
 }
 
 void ScenePartition::ForgetPlaces() {
+  if (afterMesh_) afterMesh_->bufferPlace.reset();
   for (PartitionMesh& entry : meshes_)
     if (entry.mesh) entry.mesh->bufferPlace.reset();
   for (ShadowGroup& group : shadowGroups_)
@@ -229,7 +231,70 @@ bool ScenePartition::RenderScenePartition() {
     if (index == -1) index = FindArea(p);
     if (index >= 0) object->areaVisible = areas_[size_t(index)].visited;
   }
+  DrawAfterTraversal();
   return true;
+}
+
+void ScenePartition::SetAfterTraversalMesh(std::unique_ptr<MeshRecord> mesh) {
+  ObjectManager& manager = GetObjectManager();
+  if (afterMesh_) manager.RemoveMeshFromBuffers(afterMesh_.get());
+  afterMesh_ = std::move(mesh);
+  if (afterMesh_) manager.AddMeshToBuffers(afterMesh_.get(), true);
+}
+
+void ScenePartition::SetDebugLine(bool on, const Vector3& from, const Vector3& to) {
+  debugLine_ = on ? 1 : 0;
+  debugLinePoints_[0] = from;
+  debugLinePoints_[1] = to;
+}
+
+void ScenePartition::DrawAfterTraversal() {
+  if (afterMesh_) GetObjectManager().DrawMesh(afterMesh_.get());
+  if (!debugDraw) return;
+  DrawPartitionDebug(false);
+  if (debugLine_) DrawLines({debugLinePoints_[0], debugLinePoints_[1]});
+}
+
+// A line list of world positions: no texture, positions only, lighting off (restored after).
+void ScenePartition::DrawLines(const std::vector<Vector3>& points) {
+  gfx::Device* device = RendererDevice();
+  if (!device || points.size() < 2) return;
+  gfx::Matrix identity = platform::d3dx::MatrixIdentity();
+  device->SetTransform(gfx::TS_WORLD, &identity);
+  uint32_t lighting = 0;
+  device->GetRenderState(gfx::RS_LIGHTING, &lighting);
+  device->SetRenderState(gfx::RS_LIGHTING, 0);
+  device->SetTexture(0, nullptr);
+  device->SetFVF(gfx::FVF_XYZ);
+  device->DrawPrimitiveUP(gfx::PT_LINELIST, uint32_t(points.size() / 2), points.data(), sizeof(Vector3));
+  device->SetRenderState(gfx::RS_LIGHTING, lighting);
+}
+
+void ScenePartition::DrawPartitionDebug(bool withMeshes) {
+  const int32_t cameraArea = lastCameraArea_ - 1;
+  std::vector<Vector3> lines;
+  for (size_t i = 0; i < areas_.size(); ++i) {
+    if (int32_t(i) == cameraArea) continue;
+    const Vector3& c = areas_[i].centre;
+    const Vector3& h = areas_[i].halfSize;
+    // The twelve edges: between corners that differ in one axis.
+    for (int a = 0; a < 8; ++a)
+      for (int bit = 1; bit < 8; bit <<= 1) {
+        if (a & bit) continue;
+        const int b = a | bit;
+        for (int corner : {a, b})
+          lines.push_back({c.x + (corner & 1 ? h.x : -h.x), c.y + (corner & 2 ? h.y : -h.y),
+                           c.z + (corner & 4 ? h.z : -h.z)});
+      }
+  }
+  DrawLines(lines);
+  if (withMeshes && cameraArea >= 0 && size_t(cameraArea) < areas_.size()) {
+    ObjectManager& manager = GetObjectManager();
+    for (const auto& list : areas_[size_t(cameraArea)].meshes)
+      for (int32_t index : list)
+        if (index >= 0 && size_t(index) < meshes_.size() && meshes_[size_t(index)].mesh)
+          manager.DrawMesh(meshes_[size_t(index)].mesh.get());
+  }
 }
 
 void ScenePartition::DrawPartitionShadows() {

@@ -63,6 +63,15 @@ class ScenePartition {
   // partition is not enabled or has no root.
   bool RenderScenePartition();
   void DrawPartitionShadows();
+  // The debug view: every area other than the camera's as a box of lines (no texture, positions
+  // only, lighting off); with `withMeshes` the camera's area is drawn again with its meshes.
+  void DrawPartitionDebug(bool withMeshes);
+
+  // What a traversal draws after the areas: a mesh (the partition owns it; null for none), the
+  // debug view (when debugDraw is set) and the debug line from one point to another.
+  void SetAfterTraversalMesh(std::unique_ptr<MeshRecord> mesh);
+  void SetDebugLine(bool on, const Vector3& from, const Vector3& to);
+  uint8_t debugDraw = 0;
   // The manager let go of every buffer: no mesh of the partition has a place any more.
   void ForgetPlaces();
 
@@ -86,6 +95,8 @@ class ScenePartition {
   static constexpr int kPortalLevels = 19;
 
   void DrawAreaMeshes(int level, AreaBox* area);
+  void DrawAfterTraversal();
+  void DrawLines(const std::vector<Vector3>& points);
   void RenderPortals(int level, int32_t areaIndex, int32_t cameFrom);
   int32_t FindArea(const Vector3& point) const;
 
@@ -104,6 +115,9 @@ class ScenePartition {
   uint32_t areaPolygons_ = 0;
   uint32_t areaDrawCalls_ = 0;
   int32_t lastCameraArea_ = 0;
+  std::unique_ptr<MeshRecord> afterMesh_;
+  uint8_t debugLine_ = 0;
+  Vector3 debugLinePoints_[2] = {};
 };
 
 bool PointInAreaBox(const Vector3& point, const Vector3& minimum, const Vector3& maximum);

@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <vector>
+
+#include "platform/fs/path.h"
 #include "platform/gfx/window.h"
 #include "platform/window/window_registry.h"
 
@@ -18,6 +21,8 @@ Window::~Window() { delete hook_; }
 gfx::Window* Window::DeviceWindow() const { return hook_; }
 
 namespace {
+
+SDL_Surface* g_classIcon = nullptr;
 
 bool Framed(uint32_t style) { return (style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)) != 0 && !(style & WS_POPUP); }
 
@@ -42,8 +47,33 @@ Window* Window::Create(const char* title, uint32_t style, int x, int y, int widt
   window->style_ = style & ~WS_VISIBLE;
   window->procedure_ = procedure;
   RegisterWindow(window);
+  if (g_classIcon) window->SetIcon(true);
   SDL_StartTextInput();
   return window;
+}
+
+bool LoadClassIcon(std::string_view file) {
+  if (g_classIcon) SDL_FreeSurface(g_classIcon);
+  g_classIcon = nullptr;
+  std::vector<uint8_t> bytes;
+  if (!fs::ReadWholeFile(file, bytes) || bytes.empty()) return false;
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+  g_classIcon = stream ? SDL_LoadBMP_RW(stream, 1) : nullptr;
+  return g_classIcon != nullptr;
+}
+
+bool HasClassIcon() { return g_classIcon != nullptr; }
+
+// SDL keeps the last icon it was given when handed none, so "no icon" is one transparent pixel.
+void Window::SetIcon(bool shown) {
+  iconShown_ = shown && g_classIcon;
+  if (iconShown_) {
+    SDL_SetWindowIcon(window_, g_classIcon);
+  } else if (SDL_Surface* none = SDL_CreateRGBSurfaceWithFormat(0, 1, 1, 32, SDL_PIXELFORMAT_ARGB8888)) {
+    SDL_FillRect(none, nullptr, 0);
+    SDL_SetWindowIcon(window_, none);
+    SDL_FreeSurface(none);
+  }
 }
 
 void Window::Destroy(Window* window) {

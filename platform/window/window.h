@@ -73,6 +73,9 @@ class Window final {
   void Focus();
   // Queues one WM_PAINT (repeated requests before it is taken are merged).
   void Invalidate();
+  // The window's icon: the class icon (LoadClassIcon) when shown, else none. A new window shows it.
+  void SetIcon(bool shown);
+  bool ShowsIcon() const { return iconShown_; }
 
   // For the message queue.
   uint32_t Id() const { return id_; }
@@ -86,8 +89,15 @@ class Window final {
   DeviceHook* hook_ = nullptr;
   uint32_t id_ = 0;
   uint32_t style_ = 0;
+  bool iconShown_ = false;
   WindowProc procedure_ = nullptr;
 };
+
+// The icon every window of the program shows (as a window class's icon): a BMP file (32-bit with
+// alpha, or 24-bit), found through the path resolver. False, and no class icon, when it is missing or
+// cannot be read; windows then show none.
+bool LoadClassIcon(std::string_view file);
+bool HasClassIcon();
 
 // Message queue. PeekMessage pumps SDL's events into the queue and takes the oldest message; false
 // when the queue is empty.

@@ -10,3 +10,4 @@ void MakeSounds(const Output& out);        // the six effects
 void MakeMusic(const Output& out);         // the looping tracks
 void MakeMaps(const Output& out);          // the four level classes
 void MakeStartFiles(const Output& out);    // settings and the default control configuration
+void MakeIcon(const Output& out);          // the window icon

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   MakeMusic(out);
   MakeMaps(out);
   MakeStartFiles(out);
+  MakeIcon(out);
   fs::remove_all(old);
   if (fs::exists(target)) fs::rename(target, old);
   fs::rename(fresh, target);

@@ -15,6 +15,8 @@
 #include "engine/display/display.h"
 #include "engine/display/display_state.h"
 #include "engine/system/result_list.h"
+#include "platform/d3dx/pictures/picture_writers.h"
+#include "platform/fs/save.h"
 #include "platform/gfx/device.h"
 #include "platform/window/window.h"
 
@@ -175,12 +177,26 @@ TEST_F(DisplayTest, WindowCommands) {
   SetWindowTitle("Qel");
   EXPECT_EQ(core_->window->Title(), "Qel");
 
+  // The window class's icon, as the engine's start-up loads it from the game's folder.
+  std::vector<uint8_t> icon;
+  ASSERT_EQ(platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, platform::d3dx::Picture(8, 8, 0xFF102030), true,
+                                          icon),
+            platform::gfx::kOk);
+  const std::string iconFile = testing::TempDir() + "display_icon.bmp";
+  ASSERT_TRUE(platform::fs::SaveWholeFile(iconFile, icon.data(), icon.size()));
+  ASSERT_TRUE(platform::window::LoadClassIcon(iconFile));
+
   SetWindowDecorations(1, 1, 1);
   EXPECT_EQ(Display().extrasWidth, Display().frameExtraWidth - 2);
   EXPECT_EQ(Display().windowStyle & 0x00C00000u, 0x00C00000u);
+  EXPECT_TRUE(core_->window->ShowsIcon());
   SetWindowDecorations(0, 0, 0);
   EXPECT_EQ(Display().windowStyle, 0x80000000u);
   EXPECT_EQ(Display().extrasWidth, 0);
+  EXPECT_FALSE(core_->window->ShowsIcon());
+  SetWindowDecorations(0, 0, 1);
+  EXPECT_TRUE(core_->window->ShowsIcon());
+  SetWindowDecorations(0, 0, 0);
 
   SetWindowPosition(12, 34);
   EXPECT_EQ(core_->windowX, 12);
@@ -189,6 +205,7 @@ TEST_F(DisplayTest, WindowCommands) {
   EXPECT_FALSE(IsWindowed());
   EXPECT_EQ(core_->windowMode, 3);
   EXPECT_TRUE(core_->window->IsFullscreen());
+  EXPECT_TRUE(core_->window->ShowsIcon());  // full screen takes the class icon again
   SwitchToWindowed();
   EXPECT_TRUE(IsWindowed());
   EXPECT_EQ(core_->windowMode, 1);

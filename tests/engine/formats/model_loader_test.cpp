@@ -2,7 +2,11 @@
 // folder of the model formats.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "engine/formats/model_loader.h"
 #include "engine/formats/temp_folder.h"
@@ -112,6 +116,36 @@ TEST_F(ModelLoaderTest, TempFolderIsTheEnginesOwn) {
   EXPECT_EQ(first.find("//"), std::string::npos);
   EXPECT_NE(first.find("tvqdata"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(first));
+}
+
+// Intermediate files: created whole, replaced by a new file when their bytes change, and left alone
+// (the same file, not rewritten) when they already hold the bytes.
+TEST_F(ModelLoaderTest, TemporaryFilesAreWrittenWholeAndOnlyWhenChanged) {
+  namespace fs = std::filesystem;
+  const std::string path = root_ + "/skin.bmp";
+  const auto contents = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto inode = [&] {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_ino;
+  };
+  ASSERT_TRUE(WriteTemporaryFile(path, "first", 5));
+  EXPECT_EQ(contents(), "first");
+  const ino_t written = inode();
+  ASSERT_TRUE(WriteTemporaryFile(path, "first", 5));
+  EXPECT_EQ(inode(), written);
+  ASSERT_TRUE(WriteTemporaryFile(path, "firs", 4));  // same start, shorter
+  EXPECT_EQ(contents(), "firs");
+  ASSERT_TRUE(WriteTemporaryFile(path, "", 0));
+  EXPECT_EQ(fs::file_size(path), 0u);
+  EXPECT_FALSE(WriteTemporaryFile(root_ + "/missing/skin.bmp", "x", 1));
+  EXPECT_FALSE(fs::exists(root_ + "/missing"));
+  fs::create_directory(root_ + "/folder");
+  EXPECT_FALSE(WriteTemporaryFile(root_ + "/folder", "x", 1));  // a folder is never replaced
+  EXPECT_TRUE(fs::is_directory(root_ + "/folder"));
 }
 
 }  // namespace

@@ -5,10 +5,16 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3dx/pictures/picture_writers.h"
+#include "platform/fs/save.h"
 #include "platform/window/clock.h"
 #include "platform/window/cursor.h"
 #include "platform/window/message_box.h"
 #include "platform/window/window.h"
+
+// After gtest: the X headers define None, True and False as macros.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 namespace pw = platform::window;
 
@@ -190,6 +196,62 @@ TEST_F(WindowLayer, TitleStyleSizePositionAndFullScreen) {
   window_->DrawableSize(w, h);
   EXPECT_EQ(w, 400);
   EXPECT_NE(window_->DeviceWindow(), nullptr);
+}
+
+// The icon the X server holds for the window (_NET_WM_ICON: width, height, then ARGB pixels).
+std::vector<unsigned long> IconProperty(pw::Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window->NativeWindow(), &info) || info.subsystem != SDL_SYSWM_X11) return {};
+  Display* display = info.info.x11.display;
+  Atom type;
+  int format;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16, False,
+                     AnyPropertyType, &type, &format, &count, &after, &data);
+  std::vector<unsigned long> values;
+  if (data) values.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
+  if (data) XFree(data);
+  return values;
+}
+
+// Windows show the class icon from the start; hiding it leaves one transparent pixel (SDL keeps the
+// last icon when handed none); showing it again restores it. Without a class icon there is none.
+TEST_F(WindowLayer, WindowsShowTheClassIconUntilItIsTakenAway) {
+  EXPECT_FALSE(pw::LoadClassIcon("no such icon.bmp"));
+  EXPECT_FALSE(pw::HasClassIcon());
+  platform::d3dx::Picture picture(16, 16, 0xFF3060C0);
+  picture.At(0, 0) = 0x80FFFFFF;  // its alpha survives
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, true, bytes), platform::gfx::kOk);
+  const std::string file = testing::TempDir() + "icon.bmp";
+  ASSERT_TRUE(platform::fs::SaveWholeFile(file, bytes.data(), bytes.size()));
+  ASSERT_TRUE(pw::LoadClassIcon(file));
+
+  pw::Window* second = pw::Window::Create("second", pw::WS_OVERLAPPEDWINDOW, 30, 40, 200, 100, Record);
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->ShowsIcon());
+  std::vector<unsigned long> icon = IconProperty(second);
+  ASSERT_EQ(icon.size(), 2u + 16 * 16);
+  EXPECT_EQ(icon[0], 16u);
+  EXPECT_EQ(icon[1], 16u);
+  // Rows top down; the pixel at (0, 0) keeps its alpha.
+  EXPECT_EQ(icon[2] & 0xFFFFFFFFu, 0x80FFFFFFu);
+  EXPECT_EQ(icon[3] & 0xFFFFFFFFu, 0xFF3060C0u);
+
+  second->SetIcon(false);
+  EXPECT_FALSE(second->ShowsIcon());
+  icon = IconProperty(second);
+  ASSERT_EQ(icon.size(), 3u);
+  EXPECT_EQ(icon[2] & 0xFF000000u, 0u);
+  second->SetIcon(true);
+  EXPECT_EQ(IconProperty(second).size(), 2u + 16 * 16);
+  pw::Window::Destroy(second);
+
+  EXPECT_FALSE(pw::LoadClassIcon("no such icon.bmp"));  // and the old one is gone
+  window_->SetIcon(true);
+  EXPECT_FALSE(window_->ShowsIcon());
 }
 
 TEST(Platform, MessageBoxesAreSkippedUnderTestAndClocksRun) {

@@ -76,7 +76,7 @@ class ConverterTest : public ScratchFolderTest {
   void TearDown() override {
     if (hadTmpdir_) setenv("TMPDIR", previousTmpdir_.c_str(), 1);
     else unsetenv("TMPDIR");
-    Set3DSDebugOutput(stdout);
+    Set3DSDebugOutput(nullptr);
     ScratchFolderTest::TearDown();
   }
   std::string TempFolder() const { return root_ + "/tvqdata/"; }
