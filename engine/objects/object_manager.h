@@ -197,6 +197,7 @@ class ObjectManager {
   void DrawScreenQuad();
   void ReleasePools();
   bool DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place);
+  bool DrawMeshWithEffect(MeshRecord* mesh, const DrawBufferInfo& place);
 };
 
 // The module's manager. ResetObjectManager releases everything it holds (buffers, lists, screen
