@@ -130,7 +130,7 @@ void EffectImpl::ApplyState(const EffectStateDecl& s) {
 // to register r + i, a row_major one row i; scalars and vectors take one register per array element.
 void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
   for (size_t c = 0; c < shader.constants.size(); ++c) {
-    const EffectShaderConstant& constant = shader.constants[c];
+    const ShaderConstant& constant = shader.constants[c];
     if (shader.constantValues[c] < 0) continue;
     const Value& v = values_[size_t(shader.constantValues[c])];
     if (constant.registerSet == 3) {
@@ -174,10 +174,17 @@ void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
   }
 }
 
-void EffectImpl::UploadIntegers(const EffectShaderConstant& constant, const int32_t* values, uint32_t registers,
+void EffectImpl::UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers,
                                 bool vertex) {
-  // The device takes float registers only so far: int and bool registers wait for its setters.
-  (void)constant, (void)values, (void)registers, (void)vertex;
+  if (constant.registerSet == RS_INT4) {
+    if (vertex) device_->SetVertexShaderConstantI(constant.registerIndex, values, registers);
+    else device_->SetPixelShaderConstantI(constant.registerIndex, values, registers);
+    return;
+  }
+  int32_t bools[256];
+  for (uint32_t r = 0; r < registers; ++r) bools[r] = values[r * 4];
+  if (vertex) device_->SetVertexShaderConstantB(constant.registerIndex, bools, registers);
+  else device_->SetPixelShaderConstantB(constant.registerIndex, bools, registers);
 }
 
 void EffectImpl::ApplyPass(const Pass& pass) {

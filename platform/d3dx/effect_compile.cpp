@@ -7,26 +7,21 @@ namespace {
 
 constexpr const char* kNoCompiler = "no shader compiler is available";
 
-gfx::Result NoHlsl(const std::string&, const std::string& sourceName, const std::string&, const std::string&,
-                   const std::string&, std::vector<uint32_t>* function, std::string* errors) {
+gfx::Result NoHlsl(std::string_view, std::string_view sourceName, std::string_view, std::string_view,
+                   std::span<const std::string>, std::vector<uint32_t>* function, std::string* errors) {
   function->clear();
-  if (errors) *errors = sourceName + "(0): " + kNoCompiler + "\n";
+  if (errors) *errors = std::string(sourceName) + "(0): " + kNoCompiler + "\n";
   return gfx::kNotAvailable;
 }
 
-gfx::Result NoAssembler(const std::string&, const std::string& sourceName, std::vector<uint32_t>* function,
+gfx::Result NoAssembler(std::string_view, std::string_view sourceName, std::vector<uint32_t>* function,
                         std::string* errors) {
   function->clear();
-  if (errors) *errors = sourceName + "(0): " + kNoCompiler + "\n";
+  if (errors) *errors = std::string(sourceName) + "(0): " + kNoCompiler + "\n";
   return gfx::kNotAvailable;
 }
 
-gfx::Result NoConstants(const std::vector<uint32_t>&, std::vector<EffectShaderConstant>* constants) {
-  constants->clear();
-  return gfx::kOk;
-}
-
-const EffectShaderCompiler kPlatformCompilers = {NoHlsl, NoAssembler, NoConstants};
+const EffectShaderCompiler kPlatformCompilers = {NoHlsl, NoAssembler, GetShaderConstants};
 const EffectShaderCompiler* g_compilers = &kPlatformCompilers;
 
 }  // namespace

@@ -30,6 +30,27 @@ uint32_t TargetVersion(const std::string& target) {
   return major << 8 | minor;
 }
 
+// "1, float2(0, 1), true" as its top-level arguments.
+std::vector<std::string> SplitArguments(const std::string& text) {
+  std::vector<std::string> arguments(1);
+  int depth = 0;
+  for (char c : text) {
+    if (c == '(' || c == '{') ++depth;
+    if (c == ')' || c == '}') --depth;
+    if (c == ',' && depth == 0) {
+      arguments.emplace_back();
+      continue;
+    }
+    arguments.back().push_back(c);
+  }
+  for (std::string& a : arguments) {
+    a.erase(0, a.find_first_not_of(" \t\r\n"));
+    a.erase(a.find_last_not_of(" \t\r\n") + 1);
+  }
+  if (arguments.size() == 1 && arguments[0].empty()) arguments.clear();
+  return arguments;
+}
+
 }  // namespace
 
 EffectImpl::EffectImpl(gfx::Device* device, EffectFileDecl file) : device_(device), file_(std::move(file)) {
@@ -89,8 +110,8 @@ Result EffectImpl::CompileShader(uint32_t index, std::string* errors) {
                                 (decl.assembly[decl.assembly.find_first_not_of(" \t\r\n")] | 0x20) == 'v';
   const uint32_t deviceVersion = (vertex ? caps_.vertexShaderVersion : caps_.pixelShaderVersion) & 0xFFFF;
   if (decl.kind == EffectShaderDecl::kCompile) {
-    result = compiler.compileHlsl(file_.hlsl, decl.file, decl.entry, decl.target, decl.arguments, &shader.function,
-                                  &messages);
+    const std::vector<std::string> arguments = SplitArguments(decl.arguments);
+    result = compiler.compileHlsl(file_.hlsl, decl.file, decl.entry, decl.target, arguments, &shader.function, &messages);
     if (gfx::Failed(result) && TargetVersion(decl.target) > deviceVersion) {
       shader.runs = false;  // a technique for better hardware than this: not an error
       return gfx::kOk;
@@ -111,7 +132,7 @@ Result EffectImpl::CompileShader(uint32_t index, std::string* errors) {
     shader.runs = false;
     return gfx::kOk;
   }
-  compiler.constants(shader.function, &shader.constants);
+  compiler.constants(shader.function.data(), &shader.constants);
   const Result created = isVertex ? device_->CreateVertexShader(shader.function.data(), &shader.vertex)
                                   : device_->CreatePixelShader(shader.function.data(), &shader.pixel);
   shader.runs = gfx::Succeeded(created) && (shader.vertex || shader.pixel);
@@ -139,7 +160,7 @@ Result EffectImpl::Build(const std::string& fileName, std::string* errors) {
   (void)fileName;
 
   for (Shader& shader : shaders_) {
-    for (const EffectShaderConstant& c : shader.constants) {
+    for (const ShaderConstant& c : shader.constants) {
       auto found = parameterByName_.find(c.name);
       shader.constantValues.push_back(found == parameterByName_.end() ? -1 : int32_t(found->second));
     }

@@ -62,7 +62,7 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   };
   struct Shader {
     std::vector<uint32_t> function;
-    std::vector<EffectShaderConstant> constants;
+    std::vector<ShaderConstant> constants;
     std::vector<int32_t> constantValues;  // value index of each constant's parameter, -1 for none
     gfx::VertexShader* vertex = nullptr;
     gfx::PixelShader* pixel = nullptr;
@@ -111,7 +111,7 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   void ApplySampler(const Value& sampler, uint32_t stage);
   void UploadConstants(const Shader& shader, bool vertex);
   // Int (set 1) and bool (set 0) registers, four numbers per register.
-  void UploadIntegers(const EffectShaderConstant& constant, const int32_t* values, uint32_t registers, bool vertex);
+  void UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers, bool vertex);
   void SaveStates(const Technique& technique);
   void RestoreStates();
   uint32_t WordOf(const EffectStateDecl& state) const;

@@ -14,7 +14,7 @@ namespace platform::d3dx {
 namespace {
 
 constexpr int kMaxMacroDepth = 256;
-constexpr int kMaxExpressionDepth = 256;
+constexpr int kMaxExpressionDepth = 64;  // each level is a dozen stack frames
 
 bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
