@@ -16,7 +16,7 @@ using EffectFileReader = std::function<bool(const std::string& path, std::string
 struct EffectPreprocessLimits {
   size_t maxIncludeDepth = 32;
   size_t maxOutputBytes = 16u << 20;
-  size_t maxExpansions = 1u << 20;
+  size_t maxExpansions = 100000;
 };
 
 // Preprocesses `fileName`. Errors are "file(line): message" lines in *errors; false on any error.
