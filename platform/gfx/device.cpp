@@ -172,6 +172,7 @@ void DeviceImpl::InvalidateGlState() {
   transformsPretransformed_ = true;
   activeStages_ = 0xFF;
   for (int8_t& set : unitTexSet_) set = -1;
+  InvalidateShaderState();
 }
 
 Result DeviceImpl::ValidatePresentParams(PresentParams* p) {

@@ -261,7 +261,10 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   bool BindShaderInput(const VertexLayout& layout, const StreamSource* sources);
   // Back to the fixed pipeline: no program, no generic attribute arrays.
   void LeaveShaders();
+  void DisableGenericArrays();
   void DeletePrograms();
+  // After GL calls the device did not make.
+  void InvalidateShaderState();
 
   // State-block recording: setters write here instead of the device while it is set.
   bool Recording() const { return recording_ != nullptr; }

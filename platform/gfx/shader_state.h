@@ -54,10 +54,21 @@ struct RegisterFile {
 enum ShaderArray { kVsFloat, kVsInt, kVsBool, kPsFloat, kPsInt, kPsBool, kShaderArrays };
 
 struct ShaderProgram {
-  GLuint program = 0;
-  GLint location[kShaderArrays];
-  GLint size[kShaderArrays];         // registers the program declares
-  uint32_t uploaded[kShaderArrays];  // register-file serial of the last upload
+  GLuint program = 0;  // 0: the pair does not link
+  GLint location[kShaderArrays] = {-1, -1, -1, -1, -1, -1};
+  GLint size[kShaderArrays] = {};       // registers the program declares
+  uint32_t uploaded[kShaderArrays] = {};  // register-file serial of the last upload
+  GLint fixLocation = -1;
+  float fix[2] = {};                    // last clip-space fix sent
+  // Generic attribute location of each vertex shader input, in the order of its inputs.
+  uint8_t inputLocations[16] = {};
+};
+
+// What a generic vertex attribute array was last pointed at.
+struct GenericArray {
+  const void* pointer = nullptr;
+  GLuint buffer = 0;
+  uint32_t stride = 0, format = ~0u;
 };
 
 struct ShaderState {
@@ -73,7 +84,8 @@ struct ShaderState {
   std::map<std::pair<uint64_t, uint64_t>, ShaderProgram> programs;
   ShaderProgram* current = nullptr;  // the program of the last shader draw
   GLuint usedProgram = 0;            // what glUseProgram last got
-  uint32_t genericArrays = 0;        // generic vertex attribute arrays enabled
+  uint32_t genericArrays = 0xFFFF;   // generic vertex attribute arrays enabled (unknown at first)
+  GenericArray arrays[16];
   bool programDirty = true;
 };
 
