@@ -205,3 +205,91 @@ technique A { pass { } }
 }
 
 }  // namespace
+
+namespace {
+
+// Position and one texture set.
+struct MeshVertex {
+  float x, y, z, u, v;
+};
+
+class EffectShaderTest : public EffectObjectTest {
+ protected:
+  // A quad over clip space from (-1, -1) to (1, 1) at depth 0.5, drawn by every pass.
+  void DrawClipQuad() {
+    const MeshVertex v[4] = {{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
+    dev->SetFVF(gfx::FVF_XYZ | gfx::FVF_TEX1);
+    uint32_t passes = 0;
+    ASSERT_EQ(effect_->Begin(&passes, 0), gfx::kOk);
+    for (uint32_t p = 0; p < passes; ++p) {
+      ASSERT_EQ(effect_->BeginPass(p), gfx::kOk);
+      ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof v[0]), gfx::kOk);
+      effect_->EndPass();
+    }
+    ASSERT_EQ(effect_->End(), gfx::kOk);
+  }
+};
+
+constexpr const char* kTinted = R"(
+float4x4 WorldViewProj : WorldViewProjection;
+row_major float4x4 Shift;
+float4 Tint = {1, 0.5, 0, 1};
+struct VsOut { float4 pos : POSITION; float2 uv : TEXCOORD0; };
+VsOut Transform(float4 p : POSITION, float2 uv : TEXCOORD0, uniform bool shifted) {
+  VsOut o;
+  o.pos = mul(p, shifted ? Shift : WorldViewProj);
+  o.uv = uv;
+  return o;
+}
+float4 Paint(float2 uv : TEXCOORD0) : COLOR { return Tint; }
+technique Columns { pass { ZEnable = false; VertexShader = compile vs_2_0 Transform(false); PixelShader = compile ps_2_0 Paint(); } }
+technique Rows { pass { ZEnable = false; VertexShader = compile vs_2_0 Transform(true); PixelShader = compile ps_2_0 Paint(); } }
+technique TooNew { pass { VertexShader = compile vs_3_0 Transform(false); PixelShader = compile ps_3_0 Paint(); } }
+)";
+
+TEST_F(EffectShaderTest, MatricesReachTheShaderAsTheEngineWritesThem) {
+  ASSERT_NE(Make(kTinted), nullptr) << errors_;
+  // Half size, moved right by a half: the quad covers x from 0 to 1 of clip space, the right half.
+  gfx::Matrix m = {{{0.5f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0.5f, 0, 0, 1}}};
+  for (const char* technique : {"Columns", "Rows"}) {
+    ASSERT_EQ(effect_->SetTechnique(effect_->GetTechniqueByName(technique)), gfx::kOk);
+    ASSERT_EQ(effect_->SetMatrix(effect_->GetParameterBySemantic(0, "WORLDVIEWPROJECTION"), &m), gfx::kOk);
+    ASSERT_EQ(effect_->SetMatrix(effect_->GetParameterByName(0, "Shift"), &m), gfx::kOk);
+    dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1, 0);
+    ASSERT_EQ(dev->BeginScene(), gfx::kOk);
+    DrawClipQuad();
+    dev->EndScene();
+    const std::vector<uint32_t> pixels = ReadTarget();
+    auto at = [&](uint32_t x) { return pixels[size_t(kHeight / 2) * kWidth + x]; };
+    EXPECT_EQ(at(kWidth / 2 - 2), 0xFF000000u) << technique << std::hex << " " << at(kWidth / 2 - 2);
+    EXPECT_TRUE(gfxtest::Near(at(kWidth / 2 + 2), 0xFFFF8000)) << technique << std::hex << " " << at(kWidth / 2 + 2);
+    EXPECT_TRUE(gfxtest::Near(at(kWidth - 2), 0xFFFF8000)) << technique;
+  }
+  // After End the device draws with the fixed pipeline again.
+  gfx::VertexShader* shader = reinterpret_cast<gfx::VertexShader*>(1);
+  dev->GetVertexShader(&shader);
+  EXPECT_EQ(shader, nullptr);
+}
+
+TEST_F(EffectShaderTest, ATechniqueBeyondTheDeviceIsPassedOverAndABrokenShaderFailsTheEffect) {
+  ASSERT_NE(Make(kTinted), nullptr) << errors_;
+  dx::EffectHandle t = 0;
+  ASSERT_EQ(effect_->FindNextValidTechnique(0, &t), gfx::kOk);
+  EXPECT_EQ(t, effect_->GetTechniqueByName("Columns"));
+  ASSERT_EQ(effect_->FindNextValidTechnique(t, &t), gfx::kOk);
+  EXPECT_EQ(t, effect_->GetTechniqueByName("Rows"));
+  EXPECT_EQ(effect_->FindNextValidTechnique(t, &t), gfx::kNotFound);  // vs_3_0 does not run here
+  EXPECT_EQ(t, 0u);
+  ASSERT_EQ(effect_->SetTechnique(effect_->GetTechniqueByName("TooNew")), gfx::kOk);
+  uint32_t passes = 7;
+  EXPECT_EQ(effect_->Begin(&passes, 0), gfx::kInvalidCall);
+
+  EXPECT_EQ(Make("float4 Broken() : COLOR { return undefinedThing; }\n"
+                 "technique T { pass { PixelShader = compile ps_2_0 Broken(); } }\n"),
+            nullptr);
+  EXPECT_NE(errors_.find("test.fx(1)"), std::string::npos) << errors_;
+  EXPECT_EQ(Make("technique T { pass { VertexShader = asm {\n vs.1.1\n bogus r0, v0\n }; } }\n"), nullptr);
+  EXPECT_NE(errors_.find("test.fx(3)"), std::string::npos) << errors_;
+}
+
+}  // namespace
