@@ -1,30 +1,19 @@
-float4x4 WorldViewProj : WORLDVIEWPROJECTION;
-row_major float4x3 Bones[26] : BoneMatrixPalette;
-float3 LightDir < string Object = "DirectionalLight"; string UIName = "Light"; > = {0.0, -1.0, 0.5};
-float Shine <int min = 1;> = 16;
-bool Fancy = true;
-texture Diffuse < string name = "stone.png"; >;
-string XFile = "box.x";
-sampler2D DiffuseSampler = sampler_state {
-  Texture = <Diffuse>;
-  MinFilter = Linear; MagFilter = POINT;
-  AddressU = Clamp; AddressV = Mirror;
-};
-struct VsOut { float4 pos : POSITION; };
-VsOut Main(float4 p : POSITION, uniform bool skinned) { VsOut o; o.pos = mul(p, WorldViewProj); return o; }
-VertexShader Shared = compile vs_2_0 Main(false);
-technique Best < string group = "high"; > {
-  pass P0 {
-    VertexShader = compile vs_2_0 Main(true);
-    PixelShader = NULL;
-    ZWriteEnable = false; SrcBlend = SrcAlpha; DestBlend = InvSrcAlpha;
-    ColorWriteEnable = Red | Blue;
-    FogStart = 2.5;
-    Sampler[1] = (DiffuseSampler);
-    LightDiffuse[0] = {1, 0.5, 0.25, 1};
-    AlphaRef = (Shine);
-  }
-  pass P1 { VertexShader = (Shared); PixelShader = asm { ps.1.1
-    tex t0
-    mov r0, t0 }; }
+
+float4x4 WorldViewProj : WorldViewProjection;
+float4x4 World : World;
+float4x4 WorldIT : WorldInverseTranspose;
+float4 LightDir < string UIObject = "directionalight"; >;
+float4 Camera : CameraPosition;
+float Time : time;
+struct VsOut { float4 pos : POSITION; float4 color : COLOR0; };
+VsOut Lit(float4 p : POSITION, float3 n : NORMAL) {
+  VsOut o;
+  o.pos = mul(p, WorldViewProj);
+  float3 normal = normalize(mul(n, (float3x3)WorldIT));
+  float3 centre = mul(float4(0, 0, 0, 1), World).xyz;
+  o.color = float4(saturate(dot(normal, -LightDir.xyz)), length(Camera.xyz - centre) / 20, Time > 1 ? 1 : 0, 1);
+  return o;
 }
+float4 Shade(float4 c : COLOR0) : COLOR { return c; }
+technique NeedsNewerHardware { pass { VertexShader = compile vs_3_0 Lit(); PixelShader = compile ps_3_0 Shade(); } }
+technique Lit { pass { VertexShader = compile vs_2_0 Lit(); PixelShader = compile ps_2_0 Shade(); } }
