@@ -4,10 +4,8 @@
 //
 // The renderer calls Begin (the pass count; 0 without a compiled effect), applies each pass through
 // the effect interface, and calls End. A mesh owns its effect (deleted with the mesh) unless the effect
-// came from the shared effect table.
-//
-// On this platform no effect file compiles (the device has no programmable shaders), so Load always
-// returns false and BindEffectByName leaves meshes without an effect.
+// came from the shared effect table. An effect none of whose techniques the device runs is not
+// loaded, and the mesh keeps drawing through the fixed pipeline.
 #pragma once
 #include <cstdint>
 #include <string>

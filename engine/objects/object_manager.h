@@ -213,6 +213,7 @@ class ObjectManager {
   void ReleasePools();
   bool DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place);
   bool SetMeshStagesAndTextures(const MeshRecord* mesh);
+  bool DrawMeshWithEffect(MeshRecord* mesh, const DrawBufferInfo& place);
 };
 
 // The module's manager. ResetObjectManager releases everything it holds (buffers, lists, screen

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/objects/effect_object.h"
 #include "engine/objects/object_manager.h"
 #include "engine/objects/object_matrix.h"
 #include "engine/objects/render_objects.h"
@@ -94,6 +95,23 @@ bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& p
   return drawn;
 }
 
+// The mesh's effect draws it pass by pass; false when the effect has no pass to give (it did not
+// begin), so the mesh draws through the fixed pipeline instead of not at all.
+bool ObjectManager::DrawMeshWithEffect(MeshRecord* mesh, const DrawBufferInfo& place) {
+  gfx::Matrix world;
+  RendererDevice()->GetTransform(gfx::TS_WORLD, &world);
+  const uint32_t passes = mesh->effect->Begin(mesh, world);
+  platform::d3dx::Effect* effect = mesh->effect->effect;
+  for (uint32_t p = 0; p < passes; ++p) {
+    if (gfx::Failed(effect->BeginPass(p))) break;
+    const bool drawn = DrawMeshPrimitives(mesh, place);
+    effect->EndPass();
+    if (!drawn) break;
+  }
+  mesh->effect->End();
+  return passes > 0;
+}
+
 // The mesh's texture stages, then its textures (stage 0's only when its image changed).
 bool ObjectManager::SetMeshStagesAndTextures(const MeshRecord* mesh) {
   gfx::Device* device = RendererDevice();
@@ -125,7 +143,12 @@ bool ObjectManager::DrawMesh(MeshRecord* mesh) {
   const DrawBufferInfo& place = *mesh->bufferPlace;
   bool points = place.primitiveType == gfx::PT_POINTLIST;
   if (points) SetPointSprites(device, true);
-  // Effects need shaders, which this device does not make: meshes draw through the fixed pipeline.
+  if (mesh->effect && DrawMeshWithEffect(mesh, place)) {
+    if (points) SetPointSprites(device, false);
+    lastStateMesh = nullptr;  // the effect's passes set states and textures of their own
+    lastTexture = kTexturesAfterSubsets;
+    return true;
+  }
   if (!repeated && !SetMeshStagesAndTextures(mesh)) return false;
   DrawMeshPrimitives(mesh, place);
   if (points) SetPointSprites(device, false);

@@ -1,10 +1,11 @@
 // Shader effects: an effect file compiled into an object with parameters (each with a semantic and
 // annotations), techniques made of passes, and setters for the values the engine binds each draw.
 //
-// This device has no programmable shaders (creating a vertex or pixel shader is not available), so no
-// effect file can be compiled for it: CreateEffectFromFile always fails and says so. The interface
-// stays, so the engine's loading, parameter binding and per-draw constants are whole and work with any
-// effect object a compiler could make (tests provide their own).
+// CreateEffectFromFile reads the file with our own effect-language parser (effect_preprocess,
+// effect_parse), hands its HLSL functions and assembly blocks to the shader compilers and makes an
+// effect whose passes set device states, shaders and shader constants (effect_impl). The engine keeps
+// row-vector matrices; parameters go into shader registers the way compiled effects always placed
+// them (a column_major matrix puts column i into register r + i).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -30,8 +31,11 @@ enum ParameterClass : uint32_t {
 };
 enum ParameterType : uint32_t {
   PT_VOID = 0, PT_BOOL = 1, PT_INT = 2, PT_FLOAT = 3, PT_STRING = 4, PT_TEXTURE = 5, PT_TEXTURE1D = 6,
-  PT_TEXTURE2D = 7, PT_TEXTURE3D = 8, PT_TEXTURECUBE = 9,
+  PT_TEXTURE2D = 7, PT_TEXTURE3D = 8, PT_TEXTURECUBE = 9, PT_SAMPLER = 10, PT_SAMPLER1D = 11, PT_SAMPLER2D = 12,
+  PT_SAMPLER3D = 13, PT_SAMPLERCUBE = 14, PT_PIXELSHADER = 15, PT_VERTEXSHADER = 16,
 };
+// Begin flags.
+enum : uint32_t { kEffectDoNotSaveState = 1 };
 
 struct EffectDesc {
   const char* creator = nullptr;
@@ -63,6 +67,7 @@ class Effect : public gfx::RefCounted {
   // Top-level parameters by index (parent 0), or members of a structure.
   virtual EffectHandle GetParameter(EffectHandle parent, uint32_t index) = 0;
   virtual EffectHandle GetParameterByName(EffectHandle parent, const char* name) = 0;
+  virtual EffectHandle GetParameterBySemantic(EffectHandle parent, const char* semantic) = 0;
   virtual Result GetParameterDesc(EffectHandle parameter, ParameterDesc* desc) = 0;
   // Annotations of a parameter, technique or pass.
   virtual EffectHandle GetAnnotation(EffectHandle object, uint32_t index) = 0;
@@ -70,7 +75,11 @@ class Effect : public gfx::RefCounted {
   // Values of string and integer parameters and annotations; the text belongs to the effect.
   virtual Result GetString(EffectHandle parameter, const char** text) = 0;
   virtual Result GetInt(EffectHandle parameter, int32_t* value) = 0;
+  // The value of a parameter as 32-bit numbers (floats; ints for int and bool parameters), at most
+  // `bytes` of it.
+  virtual Result GetValue(EffectHandle parameter, void* data, uint32_t bytes) = 0;
   virtual EffectHandle GetTechnique(uint32_t index) = 0;
+  virtual EffectHandle GetTechniqueByName(const char* name) = 0;
   virtual Result GetTechniqueDesc(EffectHandle technique, TechniqueDesc* desc) = 0;
   virtual EffectHandle GetPass(EffectHandle technique, uint32_t index) = 0;
   virtual Result GetPassDesc(EffectHandle pass, PassDesc* desc) = 0;
@@ -80,22 +89,24 @@ class Effect : public gfx::RefCounted {
   virtual Result SetMatrix(EffectHandle parameter, const Matrix* matrix) = 0;
   virtual Result SetVector(EffectHandle parameter, const Vector4* vector) = 0;
   virtual Result SetFloat(EffectHandle parameter, float value) = 0;
+  virtual Result SetInt(EffectHandle parameter, int32_t value) = 0;
+  virtual Result SetBool(EffectHandle parameter, int32_t value) = 0;
   virtual Result SetTexture(EffectHandle parameter, gfx::BaseTexture* texture) = 0;
   virtual Result SetMatrixTransposeArray(EffectHandle parameter, const Matrix* matrices, uint32_t count) = 0;
-  // Begins the selected technique: *passes receives its pass count.
+  // Begins the selected technique: *passes receives its pass count. The device states its passes set
+  // are saved (unless kEffectDoNotSaveState) and End puts them back.
   virtual Result Begin(uint32_t* passes, uint32_t flags) = 0;
+  // Sets the pass's states, shaders, samplers and shader constants.
   virtual Result BeginPass(uint32_t pass) = 0;
+  // Sends values set since BeginPass to the device.
+  virtual Result CommitChanges() = 0;
   virtual Result EndPass() = 0;
   virtual Result End() = 0;
 };
 
-// The text every refused compile gives.
-inline constexpr const char* kEffectsNotSupported = "effects are not supported by this device";
-
 // Compiles the effect file (the name goes through the path resolver) for the device. *effect receives
-// a new effect or null; *errors, when given, the compiler's messages. On this platform every compile
-// fails with kNotAvailable and kEffectsNotSupported, once the file has been found (kNotFound when it
-// is missing).
+// a new effect or null; *errors, when given, the messages ("file(line): message" lines). kNotFound for
+// a missing file, kFail for one that does not compile.
 Result CreateEffectFromFile(gfx::Device* device, std::string_view fileName, Effect** effect, std::string* errors);
 
 // Tests stand in for the compiler here (null: the platform's own again).

@@ -194,6 +194,10 @@ void FillCaps(uint32_t adapter, Caps* caps) {
   caps->maxVertexIndex = 0xFFFFF;
   caps->maxStreams = kMaxStreams;
   caps->numSimultaneousRTs = kMaxSimultaneousRenderTargets;
+  // Shaders of the compilers in platform/d3dx, run as GLSL 1.20.
+  caps->vertexShaderVersion = ShaderVersionVS(2, 0);
+  caps->pixelShaderVersion = ShaderVersionPS(2, 0);
+  caps->maxVertexShaderConst = kMaxVertexShaderConstantsF;
 }
 
 void SetTextureCapsOverride(uint32_t add, uint32_t remove) {

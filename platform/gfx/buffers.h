@@ -74,6 +74,7 @@ class VertexDeclarationImpl final : public DeviceChild<VertexDeclaration> {
   VertexDeclarationImpl(DeviceImpl* device, const VertexElement* elements, uint32_t count);
   Result GetDeclaration(VertexElement* elements, uint32_t* count) override;
   const VertexLayout& layout() const { return layout_; }
+  const std::vector<VertexElement>& elements() const { return elements_; }  // end marker included
 
  private:
   std::vector<VertexElement> elements_;

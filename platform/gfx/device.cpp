@@ -115,6 +115,7 @@ DeviceImpl::~DeviceImpl() {
     MakeCurrent();
     if (recording_) recording_->Release();
     ReleaseStateResources();
+    DeletePrograms();
     HoldTarget(renderTarget_, nullptr);
     HoldTarget(depthStencil_, nullptr);
     if (presentCopy_) presentCopy_->DestroyOwned();
@@ -171,6 +172,7 @@ void DeviceImpl::InvalidateGlState() {
   transformsPretransformed_ = true;
   activeStages_ = 0xFF;
   for (int8_t& set : unitTexSet_) set = -1;
+  InvalidateShaderState();
 }
 
 Result DeviceImpl::ValidatePresentParams(PresentParams* p) {
@@ -236,6 +238,8 @@ void DeviceImpl::ReleaseStateResources() {
     if (s.buffer) { s.buffer->Release(); s = StreamSlot{}; }
   if (state_.declaration) { state_.declaration->Release(); state_.declaration = nullptr; }
   if (state_.indices) { state_.indices->Release(); state_.indices = nullptr; }
+  SetVertexShader(nullptr);
+  SetPixelShader(nullptr);
 }
 
 void DeviceImpl::ResetStates() {

@@ -129,15 +129,33 @@ class Device : public RefCounted {
                                         uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
                                         const void* vertexData, uint32_t vertexStride) = 0;
 
-  // --- shaders: none can be created yet; setting null is accepted
+  // --- programmable shaders
+  // From a function of the shader compilers (platform/d3dx/shader_compiler.h); kInvalidCall for a
+  // stream that is not one of theirs or does not compile on this GL. Setting null returns to the
+  // fixed pipeline for that stage: a vertex shader with no pixel shader feeds the fixed texture
+  // stages through its COLORn/TEXCOORDn outputs, a pixel shader with no vertex shader reads the fixed
+  // pipeline's outputs.
   virtual Result CreateVertexShader(const uint32_t* function, VertexShader** shader) = 0;
   virtual Result SetVertexShader(VertexShader* shader) = 0;
   virtual Result GetVertexShader(VertexShader** shader) = 0;
   virtual Result CreatePixelShader(const uint32_t* function, PixelShader** shader) = 0;
   virtual Result SetPixelShader(PixelShader* shader) = 0;
   virtual Result GetPixelShader(PixelShader** shader) = 0;
+  // Constant registers: kMaxVertexShaderConstantsF / kMaxPixelShaderConstantsF float4 registers,
+  // kMaxShaderConstantsI int4 and kMaxShaderConstantsB bool registers per stage. Counts are in
+  // registers (bool: one int per register); a range past the end is kInvalidCall.
   virtual Result SetVertexShaderConstantF(uint32_t start, const float* data, uint32_t vector4fCount) = 0;
+  virtual Result GetVertexShaderConstantF(uint32_t start, float* data, uint32_t vector4fCount) = 0;
+  virtual Result SetVertexShaderConstantI(uint32_t start, const int32_t* data, uint32_t vector4iCount) = 0;
+  virtual Result GetVertexShaderConstantI(uint32_t start, int32_t* data, uint32_t vector4iCount) = 0;
+  virtual Result SetVertexShaderConstantB(uint32_t start, const int32_t* data, uint32_t boolCount) = 0;
+  virtual Result GetVertexShaderConstantB(uint32_t start, int32_t* data, uint32_t boolCount) = 0;
   virtual Result SetPixelShaderConstantF(uint32_t start, const float* data, uint32_t vector4fCount) = 0;
+  virtual Result GetPixelShaderConstantF(uint32_t start, float* data, uint32_t vector4fCount) = 0;
+  virtual Result SetPixelShaderConstantI(uint32_t start, const int32_t* data, uint32_t vector4iCount) = 0;
+  virtual Result GetPixelShaderConstantI(uint32_t start, int32_t* data, uint32_t vector4iCount) = 0;
+  virtual Result SetPixelShaderConstantB(uint32_t start, const int32_t* data, uint32_t boolCount) = 0;
+  virtual Result GetPixelShaderConstantB(uint32_t start, int32_t* data, uint32_t boolCount) = 0;
 };
 
 }  // namespace platform::gfx

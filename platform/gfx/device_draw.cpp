@@ -228,7 +228,17 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
   BindTargets();
   Flush(layout, type == PT_POINTLIST);
   int32_t shift = 0;
-  if (!BindVertexInput(layout, sources, firstVertex, vertexCount, &shift)) return kInvalidCall;
+  if (ShadersActive()) {
+    if (!FlushShaders()) return kInvalidCall;
+  } else {
+    LeaveShaders();
+  }
+  if (shaders_.vertex) {
+    if (!BindShaderInput(layout, sources)) return kInvalidCall;
+  } else {
+    DisableGenericArrays();
+    if (!BindVertexInput(layout, sources, firstVertex, vertexCount, &shift)) return kInvalidCall;
+  }
   if (indexSize) {
     GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     gl_.BindElementBuffer(indexBuffer);

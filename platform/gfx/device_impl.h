@@ -13,6 +13,7 @@
 #include "platform/gfx/gl_info.h"
 #include "platform/gfx/gl_state.h"
 #include "platform/gfx/ref_counted_impl.h"
+#include "platform/gfx/shader_state.h"
 #include "platform/gfx/surface.h"
 #include "platform/gfx/vertex_layout.h"
 
@@ -163,7 +164,17 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   Result SetPixelShader(PixelShader* shader) override;
   Result GetPixelShader(PixelShader** shader) override;
   Result SetVertexShaderConstantF(uint32_t start, const float* data, uint32_t count) override;
+  Result GetVertexShaderConstantF(uint32_t start, float* data, uint32_t count) override;
+  Result SetVertexShaderConstantI(uint32_t start, const int32_t* data, uint32_t count) override;
+  Result GetVertexShaderConstantI(uint32_t start, int32_t* data, uint32_t count) override;
+  Result SetVertexShaderConstantB(uint32_t start, const int32_t* data, uint32_t count) override;
+  Result GetVertexShaderConstantB(uint32_t start, int32_t* data, uint32_t count) override;
   Result SetPixelShaderConstantF(uint32_t start, const float* data, uint32_t count) override;
+  Result GetPixelShaderConstantF(uint32_t start, float* data, uint32_t count) override;
+  Result SetPixelShaderConstantI(uint32_t start, const int32_t* data, uint32_t count) override;
+  Result GetPixelShaderConstantI(uint32_t start, int32_t* data, uint32_t count) override;
+  Result SetPixelShaderConstantB(uint32_t start, const int32_t* data, uint32_t count) override;
+  Result GetPixelShaderConstantB(uint32_t start, int32_t* data, uint32_t count) override;
 
   // --- for the device's own objects
   void MakeCurrent() {
@@ -187,6 +198,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void TexturesPending(int change) { pendingTextures_ += change; }
   void CountTextureUpload() { ++textureUploads_; }
   uint32_t textureUploads() const { return textureUploads_; }
+  // Deletes the linked programs that use the shader (it is going).
+  void DropPrograms(uint64_t shaderId);
 
  private:
   friend class StateBlockImpl;
@@ -245,6 +258,19 @@ class DeviceImpl final : public RefCountedImpl<Device> {
                     uint32_t vertexCount, const void* indices, GLuint indexBuffer, size_t indexOffset,
                     uint32_t indexSize, int32_t baseVertex);
 
+  // Programmable shaders (shader_draw.cpp). FlushShaders finds or links the program of the shaders
+  // set, uses it and uploads the registers that changed; false when the pair does not link.
+  bool ShadersActive() const { return shaders_.vertex || shaders_.pixel; }
+  bool FlushShaders();
+  // Points the vertex shader's generic attributes at the elements of the layout with their usages.
+  bool BindShaderInput(const VertexLayout& layout, const StreamSource* sources);
+  // Back to the fixed pipeline: no program, no generic attribute arrays.
+  void LeaveShaders();
+  void DisableGenericArrays();
+  void DeletePrograms();
+  // After GL calls the device did not make.
+  void InvalidateShaderState();
+
   // State-block recording: setters write here instead of the device while it is set.
   bool Recording() const { return recording_ != nullptr; }
 
@@ -281,6 +307,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
 
   DeviceState state_;
   StateBlockImpl* recording_ = nullptr;
+  ShaderState shaders_;  // shaders, constant registers and linked programs (device_shaders.cpp)
 
   // Dirty groups of device state not yet sent to GL.
   uint32_t dirty_ = ~0u;

@@ -116,32 +116,4 @@ Result DeviceImpl::CreateVertexDeclaration(const VertexElement* elements, Vertex
   return kOk;
 }
 
-Result DeviceImpl::CreateVertexShader(const uint32_t*, VertexShader** shader) {
-  if (shader) *shader = nullptr;
-  return kNotAvailable;
-}
-
-Result DeviceImpl::CreatePixelShader(const uint32_t*, PixelShader** shader) {
-  if (shader) *shader = nullptr;
-  return kNotAvailable;
-}
-
-Result DeviceImpl::SetVertexShader(VertexShader* shader) { return shader ? kInvalidCall : kOk; }
-Result DeviceImpl::SetPixelShader(PixelShader* shader) { return shader ? kInvalidCall : kOk; }
-
-Result DeviceImpl::GetVertexShader(VertexShader** shader) {
-  if (!shader) return kInvalidCall;
-  *shader = nullptr;
-  return kOk;
-}
-
-Result DeviceImpl::GetPixelShader(PixelShader** shader) {
-  if (!shader) return kInvalidCall;
-  *shader = nullptr;
-  return kOk;
-}
-
-Result DeviceImpl::SetVertexShaderConstantF(uint32_t, const float*, uint32_t) { return kOk; }
-Result DeviceImpl::SetPixelShaderConstantF(uint32_t, const float*, uint32_t) { return kOk; }
-
 }  // namespace platform::gfx

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gfx/device_impl.h"
+#include "platform/gfx/shader.h"
 #include "platform/gfx/texture.h"
 
 namespace platform::gfx {
@@ -152,6 +153,7 @@ void DeviceImpl::UploadBoundTextures() {
 void DeviceImpl::FlushStages(const VertexLayout& layout, bool pre) {
   uint8_t active = 0;
   for (int s = 0; s < kMaxTextureStages && state_.tss[s][TSS_COLOROP] != TOP_DISABLE; ++s) active |= uint8_t(1 << s);
+  if (shaders_.pixel) active = uint8_t(shaders_.pixel->core().samplerMask);  // the units its samplers read
   uint8_t changed = uint8_t(stageDirty_) | uint8_t(active ^ activeStages_);
   activeStages_ = active;
   for (int s = 0; s < kMaxTextureStages; ++s)
@@ -175,7 +177,7 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
     return op == TOP_SELECTARG1 && arg == TA_CURRENT;
   };
   // A GL unit without an enabled texture passes its input on unchanged.
-  if (!active || (passes(cop, c1) && passes(aop, a1))) {
+  if (!active || (!shaders_.pixel && passes(cop, c1) && passes(aop, a1))) {
     gl_.UseTexture(s, GL_TEXTURE_2D, 0);
     unitTexSet_[s] = -1;
     return;

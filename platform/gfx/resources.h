@@ -90,14 +90,17 @@ class StateBlock : public RefCounted {
   virtual Result Apply() = 0;
 };
 
-// Programmable shaders come with effects; until then no shader can be created and setting null is a no-op.
+// Programmable shaders made from compiled shader functions (platform/d3dx/shader_compiler.h).
 class VertexShader : public RefCounted {
  public:
   virtual Result GetDevice(Device** device) = 0;
+  // The function the shader was made from; data null: only *bytes.
+  virtual Result GetFunction(void* data, uint32_t* bytes) = 0;
 };
 class PixelShader : public RefCounted {
  public:
   virtual Result GetDevice(Device** device) = 0;
+  virtual Result GetFunction(void* data, uint32_t* bytes) = 0;
 };
 
 }  // namespace platform::gfx

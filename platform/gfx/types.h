@@ -268,6 +268,11 @@ enum : uint32_t {
   STENCILCAPS_DECRSAT = 0x10, STENCILCAPS_INVERT = 0x20, STENCILCAPS_INCR = 0x40,
   STENCILCAPS_DECR = 0x80, STENCILCAPS_TWOSIDED = 0x100,
 };
+// Constant registers of the programmable stages.
+constexpr uint32_t kMaxVertexShaderConstantsF = 256;
+constexpr uint32_t kMaxPixelShaderConstantsF = 224;
+constexpr uint32_t kMaxShaderConstantsI = 16;
+constexpr uint32_t kMaxShaderConstantsB = 16;
 constexpr uint32_t ShaderVersionVS(int major, int minor) { return 0xFFFE0000u | uint32_t(major) << 8 | uint32_t(minor); }
 constexpr uint32_t ShaderVersionPS(int major, int minor) { return 0xFFFF0000u | uint32_t(major) << 8 | uint32_t(minor); }
 

@@ -71,6 +71,12 @@ class FakeEffect : public dx::Effect {
       if (parameters[i].name == name) return 1000 + i;
     return 0;
   }
+  dx::EffectHandle GetParameterBySemantic(dx::EffectHandle, const char*) override { return 0; }
+  gfx::Result GetValue(dx::EffectHandle, void*, uint32_t) override { return gfx::kInvalidCall; }
+  dx::EffectHandle GetTechniqueByName(const char*) override { return 0; }
+  gfx::Result SetInt(dx::EffectHandle p, int32_t v) override { return floats[p] = float(v), gfx::kOk; }
+  gfx::Result SetBool(dx::EffectHandle p, int32_t v) override { return floats[p] = v ? 1.0f : 0.0f, gfx::kOk; }
+  gfx::Result CommitChanges() override { return gfx::kOk; }
   gfx::Result GetParameterDesc(dx::EffectHandle handle, dx::ParameterDesc* desc) override {
     *desc = dx::ParameterDesc{};
     if (const FakeParameter* p = Parameter(handle)) {

@@ -1,0 +1,281 @@
+// Running an effect: Begin saves the device states its technique sets, each pass sets its states,
+// shaders, samplers and shader constants, and End puts the saved states back.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/d3dx/effect_impl.h"
+
+namespace platform::d3dx {
+
+namespace {
+
+gfx::Light DefaultLight() {
+  gfx::Light light{};
+  light.type = gfx::LIGHT_DIRECTIONAL;
+  light.diffuse = {1, 1, 1, 0};
+  light.direction = {0, 0, 1};
+  return light;
+}
+
+gfx::ColorValue Color(const float* n) { return {n[0], n[1], n[2], n[3]}; }
+
+}  // namespace
+
+uint32_t EffectImpl::WordOf(const EffectStateDecl& state) const {
+  if (state.kind != EffectStateDecl::kParameter) return state.word;
+  const Value& v = values_[parameters_[state.parameter]];
+  const float f = v.decl.numbers.empty() ? 0.0f : v.decl.numbers[0];
+  if (state.state->value == StateValueKind::kFloat) return gfx::FloatBits(f);
+  return uint32_t(int64_t(f));
+}
+
+const float* EffectImpl::NumbersOf(const EffectStateDecl& state, size_t count) {
+  scratch_.assign(count, 0.0f);
+  const std::vector<float>& numbers =
+      state.kind == EffectStateDecl::kParameter ? values_[parameters_[state.parameter]].decl.numbers : state.numbers;
+  std::copy_n(numbers.begin(), std::min(count, numbers.size()), scratch_.begin());
+  return scratch_.data();
+}
+
+void EffectImpl::ApplySampler(const Value& sampler, uint32_t stage) {
+  for (const EffectStateDecl& s : sampler.decl.samplerStates) {
+    if (s.state->kind == StateKind::kTexture) {
+      const bool named = s.kind == EffectStateDecl::kParameter;
+      device_->SetTexture(stage, named ? values_[parameters_[s.parameter]].texture : nullptr);
+    } else {
+      device_->SetSamplerState(stage, s.state->id, WordOf(s));
+    }
+  }
+}
+
+void EffectImpl::ApplyState(const EffectStateDecl& s) {
+  const StateInfo& info = *s.state;
+  switch (info.kind) {
+    case StateKind::kRender: device_->SetRenderState(info.id, WordOf(s)); break;
+    case StateKind::kSampler: device_->SetSamplerState(s.index, info.id, WordOf(s)); break;
+    case StateKind::kStage: device_->SetTextureStageState(s.index, info.id, WordOf(s)); break;
+    case StateKind::kTexture:
+      device_->SetTexture(s.index, s.kind == EffectStateDecl::kParameter ? values_[parameters_[s.parameter]].texture : nullptr);
+      break;
+    case StateKind::kSamplerObject:
+      if (s.kind == EffectStateDecl::kParameter) ApplySampler(values_[parameters_[s.parameter]], s.index);
+      break;
+    case StateKind::kLightEnable: device_->LightEnable(s.index, WordOf(s) != 0); break;
+    case StateKind::kLight: {
+      gfx::Light light = DefaultLight();
+      device_->GetLight(s.index, &light);
+      const float* n = NumbersOf(s, 4);
+      const float f = info.value == StateValueKind::kFloat ? gfx::BitsFloat(WordOf(s)) : n[0];
+      switch (info.id) {
+        case kLightType: light.type = WordOf(s); break;
+        case kLightDiffuse: light.diffuse = Color(n); break;
+        case kLightSpecular: light.specular = Color(n); break;
+        case kLightAmbient: light.ambient = Color(n); break;
+        case kLightPosition: light.position = {n[0], n[1], n[2]}; break;
+        case kLightDirection: light.direction = {n[0], n[1], n[2]}; break;
+        case kLightRange: light.range = f; break;
+        case kLightFalloff: light.falloff = f; break;
+        case kLightAttenuation0: light.attenuation0 = f; break;
+        case kLightAttenuation1: light.attenuation1 = f; break;
+        case kLightAttenuation2: light.attenuation2 = f; break;
+        case kLightTheta: light.theta = f; break;
+        case kLightPhi: light.phi = f; break;
+        default: break;
+      }
+      device_->SetLight(s.index, &light);
+      break;
+    }
+    case StateKind::kMaterial: {
+      gfx::Material material{};
+      device_->GetMaterial(&material);
+      const float* n = NumbersOf(s, 4);
+      switch (info.id) {
+        case kMaterialDiffuse: material.diffuse = Color(n); break;
+        case kMaterialAmbient: material.ambient = Color(n); break;
+        case kMaterialSpecular: material.specular = Color(n); break;
+        case kMaterialEmissive: material.emissive = Color(n); break;
+        case kMaterialPower: material.power = gfx::BitsFloat(WordOf(s)); break;
+        default: break;
+      }
+      device_->SetMaterial(&material);
+      break;
+    }
+    case StateKind::kTransform: {
+      gfx::Matrix m;
+      std::memcpy(m.m, NumbersOf(s, 16), sizeof m.m);
+      device_->SetTransform(info.id + s.index, &m);
+      break;
+    }
+    case StateKind::kVertexShader: {
+      const int32_t shader = ShaderOf(s);
+      device_->SetVertexShader(shader >= 0 ? shaders_[size_t(shader)].vertex : nullptr);
+      break;
+    }
+    case StateKind::kPixelShader: {
+      const int32_t shader = ShaderOf(s);
+      device_->SetPixelShader(shader >= 0 ? shaders_[size_t(shader)].pixel : nullptr);
+      break;
+    }
+    case StateKind::kVertexConstant: case StateKind::kPixelConstant: {
+      const size_t count = info.value == StateValueKind::kMatrix ? 16 : 4;
+      const float* n = NumbersOf(s, count);
+      if (info.kind == StateKind::kVertexConstant) device_->SetVertexShaderConstantF(s.index, n, uint32_t(count / 4));
+      else device_->SetPixelShaderConstantF(s.index, n, uint32_t(count / 4));
+      break;
+    }
+  }
+}
+
+// Parameters into registers as compiled effects always had them: a column_major matrix gives column i
+// to register r + i, a row_major one row i; scalars and vectors take one register per array element.
+void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
+  for (size_t c = 0; c < shader.constants.size(); ++c) {
+    const ShaderConstant& constant = shader.constants[c];
+    if (shader.constantValues[c] < 0) continue;
+    const Value& v = values_[size_t(shader.constantValues[c])];
+    if (constant.registerSet == 3) {
+      if (v.decl.type >= PT_SAMPLER && v.decl.type <= PT_SAMPLERCUBE) ApplySampler(v, constant.registerIndex);
+      continue;
+    }
+    if (v.decl.parameterClass == PC_OBJECT || v.decl.parameterClass == PC_STRUCT || constant.registerCount == 0) continue;
+    const uint32_t registers = std::min(constant.registerCount, 256u);
+    scratch_.assign(size_t(registers) * 4, 0.0f);
+    const std::vector<float>& n = v.decl.numbers;
+    const uint32_t rows = v.decl.rows, columns = v.decl.columns, stride = rows * columns;
+    const uint32_t elements = std::max(v.decl.elements, 1u);
+    const bool matrix = v.decl.parameterClass == PC_MATRIX_ROWS || v.decl.parameterClass == PC_MATRIX_COLUMNS;
+    if (constant.registerSet == 0) {
+      for (uint32_t r = 0; r < registers && r < n.size(); ++r) scratch_[r * 4] = n[r] != 0.0f ? 1.0f : 0.0f;
+    } else if (matrix) {
+      const bool rowMajor = constant.rowMajor || v.decl.parameterClass == PC_MATRIX_ROWS;
+      const uint32_t perElement = rowMajor ? rows : columns;
+      for (uint32_t e = 0; e < elements; ++e) {
+        for (uint32_t k = 0; k < perElement; ++k) {
+          const uint32_t reg = e * perElement + k;
+          if (reg >= registers) break;
+          for (uint32_t j = 0; j < 4; ++j) {
+            if (rowMajor && j < columns) scratch_[reg * 4 + j] = n[e * stride + k * columns + j];
+            if (!rowMajor && j < rows) scratch_[reg * 4 + j] = n[e * stride + j * columns + k];
+          }
+        }
+      }
+    } else {
+      for (uint32_t e = 0; e < elements && e < registers; ++e)
+        for (uint32_t j = 0; j < std::min(stride, 4u); ++j) scratch_[e * 4 + j] = n[e * stride + j];
+    }
+    if (constant.registerSet == 2) {
+      if (vertex) device_->SetVertexShaderConstantF(constant.registerIndex, scratch_.data(), registers);
+      else device_->SetPixelShaderConstantF(constant.registerIndex, scratch_.data(), registers);
+    } else {
+      int32_t ints[256 * 4];
+      for (uint32_t i = 0; i < registers * 4; ++i) ints[i] = int32_t(scratch_[i]);
+      UploadIntegers(constant, ints, registers, vertex);
+    }
+  }
+}
+
+void EffectImpl::UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers,
+                                bool vertex) {
+  if (constant.registerSet == RS_INT4) {
+    if (vertex) device_->SetVertexShaderConstantI(constant.registerIndex, values, registers);
+    else device_->SetPixelShaderConstantI(constant.registerIndex, values, registers);
+    return;
+  }
+  int32_t bools[256];
+  for (uint32_t r = 0; r < registers; ++r) bools[r] = values[r * 4];
+  if (vertex) device_->SetVertexShaderConstantB(constant.registerIndex, bools, registers);
+  else device_->SetPixelShaderConstantB(constant.registerIndex, bools, registers);
+}
+
+void EffectImpl::ApplyPass(const Pass& pass) {
+  for (const EffectStateDecl& s : pass.states) ApplyState(s);
+  if (pass.vertexShader >= 0) UploadConstants(shaders_[size_t(pass.vertexShader)], true);
+  if (pass.pixelShader >= 0) UploadConstants(shaders_[size_t(pass.pixelShader)], false);
+}
+
+void EffectImpl::SaveStates(const Technique& technique) {
+  saved_.clear();
+  for (const StateKey& key : technique.touched) {
+    SavedState s;
+    s.key = key;
+    switch (key.kind) {
+      case StateKind::kRender: device_->GetRenderState(key.id, &s.word); break;
+      case StateKind::kSampler: device_->GetSamplerState(key.index, key.id, &s.word); break;
+      case StateKind::kStage: device_->GetTextureStageState(key.index, key.id, &s.word); break;
+      case StateKind::kTexture: device_->GetTexture(key.index, &s.texture); break;
+      case StateKind::kLightEnable: device_->GetLightEnable(key.index, &s.enabled); break;
+      case StateKind::kLight:
+        s.light = DefaultLight();
+        device_->GetLight(key.index, &s.light);
+        break;
+      case StateKind::kMaterial: device_->GetMaterial(&s.material); break;
+      case StateKind::kTransform: device_->GetTransform(key.id, &s.matrix); break;
+      case StateKind::kVertexShader: device_->GetVertexShader(&s.vertexShader); break;
+      case StateKind::kPixelShader: device_->GetPixelShader(&s.pixelShader); break;
+      default: break;
+    }
+    saved_.push_back(s);
+  }
+}
+
+void EffectImpl::RestoreStates() {
+  for (SavedState& s : saved_) {
+    const StateKey& key = s.key;
+    switch (key.kind) {
+      case StateKind::kRender: device_->SetRenderState(key.id, s.word); break;
+      case StateKind::kSampler: device_->SetSamplerState(key.index, key.id, s.word); break;
+      case StateKind::kStage: device_->SetTextureStageState(key.index, key.id, s.word); break;
+      case StateKind::kTexture: device_->SetTexture(key.index, s.texture); break;
+      case StateKind::kLightEnable: device_->LightEnable(key.index, s.enabled); break;
+      case StateKind::kLight: device_->SetLight(key.index, &s.light); break;
+      case StateKind::kMaterial: device_->SetMaterial(&s.material); break;
+      case StateKind::kTransform: device_->SetTransform(key.id, &s.matrix); break;
+      case StateKind::kVertexShader: device_->SetVertexShader(s.vertexShader); break;
+      case StateKind::kPixelShader: device_->SetPixelShader(s.pixelShader); break;
+      default: break;
+    }
+    if (s.texture) s.texture->Release();
+    if (s.vertexShader) s.vertexShader->Release();
+    if (s.pixelShader) s.pixelShader->Release();
+  }
+  saved_.clear();
+}
+
+Result EffectImpl::Begin(uint32_t* passes, uint32_t flags) {
+  if (begun_ || technique_ < 0 || !techniques_[size_t(technique_)].valid) return gfx::kInvalidCall;
+  const Technique& technique = techniques_[size_t(technique_)];
+  if (!(flags & kEffectDoNotSaveState)) SaveStates(technique);
+  begun_ = true;
+  pass_ = -1;
+  if (passes) *passes = uint32_t(technique.passes.size());
+  return gfx::kOk;
+}
+
+Result EffectImpl::BeginPass(uint32_t pass) {
+  if (!begun_ || pass_ >= 0 || pass >= techniques_[size_t(technique_)].passes.size()) return gfx::kInvalidCall;
+  pass_ = int32_t(techniques_[size_t(technique_)].passes[pass]);
+  ApplyPass(passes_[size_t(pass_)]);
+  return gfx::kOk;
+}
+
+Result EffectImpl::CommitChanges() {
+  if (pass_ < 0) return gfx::kInvalidCall;
+  ApplyPass(passes_[size_t(pass_)]);
+  return gfx::kOk;
+}
+
+Result EffectImpl::EndPass() {
+  if (pass_ < 0) return gfx::kInvalidCall;
+  pass_ = -1;
+  return gfx::kOk;
+}
+
+Result EffectImpl::End() {
+  if (!begun_) return gfx::kInvalidCall;
+  RestoreStates();
+  begun_ = false;
+  pass_ = -1;
+  return gfx::kOk;
+}
+
+}  // namespace platform::d3dx
