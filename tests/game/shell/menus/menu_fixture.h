@@ -46,8 +46,7 @@
 
 namespace menu_test {
 
-// The menu is laid out for displays of 800 x 600 and more: at 640 x 480 its "Back" buttons (y 482)
-// are off the screen.
+// The tests run at 800 x 600; layout_test.cpp runs the screens at 640 x 480 and 1024 x 768 as well.
 constexpr int kWidth = 800, kHeight = 600;
 constexpr int kColumn = kWidth - 245;  // centre of the menu column
 
