@@ -48,8 +48,8 @@ const char* BindingName(int32_t column, int32_t slot) {
   return GetJoystickInputName(b.joystick[slot]);
 }
 
-// The inside of a column of the table, between its grid lines.
-TextBox ColumnBox(int32_t x, int32_t column) { return {x + kColumnEdges[column] + 1, x + kColumnEdges[column + 1] - 1}; }
+// The inside of a column of the table, a pixel clear of its grid lines on each side.
+TextBox ColumnBox(int32_t x, int32_t column) { return {x + kColumnEdges[column] + 2, x + kColumnEdges[column + 1] - 2}; }
 
 void DrawTable(int32_t x, int32_t y) {
   DrawRectFrame(x, y, x + kTableWidth, y + kTableHeight, kFramePurple);
@@ -58,7 +58,8 @@ void DrawTable(int32_t x, int32_t y) {
   for (int32_t r = 1; r < kGameCommandCount; ++r) DrawLine(x, y + kRowHeight * r, x + kTableWidth, y + kRowHeight * r);
 
   SetMenuTextColour(kWhite);
-  for (int32_t i = 0; i < 4; ++i) DrawMenuText(kItemFont, x + kHeadingX[i], y - 16, 0, kHeadings[i], ColumnBox(x, i));
+  for (int32_t i = 0; i < 4; ++i)
+    DrawMenuText(kItemFont, x + kHeadingX[i], y - 16, 0, kHeadings[i], {x + kColumnEdges[i], x + kColumnEdges[i + 1] - 2});
   for (int32_t slot = 0; slot < kGameCommandCount; ++slot) {
     const int32_t yy = y + 2 + kRowHeight * slot;
     DrawMenuText(kItemFont, x + 2, yy, 0, GetCommandName(slot), ColumnBox(x, 0));

@@ -66,6 +66,8 @@ void DrawMenuText(int32_t slot, int32_t x, int32_t y, int32_t alignment, const c
   int32_t drawSlot = slot;
   std::string drawn = text;
   if (GameTextWidth(slot, text) > room) {
+    // The smaller text stands on the middle of the line the full-size text would fill.
+    y += (GameTextHeight(slot, "Wg") - GameTextHeight(kSmallFont, "Wg")) / 2;
     drawSlot = kSmallFont;
     if (GameTextWidth(kSmallFont, text) > room) drawn = CutToFit(kSmallFont, text, room);
   }

@@ -124,7 +124,6 @@ class MenuEngine : public ::testing::Environment {
 
   static Display* X() { return display_; }
 
- private:
   // What start-up loads for the menu: the scene's objects 2 to 24, the backdrop pictures 920 to 922,
   // and the level texture's images, bitmap and sprites that tinting draws with; the ball as object
   // 3000. Small pictures of any content do.
@@ -143,6 +142,8 @@ class MenuEngine : public ::testing::Environment {
     SetSprite(2, 0, 0, 3);
     HideSprite(2);
   }
+
+ private:
 
   static inline Display* display_ = nullptr;
 };
