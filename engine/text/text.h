@@ -10,8 +10,10 @@ void Constructor();
 void Destructor();
 void SetErrorHandler(uint32_t* errorWord);
 void PassCoreData(CoreData* coreData);
-// 0 releases the device objects before a device reset; 1 makes them again, keeping the chosen face,
-// size and character set.
+// 0 releases the device objects before a device reset; 1 makes the module anew: face, size, requested
+// character set and colours return to their defaults ("fixedsys" 12); the effective character set
+// survives. The game sets its font after the only mode change of its start-up, and "Apply Settings"
+// changes no mode without a restart, so no game screen is measured in the default font.
 void RefreshD3D(int mode);
 }  // namespace TextModule
 

@@ -124,16 +124,7 @@ void RefreshD3D(int mode) {
   if (mode == 0) {
     Destructor();
   } else if (mode == 1) {
-    // The face, size and character set the game chose survive the reset.
-    TextState& s = g_text;
-    char face[kFaceNameSize];
-    std::memcpy(face, s.faceName, sizeof face);
-    const uint32_t size = s.fontSize;
-    const uint32_t requested = s.requestedCharset;
     Constructor();
-    std::memcpy(s.faceName, face, sizeof face);
-    s.fontSize = size;
-    s.requestedCharset = requested;
     BuildForCoreData();
   }
 }

@@ -1,5 +1,5 @@
 // The entity rules of a running level: pickups, warps, doors, movers, monsters, boosts and the goal
-// pad, run once per simulation step over the built records, and the two passes that decide which of
+// pad, run once per simulation step over the level's records, and the two passes that decide which of
 // the level's objects are drawn, collide or show through.
 #pragma once
 #include <cstdint>
@@ -17,7 +17,11 @@ struct EntityRuleState {
 };
 EntityRuleState& EntityRules();
 
-// One pass of the rules over the records built (the play loop calls it each step after
+// The records the rules and the passes below walk: every record the map holds. Empty records (shape 6)
+// build no block, so the count of blocks built would stop short of the last records.
+int32_t LevelRecordCount();
+
+// One pass of the rules over the level's records (the play loop calls it each step after
 // ApplyGoalPadAndBoosts and CullLevelObjects; the planning screen too).
 void UpdateEntities();
 // Delivers carried paint when the ball is on the goal pad, and fires a boost or vertical boost found

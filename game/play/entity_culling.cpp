@@ -7,9 +7,9 @@
 #include "game/play/level_builder.h"
 #include "game/play/level_internal.h"
 
-namespace {
+int32_t LevelRecordCount() { return std::clamp(CurrentMap().header.recordCount, 0, kMapRecordCapacity); }
 
-int32_t BuiltRecords() { return std::clamp(CurrentMapCounts().blocksBuilt, 0, kMapRecordCapacity); }
+namespace {
 
 float DistanceToBall(int32_t object) {
   return GetDistance3D(GetObjectX(kBallObject), GetObjectY(kBallObject), GetObjectZ(kBallObject), GetObjectX(object),
@@ -50,12 +50,12 @@ bool ShownWithItsBlock(int32_t type) {
 
 }  // namespace
 
+// An empty record (no block) does not end the walk: the records after it have objects of their own.
 void CullLevelObjects() {
-  const int32_t count = BuiltRecords();
+  const int32_t count = LevelRecordCount();
   const MapRecord* records = CurrentMap().records;
   for (int32_t i = 0; i < count; ++i) {
     const MapRecord& r = records[i];
-    if (r.blockObject == -1) return;
     if (LevelObjectExists(r.blockObject)) CullObject(r.blockObject);
     if (!LevelObjectExists(r.entityObject)) continue;
     if (r.entityType == E_TEXT || r.entityType == E_RESPAWN) HideObject(r.entityObject);
@@ -64,7 +64,7 @@ void CullLevelObjects() {
 }
 
 void UpdateSeeThroughBlocks() {
-  const int32_t count = BuiltRecords();
+  const int32_t count = LevelRecordCount();
   const MapRecord* records = CurrentMap().records;
   const float ballY = GetObjectY(kBallObject);
   for (int32_t i = 0; i < count; ++i) {

@@ -1,4 +1,4 @@
-// One pass of the entity rules over the records built: pickups, warps, doors, movers and monsters.
+// One pass of the entity rules over the level's records: pickups, warps, doors, movers and monsters.
 #include <algorithm>
 #include <cstdlib>
 
@@ -115,7 +115,7 @@ void UpdateEntities() {
   const uint32_t now = GameNow();
 
   MapTables& map = CurrentMap();
-  const int32_t count = std::clamp(CurrentMapCounts().blocksBuilt, 0, kMapRecordCapacity);
+  const int32_t count = LevelRecordCount();
   Point block{0, 0, 0};
   bool haveBlock = false;
   for (int32_t i = 0; i < count; ++i) {

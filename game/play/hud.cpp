@@ -52,6 +52,19 @@ void DrawColourGauges(int32_t h) {
   }
 }
 
+// The gauges' numbers stand on their bars, which run right through them: a black outline keeps the
+// white digits readable over any fill.
+void DrawGaugeNumber(int32_t x, int32_t y, int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  SetTextColour(0, 0, 0, 255);
+  for (int32_t dy = -1; dy <= 1; ++dy)
+    for (int32_t dx = -1; dx <= 1; ++dx)
+      if (dx || dy) DrawGameText(2, x + dx, y + dy, 1, text);
+  SetTextColour(255, 255, 255, 255);
+  DrawGameText(2, x, y, 1, text);
+}
+
 void DrawHudText(int32_t w, int32_t h) {
   const GameVariables& game = Game();
   char text[64];
@@ -62,10 +75,8 @@ void DrawHudText(int32_t w, int32_t h) {
   std::snprintf(text, sizeof text, "Breaks: %d", game.emergencyBrakes);
   DrawGameText(1, 10, 60, 0, text);
   for (int32_t c = 0; c < 3; ++c) {
-    std::snprintf(text, sizeof text, "%d", game.playerColour[c]);
-    DrawGameText(2, 116, h - 55 + 17 * c, 1, text);
-    std::snprintf(text, sizeof text, "%d", game.carriedPaint[c]);
-    DrawGameText(2, kCarriedLabelX[c], h - 27, 1, text);
+    DrawGaugeNumber(116, h - 55 + 17 * c, game.playerColour[c]);
+    DrawGaugeNumber(kCarriedLabelX[c], h - 27, game.carriedPaint[c]);
   }
   std::snprintf(text, sizeof text, "%d:%02d", game.gameClock.minutes, game.gameClock.seconds);
   DrawGameText(2, w - 55, h - 43, 1, text);

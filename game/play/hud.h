@@ -13,6 +13,8 @@ void DrawPlanningHud();
 void ShowMessageOverlay();
 // The same box without the closing line and logic: the caller reads the answer.
 void ShowYesNoOverlay();
+// The box of any message, with or without "Press Return to Close" (the menu shows its own messages so).
+void DrawMessagePanel(const char* message, bool withCloseLine);
 
 // Sets both clocks from the map header and stamps the game clock's tick time.
 void StartLevelClocks();

@@ -37,11 +37,12 @@ void SplitMessage(const char* message, MessageLines& out) {
   }
 }
 
-void DrawMessageBox(bool withCloseLine) {
-  const GameVariables& game = Game();
+}  // namespace
+
+void DrawMessagePanel(const char* message, bool withCloseLine) {
   MessageLines text;
-  SplitMessage(game.message, text);
-  const int32_t lineHeight = GetTextHeight(game.message);
+  SplitMessage(message, text);
+  const int32_t lineHeight = GetTextHeight(message);
   int32_t widest = 0;
   for (int32_t k = 0; k < text.count; ++k) widest = std::max(widest, GetTextWidth(text.lines[k]));
 
@@ -58,13 +59,11 @@ void DrawMessageBox(bool withCloseLine) {
   for (int32_t k = 0; k < text.count; ++k) DrawTextCentered(cx, cy - hh + 20 + k * lineHeight, text.lines[k]);
 }
 
-}  // namespace
-
 void ShowMessageOverlay() {
-  DrawMessageBox(true);
+  DrawMessagePanel(Game().message, true);
   if (PlayReturnPressed()) Game().overlay = 0;
   const int32_t joystick = ReadJoystickInput();
   if (joystick >= 0 && joystick <= kJoystickLastButton) Game().overlay = 0;
 }
 
-void ShowYesNoOverlay() { DrawMessageBox(false); }
+void ShowYesNoOverlay() { DrawMessagePanel(Game().message, false); }

@@ -10,6 +10,7 @@
 #include "game/shell/control_file.h"
 #include "game/shell/data_file_report.h"
 #include "game/shell/menu_state.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
 
@@ -47,6 +48,9 @@ const char* BindingName(int32_t column, int32_t slot) {
   return GetJoystickInputName(b.joystick[slot]);
 }
 
+// The inside of a column of the table, a pixel clear of its grid lines on each side.
+TextBox ColumnBox(int32_t x, int32_t column) { return {x + kColumnEdges[column] + 2, x + kColumnEdges[column + 1] - 2}; }
+
 void DrawTable(int32_t x, int32_t y) {
   DrawRectFrame(x, y, x + kTableWidth, y + kTableHeight, kFramePurple);
   SetDrawColors(PackColour(kFramePurple), 0);
@@ -54,18 +58,20 @@ void DrawTable(int32_t x, int32_t y) {
   for (int32_t r = 1; r < kGameCommandCount; ++r) DrawLine(x, y + kRowHeight * r, x + kTableWidth, y + kRowHeight * r);
 
   SetMenuTextColour(kWhite);
-  for (int32_t i = 0; i < 4; ++i) DrawGameText(kItemFont, x + kHeadingX[i], y - 16, 0, kHeadings[i]);
+  for (int32_t i = 0; i < 4; ++i)
+    DrawMenuText(kItemFont, x + kHeadingX[i], y - 16, 0, kHeadings[i], {x + kColumnEdges[i], x + kColumnEdges[i + 1] - 2});
   for (int32_t slot = 0; slot < kGameCommandCount; ++slot) {
     const int32_t yy = y + 2 + kRowHeight * slot;
-    DrawGameText(kItemFont, x + 2, yy, 0, GetCommandName(slot));
+    DrawMenuText(kItemFont, x + 2, yy, 0, GetCommandName(slot), ColumnBox(x, 0));
     for (int32_t column = 0; column < kInputColumns; ++column)
-      DrawGameText(kItemFont, x + kColumnCentres[column], yy, 1, BindingName(column, slot));
+      DrawMenuText(kItemFont, x + kColumnCentres[column], yy, 1, BindingName(column, slot), ColumnBox(x, column + 1));
   }
 }
 
-// The small buttons under the table, in the small font, boxed by the text they are measured on.
-bool TableButton(int32_t x, int32_t y, const char* text, const char* boxText) {
-  return TextButton(x, y, text, kSmallFont, boxText, GetTextHeight(boxText));
+// The small buttons under the table: each boxed by its own text as the small font draws it, so that
+// the boxes of the three neighbours do not overlap.
+bool TableButton(int32_t x, int32_t y, const char* text) {
+  return TextButton(x, y, text, kSmallFont, GameTextWidth(kSmallFont, text), GameTextHeight(kSmallFont, text));
 }
 
 void OpenConfigList(ControlsMode mode) {
@@ -85,13 +91,13 @@ void BindingsTable(int32_t x, int32_t y) {
   CaptureInput(x, y);
   BeginTextBatch();
   DrawTable(x, y);
-  if (TableButton(x + 2, y + 207, "Save Config", "Load Config")) {
+  if (TableButton(x + 2, y + 207, "Save Config")) {
     OpenConfigList(kSaveControlConfig);
     m.configName = TextField{};
     ClearTypedText();
   }
-  if (TableButton(x + 70, y + 207, "Load Config", "Load Config")) OpenConfigList(kLoadControlConfig);
-  if (TableButton(x + 138, y + 207, "Defaults", "Defaults")) SetDefaultControls();
+  if (TableButton(x + 70, y + 207, "Load Config")) OpenConfigList(kLoadControlConfig);
+  if (TableButton(x + 138, y + 207, "Defaults")) SetDefaultControls();
   EndTextBatch();
 }
 
@@ -99,7 +105,7 @@ void BindingsTable(int32_t x, int32_t y) {
 void ConfigList(int32_t x, int32_t top, int32_t anchorY, int32_t rows, const char* label) {
   MenuState& m = Menu();
   SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, GetDisplayWidth() - 450, 103, 0, label);
+  DrawMenuText(kItemFont, GetDisplayWidth() - 450, 103, 0, label, ScreenBox());
   const int32_t clicked = ScrollingFileList(m.configs, m.configScroll, x, top, anchorY, rows);
   if (clicked != -1) StoreText(m.configName.text, m.configs.names[clicked]);
 }
@@ -122,14 +128,20 @@ void LoadConfigList(int32_t x, int32_t y) {
 }
 
 // "Save": the bindings under the typed (or picked) name, which gains ".cfg"; "Config.ini" then names
-// it. A name that cannot be a file of the folder saves nothing.
+// it. A name that cannot be a file of the folder, or a file that cannot be written, saves nothing and
+// leaves "Config.ini" as it was; the player is told.
 void SaveUnderTypedName() {
   MenuState& m = Menu();
-  if (!IsPlainFileName(m.configName.text, kMaxControlConfigNameLength)) {
-    DebugReport(kReportWarn, "[SaveControlConfig] \"%s\" cannot be a configuration's name.", m.configName.text);
-    return;
+  const char* name = m.configName.text;
+  if (!*name) return ShowMenuMessage("Please type a name for the control configuration.");
+  if (!IsPlainFileName(name, kMaxControlConfigNameLength)) {
+    DebugReport(kReportWarn, "[SaveControlConfig] \"%s\" cannot be a configuration's name.", name);
+    return ShowMenuMessage("[%s] cannot be the name of a control configuration.", name);
   }
-  if (!SaveControlConfig(m.configName.text)) return;
+  if (!SaveControlConfig(m.configName.text)) {
+    return ShowMenuMessage("The control configuration [%s] could not be saved.#"
+                           "Check that the Profiles\\Configs folder can be written.", name);
+  }
   StoreText(Settings().controlConfig, m.configName.text);
   SaveConfig();
 }
@@ -138,8 +150,7 @@ void SaveConfigList(int32_t x, int32_t y) {
   MenuState& m = Menu();
   TextEntryField(m.configName, x, y);
   BeginTextBatch();
-  SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, x + 2, y + 2, 0, m.configName.text);
+  DrawFieldText(m.configName, x, y);
   ConfigList(x, y + 20, y, 15, "Save Control Config:");
   if (ListButton(x + 2, y + 325, "Save")) {
     SaveUnderTypedName();

@@ -13,12 +13,15 @@
 #include "engine/text/text.h"
 #include "game/play/game_font.h"
 #include "game/play/game_state.h"
+#include "game/play/hud.h"
 #include "game/play/level_builder.h"
 #include "game/play/music.h"
 #include "game/play/visualiser.h"
+#include "game/shell/control_bindings.h"
 #include "game/shell/controls_screen.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/menu_state.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/option_screen.h"
 #include "game/shell/profile.h"
 #include "game/shell/profile_screen.h"
@@ -31,6 +34,7 @@ constexpr int32_t kFirstConveyorBox = 2;
 constexpr int32_t kConveyorBoxes = 20;
 constexpr float kConveyorEnd = 380.0f;
 constexpr uint32_t kModelPeriodMs = 10000;
+constexpr int32_t kReturnKey = 28;
 
 // Backdrop sprites, each showing the image of its number.
 constexpr int32_t kMenuBackdrop = 920;
@@ -120,8 +124,9 @@ void DrawHeader() {
   std::snprintf(line, sizeof line, "Active Profile: %s", GetProfileName());
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawGameText(kSmallFont, 2, 2, 0, line);
-  DrawGameText(kSmallFont, GetDisplayWidth() - 128, GetDisplayHeight() - GetTextHeight(kBuildText), 0, kBuildText);
+  DrawMenuText(kSmallFont, 2, 2, 0, line, DisplayBox());
+  DrawMenuText(kSmallFont, GetDisplayWidth() - 128, GetDisplayHeight() - GetTextHeight(kBuildText), 0, kBuildText,
+               DisplayBox());
   EndTextBatch();
 }
 
@@ -129,8 +134,17 @@ void DrawHeader() {
 void TitleAndBack(const char* title, void (*back)()) {
   BeginTextBatch();
   DrawScreenTitle(title);
-  if (TextButton(GetDisplayWidth() - 450, 482, "Back")) back();
+  if (TextButton(GetDisplayWidth() - 450, BottomRowY(482), "Back")) back();
   EndTextBatch();
+}
+
+// A message over the menu, in the game's message box: the screen under it takes no input until
+// Return (or a joystick button) closes it.
+void MessagePass() {
+  MenuState& m = Menu();
+  DrawMessagePanel(m.message, true);
+  const int32_t joystick = ReadJoystickInput();
+  if (IsKeyDown(kReturnKey) || (joystick >= 0 && joystick <= kJoystickLastButton)) m.message[0] = '\0';
 }
 
 int32_t RunScreen() {
@@ -183,6 +197,7 @@ bool EnterMainMenu() {
   FillDisplayModeList();
   m.screen = kMainScreen;
   m.restartRequired = 0;
+  m.message[0] = '\0';
   Visualiser().colour[0] = 28;
   Visualiser().colour[1] = 12;
   Visualiser().colour[2] = 169;
@@ -199,6 +214,11 @@ int32_t DrawMenuPass() {
   MoveScene();
   Menu().lineHeight = MeasureLineHeight();
   DrawHeader();
+  if (Menu().message[0]) {
+    MessagePass();
+    UpdateClickLatch();
+    return kMenuContinues;
+  }
   const int32_t result = RunScreen();
   if (result != kMenuContinues) return result;
   UpdateClickLatch();

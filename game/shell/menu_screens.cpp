@@ -8,6 +8,7 @@
 #include "game/play/game_state.h"
 #include "game/shell/menu.h"
 #include "game/shell/menu_state.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/profile.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
@@ -43,7 +44,7 @@ constexpr ModeChoice kModes[] = {{-240, -290}, {-90, -220}};
 
 void DrawScreenTitle(const char* title) {
   SetMenuTextColour(kWhite);
-  DrawGameText(kTitleFont, MenuColumnX(), 75, 1, title);
+  DrawMenuText(kTitleFont, MenuColumnX(), 75, 1, title, ScreenBox());
 }
 
 int32_t MainScreen() {
@@ -55,7 +56,7 @@ int32_t MainScreen() {
   DrawScreenTitle("Main Menu");
   if (!IsProfileLoaded()) {
     SetMenuTextColour(kInertGrey);
-    DrawGameText(kItemFont, MenuColumnX(), 130, 1, "Play Game");
+    DrawMenuText(kItemFont, MenuColumnX(), 130, 1, "Play Game", ScreenBox());
   } else if (MenuItem("Play Game", 130)) {
     m.screen = kGameModeScreen;
   }
@@ -70,7 +71,7 @@ int32_t MainScreen() {
   }
   if (MenuItem("Options", 190)) m.screen = kOptionsScreen;
   SetMenuTextColour(kGreyedText);
-  DrawGameText(kItemFont, MenuColumnX(), 210, 1, "Visualisation (Unavailiable)");
+  DrawMenuText(kItemFont, MenuColumnX(), 210, 1, "Visualisation (Unavailiable)", ScreenBox());
   if (MouseOverMenuButton("Visualisation", 210) && MenuClick()) TakeClick();
   const bool exit = MenuItem("Exit", 230);
   EndTextBatch();
@@ -129,14 +130,14 @@ int32_t GameModeScreen() {
 
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawGameText(kTitleFont, cx - 290, cy - 240, 0, "Select the game mode:");
+  DrawMenuText(kTitleFont, cx - 290, cy - 240, 0, "Select the game mode:", ScreenBox());
   // "Linear" lights up under the mouse but is the only mode there is: clicking it changes nothing.
   const int32_t linear = cx + kModes[0].label;
   SetMenuTextColour(MouseInside(linear, cy - 220, linear + GetTextWidth("Linear"), cy - 220 + h) ? kHoverPurple
                                                                                                   : kWhite);
-  DrawGameText(kItemFont, linear, cy - 220, 0, "Linear");
+  DrawMenuText(kItemFont, linear, cy - 220, 0, "Linear", ScreenBox());
   SetMenuTextColour(kGreyedText);
-  DrawGameText(kItemFont, cx + kModes[1].label, cy - 220, 0, "Single (Unavailiable)");
+  DrawMenuText(kItemFont, cx + kModes[1].label, cy - 220, 0, "Single (Unavailiable)", ScreenBox());
 
   if (TextButton(cx + 255, cy + 180, "Back")) {
     m.screen = kMainScreen;
@@ -146,7 +147,7 @@ int32_t GameModeScreen() {
   GameVariables& g = Game();
   if (m.gameMode == 0) {
     SetMenuTextColour(kWhite);
-    DrawGameText(kTitleFont, cx - 288, cy - 165, 0, "Select Level Class:");
+    DrawMenuText(kTitleFont, cx - 288, cy - 165, 0, "Select Level Class:", ScreenBox());
     // The classes follow a held button without the latch: sweeping over them picks each in turn.
     for (uint32_t c = 0; c < kClassCount; ++c) {
       const int32_t y = cy + kClasses[c].y;
@@ -158,14 +159,14 @@ int32_t GameModeScreen() {
       } else {
         SetMenuTextColour(kWhite);
       }
-      DrawGameText(kItemFont, cx - 288, y, 0, kClasses[c].name);
+      DrawMenuText(kItemFont, cx - 288, y, 0, kClasses[c].name, ScreenBox());
     }
   }
 
   // "Begin!" also reacts to a held button, over a box two characters wider than the text.
   const bool overBegin = MouseOverText(cx - 290, cy + 175, "Begin!==");
   SetMenuTextColour(overBegin ? kHoverPurple : kWhite);
-  DrawGameText(kTitleFont, cx - 290, cy + 175, 0, "Begin!");
+  DrawMenuText(kTitleFont, cx - 290, cy + 175, 0, "Begin!", ScreenBox());
   EndTextBatch();
   if (!overBegin || !LeftButtonHeld()) return kMenuContinues;
   BeginLevelClass(g.levelClass);

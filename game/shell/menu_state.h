@@ -23,6 +23,7 @@ constexpr uint32_t kMenuMonsterB = 23;
 constexpr uint32_t kMenuBall = 24;
 
 constexpr size_t kMenuTextSize = 256;  // 255 characters and the end
+constexpr size_t kMenuMessageSize = 512;
 
 // A text entry field's text and whether it has the keyboard.
 struct TextField {
@@ -90,7 +91,14 @@ struct MenuState {
 
   // Sound screen: working values, 0..255.
   int32_t musicVolume = 0, musicPan = 0, effectVolume = 0;
+
+  // A message over the menu ("#" between lines), shown in place of the screen until Return closes
+  // it; empty when none is shown.
+  char message[kMenuMessageSize] = {};
 };
+
+// Shows the message over the menu from the next pass on; the arguments as for printf.
+void ShowMenuMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The one record of the run.
 MenuState& Menu();

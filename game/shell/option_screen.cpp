@@ -9,6 +9,7 @@
 #include "game/shell/menu.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/menu_state.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
 #include "platform/window/message_box.h"
@@ -45,14 +46,14 @@ void CheckRows(int32_t w, int32_t h) {
   for (const CheckRow& row : kCheckRows) {
     const bool over = MouseInside(w - 450, row.y, w - 286 + h, row.y + h);
     SetMenuTextColour(over ? kHoverPurple : kWhite);
-    DrawGameText(kItemFont, w - 450, row.y, 0, row.label);
+    DrawMenuText(kItemFont, w - 450, row.y, 0, row.label, {w - 450, w - 287});
     if (over && MenuClick()) {
       Menu().*row.flag = !(Menu().*row.flag);
       TakeClick();
     }
   }
   SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, w - 240, kCheckRows[0].y, 0, kRestartNote);
+  DrawMenuText(kItemFont, w - 240, kCheckRows[0].y, 0, kRestartNote, ScreenBox());
 }
 
 // "Apply Settings": stores the choices; a new mode or window switch ends the game so that the next
@@ -99,14 +100,14 @@ int32_t GraphicsOptionsScreen() {
 
   BeginTextBatch();
   DrawScreenTitle("Graphics Options");
-  DrawGameText(kItemFont, w - 450, 103, 0, "Select Display Adapter:");
-  DrawGameText(kItemFont, w - 450, 185, 0, "Select Display Mode:");
-  DrawGameText(kItemFont, w - 240, 103, 0, kRestartNote);
-  DrawGameText(kItemFont, w - 240, 185, 0, kRestartNote);
+  DrawMenuText(kItemFont, w - 450, 103, 0, "Select Display Adapter:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, 185, 0, "Select Display Mode:", ScreenBox());
+  DrawMenuText(kItemFont, w - 240, 103, 0, kRestartNote, ScreenBox());
+  DrawMenuText(kItemFont, w - 240, 185, 0, kRestartNote, ScreenBox());
   CheckRows(w, h);
   int32_t result = kMenuContinues;
-  if (TextButton(w - 450, 462, "Apply Settings")) result = ApplyGraphicsSettings();
-  if (result == kMenuContinues && TextButton(w - 450, 482, "Back")) m.screen = kOptionsScreen;
+  if (TextButton(w - 450, BottomRowY(462), "Apply Settings")) result = ApplyGraphicsSettings();
+  if (result == kMenuContinues && TextButton(w - 450, BottomRowY(482), "Back")) m.screen = kOptionsScreen;
   EndTextBatch();
   return result;
 }
@@ -122,17 +123,17 @@ void SoundOptionsScreen() {
 
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, w - 450, 103, 0, "Music Volume:");
-  DrawGameText(kItemFont, w - 450, 136, 0, "Music Pan:");
-  DrawGameText(kItemFont, w - 450, 169, 0, "Sound Effect Volume:");
+  DrawMenuText(kItemFont, w - 450, 103, 0, "Music Volume:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, 136, 0, "Music Pan:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, 169, 0, "Sound Effect Volume:", ScreenBox());
   DrawScreenTitle("Sound Options");
-  if (TextButton(w - 450, 462, "Apply Settings")) {
+  if (TextButton(w - 450, BottomRowY(462), "Apply Settings")) {
     s.musicPan = m.musicPan;
     s.musicVolume = m.musicVolume;
     s.effectVolume = m.effectVolume;
     SaveConfig();
   }
-  if (TextButton(w - 450, 482, "Back")) {
+  if (TextButton(w - 450, BottomRowY(482), "Back")) {
     ApplyMusicVolumeAndPan(s.musicVolume, s.musicPan);
     m.screen = kOptionsScreen;
   }

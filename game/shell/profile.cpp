@@ -103,12 +103,15 @@ bool SaveProfile() {
   const std::string path = ProfilePath(g_profile.name);
   const std::vector<uint8_t> image = BuildProfile(g_profile);
   const bool written = platform::fs::SaveWholeFile(path, image.data(), image.size());
-  if (!written) DebugReport(kReportError, "[SaveProfile] Unable to save \"%s\".", path.c_str());
-  // The player goes on with the profile this run, as the game always did.
+  if (!written) {
+    // "Config.ini" keeps naming the last profile that exists: the next start must not look for this one.
+    DebugReport(kReportError, "[SaveProfile] Unable to save \"%s\".", path.c_str());
+    return false;
+  }
   g_profile.loaded = true;
   StoreText(Settings().lastProfile, g_profile.name);
   SaveConfig();
-  return written;
+  return true;
 }
 
 bool LoadProfile(char* name) {

@@ -43,8 +43,8 @@ const char* GetProfileName();
 bool IsProfileLoaded();
 
 // Writes the active profile, marks it loaded and records its name as "LastProfile" in "Config.ini".
-// The last two happen even when the file could not be written, which returns false (logged) and
-// leaves any previous file of that name whole.
+// When the file could not be written it returns false (logged) and does neither: any previous file of
+// that name stays whole, and "Config.ini" keeps naming the profile it named.
 bool SaveProfile();
 // Loads "Profiles\<name>.prf"; a ".prf" at the end of the caller's buffer is cut off it first. A
 // missing file, and a damaged one (logged), leave the active profile as it was. True when loaded.

@@ -8,6 +8,7 @@
 #include "game/shell/data_file_report.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/menu_state.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/profile.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
@@ -15,16 +16,23 @@
 namespace {
 
 // "Create": the typed name becomes the active profile and its file. A name that could not be a file
-// of "Profiles" (empty, a separator, "..") is refused and the screen stays.
+// of "Profiles" (empty, a separator, "..") is refused, and so is a profile whose file cannot be
+// written: the player is told, the active profile stays as it was and the screen stays.
 void CreateProfile() {
   MenuState& m = Menu();
-  if (!IsPlainFileName(m.newProfileName.text, kMaxProfileNameLength)) {
-    DebugReport(kReportWarn, "[NewProfile] \"%s\" cannot be a profile's name.", m.newProfileName.text);
-    return;
+  const char* name = m.newProfileName.text;
+  if (!*name) return ShowMenuMessage("Please type a name for the new profile.");
+  if (!IsPlainFileName(name, kMaxProfileNameLength)) {
+    DebugReport(kReportWarn, "[NewProfile] \"%s\" cannot be a profile's name.", name);
+    return ShowMenuMessage("[%s] cannot be the name of a profile.", name);
   }
+  const ProfileRecord previous = Profile();
   ClearProfile();
-  SetProfileName(m.newProfileName.text);
-  SaveProfile();
+  SetProfileName(name);
+  if (!SaveProfile()) {
+    Profile() = previous;
+    return ShowMenuMessage("The profile [%s] could not be saved.#Check that the Profiles folder can be written.", name);
+  }
   Settings().NoProfile = false;
   m.screen = kMainScreen;
 }
@@ -49,13 +57,13 @@ void NewProfileScreen() {
   TextEntryField(m.newProfileName, w - 452, 119);
   BeginTextBatch();
   DrawScreenTitle("New Profile");
-  DrawGameText(kItemFont, w - 450, 103, 0, "New Profile Name:");
-  DrawGameText(kItemFont, w - 450, 121, 0, m.newProfileName.text);
+  DrawMenuText(kItemFont, w - 450, 103, 0, "New Profile Name:", ScreenBox());
+  DrawFieldText(m.newProfileName, w - 452, 119);
   if (TextButton(w - 450, 146, "Create")) CreateProfile();
-  if (TextButton(w - 450, 482, "Back")) m.screen = kMainScreen;
+  if (TextButton(w - 450, BottomRowY(482), "Back")) m.screen = kMainScreen;
   if (Settings().NoProfile) {
     SetMenuTextColour(kWhite);
-    DrawGameText(kItemFont, w - 450, 200, 0, "Please make a profile with which to play the game.");
+    DrawMenuText(kItemFont, w - 450, 200, 0, "Please make a profile with which to play the game.", ScreenBox());
   }
   EndTextBatch();
 }
@@ -64,7 +72,7 @@ void LoadProfileScreen(int32_t x, int32_t y) {
   MenuState& m = Menu();
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, GetDisplayWidth() - 450, 103, 0, "Load Profile:");
+  DrawMenuText(kItemFont, GetDisplayWidth() - 450, 103, 0, "Load Profile:", ScreenBox());
   ScrollingFileList(m.profiles, m.profileScroll, x, y, y, 16);
   if (ListButton(x + 2, y + 325, "Load")) LoadSelectedProfile();
   EndTextBatch();

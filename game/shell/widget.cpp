@@ -6,6 +6,7 @@
 #include "engine/media2d/basic2d.h"
 #include "engine/text/text.h"
 #include "game/play/game_font.h"
+#include "game/shell/menu_text.h"
 
 int32_t MenuColumnX() { return GetDisplayWidth() - kMenuColumnOffset; }
 
@@ -64,25 +65,37 @@ void FillSelectedRow(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 bool MenuItem(const char* text, int32_t y) {
   const bool over = MouseOverMenuButton(text, y);
   SetMenuTextColour(over ? kHoverPurple : kWhite);
-  DrawGameText(kItemFont, MenuColumnX(), y, 1, text);
+  DrawMenuText(kItemFont, MenuColumnX(), y, 1, text, ScreenBox());
   if (!over || !MenuClick()) return false;
   TakeClick();
   return true;
 }
 
-bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, const char* boxText, int32_t boxHeight) {
-  const bool over = MouseInside(x, y, x + GetTextWidth(boxText ? boxText : text), y + boxHeight);
+bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, int32_t boxWidth, int32_t boxHeight) {
+  const bool over = MouseInside(x, y, x + boxWidth, y + boxHeight);
   SetMenuTextColour(over ? kHoverPurple : kWhite);
-  DrawGameText(font, x, y, 0, text);
+  DrawMenuText(font, x, y, 0, text, ScreenBox());
   if (!over || !MenuClick()) return false;
   TakeClick();
   return true;
 }
 
 bool TextButton(int32_t x, int32_t y, const char* text) {
-  return TextButton(x, y, text, kItemFont, nullptr, Menu().lineHeight);
+  return TextButton(x, y, text, kItemFont, GetTextWidth(text), Menu().lineHeight);
 }
 
 bool ListButton(int32_t x, int32_t y, const char* text) {
-  return TextButton(x, y, text, kItemFont, "Cancel", GetTextHeight("Cancel"));
+  return TextButton(x, y, text, kItemFont, GetTextWidth("Cancel"), GetTextHeight("Cancel"));
+}
+
+int32_t BottomRowY(int32_t y) {
+  constexpr int32_t kLastRow = 482;
+  const int32_t lift = kLastRow + Menu().lineHeight + 2 - GetDisplayHeight();
+  return lift > 0 ? y - lift : y;
+}
+
+TextBox ScreenBox() {
+  const MenuState& m = Menu();
+  if (m.mainFrame) return MenuFrameBox();
+  return {m.centreX - 299, m.centreX + 299};
 }

@@ -71,9 +71,12 @@ void FillSelectedRow(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 // A centred item of the menu column at y in the item font: hover purple while the mouse is over it,
 // white otherwise; true when clicked (the latch is then cleared).
 bool MenuItem(const char* text, int32_t y);
-// A left-aligned text button at (x, y) in `font`; its box is `boxText`'s width (the button's own text
-// when null) and `boxHeight` high. True when clicked.
-bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, const char* boxText, int32_t boxHeight);
+// A left-aligned text button at (x, y) in `font`; its box is boxWidth x boxHeight from (x, y). True when
+// clicked.
+bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, int32_t boxWidth, int32_t boxHeight);
+// The row of a button at the foot of a screen ("Apply Settings" at 462, "Back" at 482): on a display
+// too short for the row at 482 (640 x 480) both rows move up together until "Back" is on screen.
+int32_t BottomRowY(int32_t y);
 // The left-aligned item-font button the screens use, boxed by its text and the line height.
 bool TextButton(int32_t x, int32_t y, const char* text);
 // "Load", "Save", "Cancel" under a file list: boxed by the text "Cancel" whatever they say.
@@ -95,11 +98,17 @@ int32_t ScrollingFileList(FileNameList& list, int32_t& scroll, int32_t x, int32_
 // Scroll offsets are held to count - 15, then to 0.
 constexpr int32_t kFileListScrollSpan = 15;
 
+// The room of the screen's own texts: the menu frame at the right, or the centred panel of screen 8.
+struct TextBox;
+TextBox ScreenBox();
+
 // --- text entry field (200 x 18 at x, y): a click inside focuses it, a click elsewhere or Return ends
 // the editing. While focused, typed characters are added while the text is shorter than 28 and a key
 // other than Backspace or Return is down; Backspace takes one character a pass. The text never grows
 // past 255 characters. The screen draws the text.
 void TextEntryField(TextField& field, int32_t x, int32_t y);
+// The field's text, inside the field at (x, y): white, and dark on the light fill while focused.
+void DrawFieldText(const TextField& field, int32_t x, int32_t y);
 constexpr int32_t kTextFieldTypingLimit = 28;
 
 // --- sliders (0..255): minus and plus buttons step one a pass while held, the track follows a drag

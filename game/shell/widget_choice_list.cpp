@@ -10,6 +10,7 @@
 #include "game/play/game_font.h"
 #include "game/play/game_state.h"
 #include "game/shell/settings.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/widget.h"
 
 namespace {
@@ -77,7 +78,8 @@ void ChoiceList(DisplayChoiceList<Room>& list, int32_t x, int32_t y, int32_t row
   for (int32_t i = 0; i < rows && list.firstVisible + i < Room; ++i) {
     const int32_t entry = list.firstVisible + i, yy = y + i * h;
     if (!list.entries[entry].valid) continue;
-    DrawGameText(kItemFont, x + 4, yy, 0, list.entries[entry].text);
+    // Long adapter names are fitted to the row, left of the arrow column.
+    DrawMenuText(kItemFont, x + 4, yy, 0, list.entries[entry].text, {x + 4, x + kArrowLeft - 2});
     if (MouseInside(x + 4, yy, x + 191, yy + h) && LeftButtonHeld()) list.selected = entry;
   }
   EndTextBatch();

@@ -7,6 +7,7 @@
 #include "engine/media2d/basic2d.h"
 #include "engine/system/result_list.h"
 #include "game/play/game_font.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/widget.h"
 #include "platform/fs/path.h"
 
@@ -85,7 +86,7 @@ int32_t ScrollingFileList(FileNameList& list, int32_t& scroll, int32_t x, int32_
     const int32_t entry = scroll + i, yy = top + kRowPitch * i;
     if (entry >= kFileNameListRoom) break;  // rows past the list's room show nothing
     if (entry == list.selected) FillSelectedRow(x + 1, yy, x + 184, yy + 16);
-    DrawGameText(kItemFont, x + 2, yy, 0, list.names[entry]);
+    DrawMenuText(kItemFont, x + 2, yy, 0, list.names[entry], {x + 2, x + kArrowLeft - 1});
     if (list.names[entry][0] && MouseInside(x + 2, yy, x + kArrowLeft, yy + kRowPitch) && MenuClick()) {
       list.selected = entry;
       TakeClick();

@@ -6,6 +6,7 @@
 #include "engine/text/string_commands.h"
 #include "engine/core/core_alloc.h"
 #include "game/play/game_font.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/widget.h"
 
 namespace {
@@ -44,9 +45,9 @@ void Slider(int32_t& value, int32_t x, int32_t y) {
   char* number = IntToString(value);
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawGameText(kItemFont, x + kButtonWidth / 2, y, 1, "-");
-  DrawGameText(kItemFont, x + kPlusLeft + kButtonWidth / 2, y, 1, "+");
-  DrawGameText(kSmallFont, x + 150, y + 2, 1, number);
+  DrawMenuText(kItemFont, x + kButtonWidth / 2, y, 1, "-", {x + 1, x + kButtonWidth - 1});
+  DrawMenuText(kItemFont, x + kPlusLeft + kButtonWidth / 2, y, 1, "+", {x + kPlusLeft + 1, x + kPlusLeft + kButtonWidth - 1});
+  DrawMenuText(kSmallFont, x + 150, y + 2, 1, number, {x + kTrackLeft + 1, x + kTrackRight - 1});
   EndTextBatch();
   CoreAllocFree(&number, 0);
 }

@@ -3,6 +3,8 @@
 
 #include "engine/core/core_alloc.h"
 #include "engine/input/input.h"
+#include "game/play/game_font.h"
+#include "game/shell/menu_text.h"
 #include "game/shell/widget.h"
 
 namespace {
@@ -11,6 +13,8 @@ constexpr int32_t kFieldWidth = 200;
 constexpr int32_t kFieldHeight = 18;
 constexpr int32_t kBackspace = 14;
 constexpr int32_t kReturn = 28;
+// Typed text on the light fill of a focused field: white would hardly show there.
+constexpr MenuColour kFocusedText{9, 24, 98};
 
 // Adds the characters typed since the last clear, as many as fit in 255. The typed text also holds
 // the codes of Backspace, Return and other control keys: they are not characters of a name.
@@ -47,4 +51,10 @@ void TextEntryField(TextField& field, int32_t x, int32_t y) {
     ClearTypedText();
   }
   DrawRectFrame(x, y, x + kFieldWidth, y + kFieldHeight, kFramePurple);
+}
+
+void DrawFieldText(const TextField& field, int32_t x, int32_t y) {
+  SetMenuTextColour(field.focused ? kFocusedText : kWhite);
+  DrawMenuText(kItemFont, x + 2, y + 2, 0, field.text, {x + 2, x + kFieldWidth - 2});
+  SetMenuTextColour(kWhite);
 }

@@ -162,15 +162,17 @@ TEST_F(TextTest, FaceNamesAreCutToTheirBuffer) {
   EXPECT_GT(GetTextWidth("abc"), 0);  // an unknown face gets a substitute
 }
 
-TEST_F(TextTest, DeviceResetKeepsTheChosenFaceAndSize) {
+// A display-mode change makes the module anew: the font is the default again, measured as such.
+TEST_F(TextTest, DeviceResetReturnsToTheDefaultFont) {
+  const int defaultWidth = GetTextWidth("Hello there");
   SetTextFont("Arial");
   SetTextSize(16);
-  const int width = GetTextWidth("Hello there");
+  ASSERT_NE(GetTextWidth("Hello there"), defaultWidth);
   ASSERT_EQ(ChangeDisplayMode(800, 600, 32), 1u);
   ASSERT_EQ(ChangeDisplayMode(kWidth, kHeight, 32), 1u);
-  EXPECT_STREQ(TextModuleState().faceName, "Arial");
-  EXPECT_EQ(TextModuleState().fontSize, 16u);
-  EXPECT_EQ(GetTextWidth("Hello there"), width);
+  EXPECT_STREQ(TextModuleState().faceName, "fixedsys");
+  EXPECT_EQ(TextModuleState().fontSize, 12u);
+  EXPECT_EQ(GetTextWidth("Hello there"), defaultWidth);
   ASSERT_NE(TextModuleState().fontTexture, nullptr);
   ASSERT_NE(TextModuleState().vertexBuffer, nullptr);
   EXPECT_EQ(TextModuleState().device, GetDirect3DDevice());

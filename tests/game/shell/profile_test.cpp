@@ -126,7 +126,7 @@ TEST_F(ProfileTest, MissingAndDamagedFilesKeepTheActiveProfile) {
   EXPECT_STREQ(GetProfileName(), "");
 }
 
-TEST_F(ProfileTest, AFailedSaveKeepsThePreviousFileAndGoesOnWithTheProfile) {
+TEST_F(ProfileTest, AFailedSaveKeepsThePreviousFileAndConfigIni) {
   Write("Profiles/Ann.prf", "previous");
   ClearProfile();
   SetProfileName("Ann");
@@ -134,13 +134,17 @@ TEST_F(ProfileTest, AFailedSaveKeepsThePreviousFileAndGoesOnWithTheProfile) {
   EXPECT_EQ(Read("Profiles/Ann.prf"), "previous");
   EXPECT_EQ(CountEntries("Profiles"), 1u);
 
-  // No "Profiles" folder: nothing is written, yet the profile counts as made for this run.
+  // No "Profiles" folder: nothing is written, and "Config.ini" keeps naming the profile it named.
   std::filesystem::remove_all("Profiles");
+  StoreText(Settings().lastProfile, "Before");
+  ASSERT_TRUE(SaveConfig());
+  const std::string config = Read("Config.ini");
   LogCapture log;
   EXPECT_FALSE(SaveProfile());
   EXPECT_NE(log.Take().find("<error> [SaveProfile] Unable to save \"Profiles\\Ann.prf\"."), std::string::npos);
-  EXPECT_TRUE(IsProfileLoaded());
-  EXPECT_STREQ(Settings().lastProfile, "Ann");
+  EXPECT_FALSE(IsProfileLoaded());
+  EXPECT_STREQ(Settings().lastProfile, "Before");
+  EXPECT_EQ(Read("Config.ini"), config);
 }
 
 }  // namespace

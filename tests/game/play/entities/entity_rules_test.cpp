@@ -72,7 +72,7 @@ TEST_F(EntityTest, PickupsOutOfReachStayAndSpinOrPulse) {
   Add(*map, SHAPE_BOX, 0, 0, 0, E_PLASMA);
   Add(*map, SHAPE_BOX, 40, 0, 0, E_PAINTR, {100});
   Add(*map, SHAPE_EMPTY, 40, 0, 0, E_PAINTR, {100});  // no block of its own: the one before stands in
-  Add(*map, SHAPE_BOX, 200, 0, 0);  // the rules walk as many records as blocks were built
+  Add(*map, SHAPE_BOX, 200, 0, 0);
   Play(*map);
   PlaceBall(0, 200, 0);
   Game().pulseScale = 130;
@@ -89,6 +89,34 @@ TEST_F(EntityTest, PickupsOutOfReachStayAndSpinOrPulse) {
   PlaceBall(40, 10, 0);
   UpdateEntities();
   EXPECT_EQ(Game().carriedPaint[0], 200);
+}
+
+// An empty record (shape 6, no block) builds no block, so the map holds more records than blocks: the
+// rules and both passes still reach the records after it.
+TEST_F(EntityTest, RecordsAfterAnEmptyOneAreNotLeftInert) {
+  auto map = NewMap();
+  Add(*map, SHAPE_BOX, 0, 0, 0);
+  Add(*map, SHAPE_EMPTY, 100, 0, 0);
+  Add(*map, SHAPE_BOX, 0, 0, 300, E_PLASMA);  // behind the camera below
+  Add(*map, SHAPE_BOX, 40, 0, 0, E_PAINTR, {100});
+  Play(*map);
+  ASSERT_EQ(CurrentMapCounts().blocksBuilt, 3);
+  ASSERT_EQ(LevelRecordCount(), 4);
+  PlaceBall(40, 10, 0);
+  UpdateEntities();
+  EXPECT_EQ(Game().carriedPaint[0], 100) << "the last record's pot is collected";
+  EXPECT_EQ(Record(3).entityType, E_NONE);
+
+  PlaceCamera(0, 30, 100);
+  AimCamera(0, 0, -50);
+  CullLevelObjects();
+  auto visible = [](int32_t object) { return FindObjectRecord(object)->visible != 0; };
+  EXPECT_TRUE(visible(1000));
+  EXPECT_FALSE(visible(1001)) << "culling goes on past the empty record";
+  EXPECT_FALSE(visible(2000));
+  ShowObject(1001);
+  UpdateSeeThroughBlocks();
+  EXPECT_TRUE(visible(1001)) << "a block off screen is left as it is";
 }
 
 TEST_F(EntityTest, AWarpSendsTheBallToItsDestinationAndStopsIt) {

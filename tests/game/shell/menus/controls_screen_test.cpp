@@ -2,11 +2,13 @@
 // loading named configurations.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "game/shell/control_file.h"
 #include "game/shell/controls_screen.h"
+#include "game/shell/menu_text.h"
 #include "tests/game/shell/menus/menu_fixture.h"
 
 namespace menu_test {
@@ -32,19 +34,21 @@ class ControlsScreenTest : public MenuTest {
     Menu().screen = kControlsScreen;
     Pass();
   }
-  // The buttons under the table are drawn in the small font but boxed in the engine's text font, so
-  // a box may reach into the next button's: the first button drawn takes such a click. Each is clicked
-  // where no earlier box reaches.
-  void ClickTableButton(int offset, const char* boxText) {
-    const int savesEnd = 2 + TextWidth("Load Config"), loadsEnd = 70 + TextWidth("Load Config");
-    int x = offset + 2;
-    if (offset > 2) x = std::max(x, savesEnd + 2);
-    if (offset > 70) x = std::max(x, loadsEnd + 2);
-    ASSERT_LT(x, offset + TextWidth(boxText)) << "no point of its own";
-    Click(kX + x, kY + 207 + TextHeight(boxText) / 2);
+  // The buttons under the table, clicked at the middle of their text in the small font.
+  void ClickTableButton(int offset, const char* text) {
+    Click(kX + offset + GameTextWidth(kSmallFont, text) / 2, kY + 207 + GameTextHeight(kSmallFont, text) / 2);
   }
-  void OpenSaveMode() { ClickTableButton(2, "Load Config"); }
+  void OpenSaveMode() { ClickTableButton(2, "Save Config"); }
   void OpenLoadMode() { ClickTableButton(70, "Load Config"); }
+  // The message over the menu: shown, then closed with Return.
+  std::string CloseMessage() {
+    const std::string message = Menu().message;
+    Key(kKeyReturn, true);
+    Pass();
+    Key(kKeyReturn, false);
+    Pass();
+    return message;
+  }
   void ClickListButton(int x) { Click(x + 3, kListButtonY + TextHeight("Cancel") / 2); }
   void WriteConfig(const std::string& name, const ControlBindings& bindings) {
     const std::vector<uint8_t> image = BuildControlConfig(bindings);
@@ -230,11 +234,37 @@ TEST_F(ControlsScreenTest, SaveNeedsAPlainNameButNoListedFile) {
     OpenSaveMode();
     std::strcpy(Menu().configName.text, name);
     ClickListButton(kLoadOrSaveX);
+    EXPECT_NE(CloseMessage(), "") << "the player is told";
+    EXPECT_STREQ(Menu().message, "");
     EXPECT_EQ(Menu().controlsMode, kBindingsTable);
     EXPECT_EQ(CountEntries("Profiles/Configs"), 1u);
     EXPECT_FALSE(Exists("Profiles/escaped.cfg"));
     EXPECT_STREQ(Settings().controlConfig, "first.cfg");
   }
+}
+
+// A configuration whose file cannot be written: the screen says so in the game's message box, which
+// holds the screen until Return closes it, and "Config.ini" stays as it was.
+TEST_F(ControlsScreenTest, AFailedSaveSaysSoAndLeavesConfigIniAlone) {
+  MakeFolders("Profiles/Configs/mine.cfg");  // a folder where the file would go
+  StoreText(Settings().controlConfig, "old.cfg");
+  ASSERT_TRUE(SaveConfig());
+  const std::string config = Read("Config.ini");
+  OpenSaveMode();
+  Click(kNameFieldX, kNameFieldY);
+  TypeLetters("mine");
+  ClickListButton(kLoadOrSaveX);
+  EXPECT_TRUE(std::filesystem::is_directory("Profiles/Configs/mine.cfg"));
+  ASSERT_NE(std::string(Menu().message).find("could not be saved"), std::string::npos) << Menu().message;
+  // While the message shows, the screen under it takes no clicks.
+  ClickTableButton(70, "Load Config");
+  EXPECT_EQ(Menu().controlsMode, kBindingsTable);
+  CloseMessage();
+  EXPECT_STREQ(Menu().message, "");
+  EXPECT_STREQ(Settings().controlConfig, "old.cfg");
+  EXPECT_EQ(Read("Config.ini"), config);
+  OpenLoadMode();
+  EXPECT_EQ(Menu().controlsMode, kLoadControlConfig) << "the screen takes clicks again";
 }
 
 }  // namespace

@@ -46,8 +46,7 @@
 
 namespace menu_test {
 
-// The menu is laid out for displays of 800 x 600 and more: at 640 x 480 its "Back" buttons (y 482)
-// are off the screen.
+// The tests run at 800 x 600; layout_test.cpp runs the screens at 640 x 480 and 1024 x 768 as well.
 constexpr int kWidth = 800, kHeight = 600;
 constexpr int kColumn = kWidth - 245;  // centre of the menu column
 
@@ -125,7 +124,6 @@ class MenuEngine : public ::testing::Environment {
 
   static Display* X() { return display_; }
 
- private:
   // What start-up loads for the menu: the scene's objects 2 to 24, the backdrop pictures 920 to 922,
   // and the level texture's images, bitmap and sprites that tinting draws with; the ball as object
   // 3000. Small pictures of any content do.
@@ -144,6 +142,8 @@ class MenuEngine : public ::testing::Environment {
     SetSprite(2, 0, 0, 3);
     HideSprite(2);
   }
+
+ private:
 
   static inline Display* display_ = nullptr;
 };

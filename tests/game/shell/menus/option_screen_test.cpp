@@ -76,9 +76,12 @@ TEST_F(GraphicsScreenTest, TheCheckBoxesToggleWorkingFlagsThatApplyStoresWithout
   EXPECT_EQ(Menu().clip, 0);
   EXPECT_FALSE(Settings().shadows) << "nothing is stored before \"Apply Settings\"";
 
+  const int lineHeight = LineHeight(), itemWidth = TextWidth("Graphics Options");
   EXPECT_EQ(Apply(), kMenuContinues);
   EXPECT_EQ(Menu().screen, kGraphicsScreen);
   EXPECT_EQ(Menu().restartRequired, 0);
+  EXPECT_EQ(LineHeight(), lineHeight) << "the menu measures in the same font after the settings apply";
+  EXPECT_EQ(TextWidth("Graphics Options"), itemWidth);
   EXPECT_TRUE(Settings().shadows);
   EXPECT_FALSE(Settings().sphereMapping);
   EXPECT_NE(Read("Config.ini").find("Shadows"), std::string::npos);

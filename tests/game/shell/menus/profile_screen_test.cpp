@@ -56,10 +56,38 @@ TEST_F(MenuTest, CreateRefusesNamesThatAreNotAFileOfTheProfilesFolder) {
     std::strcpy(Menu().newProfileName.text, name);
     ClickButton(kLabelX, kCreateY);
     EXPECT_EQ(Menu().screen, kNewProfileScreen);
+    EXPECT_STRNE(Menu().message, "") << "the player is told";
     EXPECT_STREQ(GetProfileName(), "Ann");
     EXPECT_EQ(CountEntries("Profiles"), 1u);
     EXPECT_FALSE(Exists("escaped.prf"));
   }
+}
+
+// A profile whose file cannot be written is not made: the game's message box says so until Return,
+// the player stays on the screen without a profile, and "Config.ini" keeps naming none.
+TEST_F(MenuTest, AProfileThatCannotBeSavedSaysSoAndIsNotMade) {
+  Settings().NoProfile = true;
+  StoreText(Settings().lastProfile, "null");
+  SetProfileName("None Loaded");
+  MakeFolders("Profiles/ann.prf");  // a folder where the file would go
+  ASSERT_TRUE(SaveConfig());
+  const std::string config = Read("Config.ini");
+  Enter();
+  Pass();
+  Click(kFieldX, kFieldY);
+  TypeLetters("ann");
+  ClickButton(kLabelX, kCreateY);
+  EXPECT_NE(std::string(Menu().message).find("could not be saved"), std::string::npos) << Menu().message;
+  EXPECT_EQ(Menu().screen, kNewProfileScreen);
+  EXPECT_STREQ(GetProfileName(), "None Loaded");
+  EXPECT_FALSE(IsProfileLoaded());
+  EXPECT_TRUE(Settings().NoProfile);
+  EXPECT_STREQ(Settings().lastProfile, "null");
+  EXPECT_EQ(Read("Config.ini"), config);
+  Key(kKeyReturn, true);
+  Pass();
+  Key(kKeyReturn, false);
+  EXPECT_STREQ(Menu().message, "");
 }
 
 TEST_F(MenuTest, LoadProfileLoadsTheFirstListedFileAtOnceAndRecordsIt) {
