@@ -381,8 +381,9 @@ Result CompileShaderHLSL(std::string_view source, std::string_view sourceName, s
   } else if (!CheckHlslLimits(source, &problem, &line)) {
     job.errors = ErrorLine(job.sourceName, line, problem);
   } else {
-    job.source = FloatGlobalParameters(source);
-    if (!WrapEntry(&job.source, entry, uniformArguments, &job.entry, &problem)) {
+    job.source = RenameMain(FloatGlobalParameters(source));
+    const std::string_view entryName = entry == "main" ? std::string_view(kUserMain) : entry;
+    if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
       job.errors = ErrorLine(job.sourceName, 0, problem);
     } else {
       static std::once_flag once;

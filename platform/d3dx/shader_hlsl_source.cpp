@@ -175,6 +175,19 @@ std::string FloatGlobalParameters(std::string_view source) {
   return out;
 }
 
+std::string RenameMain(std::string_view source) {
+  std::string out;
+  size_t from = 0;
+  for (const Token& t : Tokenize(source)) {
+    if (t.text != "main") continue;
+    out.append(source.substr(from, t.at - from));
+    out += kUserMain;
+    from = t.at + t.text.size();
+  }
+  out.append(source.substr(from));
+  return out;
+}
+
 bool WrapEntry(std::string* source, std::string_view entry, std::span<const std::string> arguments,
                std::string* entryName, std::string* error) {
   *entryName = std::string(entry);

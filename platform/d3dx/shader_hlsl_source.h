@@ -19,6 +19,10 @@ bool CheckHlslLimits(std::string_view source, std::string* error, int* line);
 // Global bool and int parameter declarations become float ones (lines keep their numbers).
 std::string FloatGlobalParameters(std::string_view source);
 
+// GLSL keeps "main" for itself: a function of that name is renamed kUserMain.
+inline constexpr const char* kUserMain = "qel_user_main";
+std::string RenameMain(std::string_view source);
+
 // Appends an entry "qel_entry" that calls `entry` with `arguments` for its first uniform parameters;
 // *entryName gets the entry to compile (unchanged when no wrapper is needed). False with *error when
 // the entry is not found or has fewer uniform parameters than arguments.
