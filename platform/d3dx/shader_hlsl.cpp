@@ -346,6 +346,7 @@ struct CacheEntry {
   bool ok = false;
 };
 
+constexpr size_t kMaxCacheEntries = 512;
 std::mutex gMutex;
 std::map<std::string, CacheEntry> gCache;
 uint32_t gHits = 0;
@@ -400,6 +401,8 @@ Result CompileShaderHLSL(std::string_view source, std::string_view sourceName, s
       pthread_attr_destroy(&attributes);
     }
   }
+  // Bounded: a program compiling ever new sources does not grow without end.
+  if (gCache.size() >= kMaxCacheEntries) gCache.clear();
   CacheEntry& entryOut = gCache[key];
   entryOut = {job.function, job.errors, job.ok};
   *function = job.function;

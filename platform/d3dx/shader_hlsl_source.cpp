@@ -84,7 +84,15 @@ bool CheckHlslLimits(std::string_view source, std::string* error, int* line) {
   }
   const std::vector<Token> tokens = Tokenize(source);
   int depth = 0, maxDepth = 0;
+  // Expression trees are as deep as their statement is long, and the front end walks them recursively.
+  size_t statement = 0;
   for (const Token& t : tokens) {
+    if (t.text == ";" || t.text == "{" || t.text == "}") statement = 0;
+    else if (t.text != "\n" && ++statement > kMaxHlslStatementTokens) {
+      *line = t.line;
+      *error = "statement longer than " + std::to_string(kMaxHlslStatementTokens) + " tokens";
+      return false;
+    }
     if (IsOpen(t.text)) {
       maxDepth = std::max(maxDepth, ++depth);
       if (depth > kMaxHlslNesting) {

@@ -11,8 +11,9 @@ namespace platform::d3dx {
 
 constexpr size_t kMaxHlslSourceBytes = 256 * 1024;
 constexpr int kMaxHlslNesting = 64;  // brackets of any kind inside each other
+constexpr size_t kMaxHlslStatementTokens = 4096;
 
-// Refuses sources that are too long, nest too deep or whose macros would expand too far; *error
+// Refuses sources that are too long, nest too deep, have overlong statements or whose macros would expand too far; *error
 // gets the reason and *line where it was found.
 bool CheckHlslLimits(std::string_view source, std::string* error, int* line);
 

@@ -113,6 +113,9 @@ TEST_F(ShaderTest, HlslHostileSourcesFailCleanly) {
   bomb += "float4 main() : COLOR { return M40; }\n";
   std::string doubling = "#define D(x) x + x\nfloat4 main() : COLOR { return D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(D(1))))))))))))))))))))); }\n";
   const std::string tooLong(600 * 1024, ' ');
+  std::string chain = "float4 main() : COLOR { return 1";
+  for (int i = 0; i < 5000; ++i) chain += " + 1";
+  chain += "; }";
   struct Case {
     std::string source;
     const char* expected;
@@ -121,6 +124,7 @@ TEST_F(ShaderTest, HlslHostileSourcesFailCleanly) {
       {bomb, "expands too far"},
       {doubling, "expands too far"},
       {tooLong, "source longer than"},
+      {chain, "statement longer than"},
       {std::string("float4 main() : COLOR { return 1; }\0", 37), "NUL"},
   };
   for (const Case& c : cases) {
