@@ -126,6 +126,10 @@ TEST_F(ShaderTest, HlslHostileSourcesFailCleanly) {
       {tooLong, "source longer than"},
       {chain, "statement longer than"},
       {std::string("float4 main() : COLOR { return 1; }\0", 37), "NUL"},
+      // Crashed the front end library (found by fuzzing): the compile in its own process fails instead.
+      {"sampler2D Diffuse;\nfloat4 Scale;\nbool WorldViewProj3loat4 Scale;\nbool Flag;\n"
+       "float4 main(float4 c : COLOR0, floatoat4 Scale;\nbool Flag;\nfR {\n  float4 r = tg;\n",
+       "test.fx(0): the HLSL compiler failed on this source"},
   };
   for (const Case& c : cases) {
     std::vector<uint32_t> function;
