@@ -37,6 +37,11 @@ std::string Mask(uint8_t mask) {
   return s;
 }
 
+// A predicate operand ("p0.y", "!p0.x") as a GLSL condition on one component.
+std::string PredicateCondition(const ::platform::d3dx::Operand& o) {
+  return std::string(o.mod == SourceMod::kNot ? "!" : "") + "p0." + kComponents[o.swizzle[0]];
+}
+
 struct Failure {
   int line;
   std::string message;
@@ -463,14 +468,7 @@ bool Translator::Instruction(const AsmInstruction& ins) {
     }
     ::platform::d3dx::Operand o;
     if (!Operand(ins, 0, &o)) return false;
-    if (o.type == RegType::kPredicate) {
-      std::string pred = ins.operands[0];
-      const bool negate = pred[0] == '!';
-      const size_t dot = pred.find('.');
-      const char comp = dot != std::string::npos && dot + 1 < pred.size() ? pred[dot + 1] : 'x';
-      const int k = comp == 'y' || comp == 'g' ? 1 : comp == 'z' || comp == 'b' ? 2 : comp == 'w' || comp == 'a' ? 3 : 0;
-      return open('i', std::string("if (") + (negate ? "!" : "") + "p0." + kComponents[k] + ") {");
-    }
+    if (o.type == RegType::kPredicate) return open('i', "if (" + PredicateCondition(o) + ") {");
     if (o.type != RegType::kConstBool) return Fail("if needs a b register or a predicate");
     if (!Register(o, 0, &a)) return false;
     return open('i', std::string("if (") + (o.mod == SourceMod::kNot ? "!" : "") + a + ") {");
@@ -514,12 +512,10 @@ bool Translator::Instruction(const AsmInstruction& ins) {
     for (char k : blocks_) inLoop |= k == 'r' || k == 'l';
     if (!inLoop) return Fail("break outside a loop");
     if (op == "breakp") {
-      std::string pred = ins.operands[0];
-      const bool negate = pred[0] == '!';
-      const size_t dot = pred.find('.');
-      const char comp = dot != std::string::npos && dot + 1 < pred.size() ? pred[dot + 1] : 'x';
-      const int k = comp == 'y' || comp == 'g' ? 1 : comp == 'z' || comp == 'b' ? 2 : comp == 'w' || comp == 'a' ? 3 : 0;
-      Emit(std::string("if (") + (negate ? "!" : "") + "p0." + kComponents[k] + ") break;");
+      ::platform::d3dx::Operand o;
+      if (!Operand(ins, 0, &o)) return false;
+      if (o.type != RegType::kPredicate) return Fail("breakp needs p0");
+      Emit("if (" + PredicateCondition(o) + ") break;");
       return true;
     }
     if (ins.operands.empty()) {

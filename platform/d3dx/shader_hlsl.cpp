@@ -7,6 +7,14 @@
 #include <pthread.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -340,12 +348,103 @@ void* CompileThread(void* job) {
   return nullptr;
 }
 
+// Runs the job on a thread with a large stack (the front end recurses with the nesting of the source).
+void CompileOnBigStack(CompileJob* job) {
+  static std::once_flag once;
+  std::call_once(once, [] { glslang::InitializeProcess(); });
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, size_t(256) << 20);
+  pthread_t thread;
+  if (pthread_create(&thread, &attributes, CompileThread, job) == 0) {
+    pthread_join(thread, nullptr);
+  } else {
+    job->errors = ErrorLine(job->sourceName, 0, "out of memory");
+  }
+  pthread_attr_destroy(&attributes);
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size) {
+    const ssize_t n = write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+// The front end is a library of its own that some hostile sources crash (found by fuzzing) or could
+// keep busy: the compile runs in a child process, which sends the result back through a pipe and is
+// killed when it takes longer than kCompileSeconds. A child that dies gives a compile error.
+constexpr int kCompileSeconds = 30;
+
+void CompileIsolated(CompileJob* job) {
+  auto failed = [&](const char* why) { job->errors = ErrorLine(job->sourceName, 0, why); };
+  int fds[2];
+  if (pipe(fds) != 0) return failed("cannot start the HLSL compiler");
+  const pid_t child = fork();
+  if (child < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return failed("cannot start the HLSL compiler");
+  }
+  if (child == 0) {
+    close(fds[0]);
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) signal(sig, SIG_DFL);
+    CompileOnBigStack(job);
+    const uint32_t header[3] = {job->ok ? 1u : 0u, uint32_t(job->function.size()), uint32_t(job->errors.size())};
+    const bool sent = WriteAll(fds[1], header, sizeof header) &&
+                      WriteAll(fds[1], job->function.data(), job->function.size() * 4) &&
+                      WriteAll(fds[1], job->errors.data(), job->errors.size());
+    _exit(sent ? 0 : 1);
+  }
+  close(fds[1]);
+  std::string received;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kCompileSeconds);
+  bool timedOut = false;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    const int ready = poll(&p, 1, int(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) continue;
+    char buffer[65536];
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    received.append(buffer, size_t(n));
+  }
+  close(fds[0]);
+  if (timedOut) kill(child, SIGKILL);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  uint32_t header[3] = {};
+  if (timedOut) return failed("the HLSL compiler took too long on this source");
+  if (received.size() < sizeof header) return failed("the HLSL compiler failed on this source");
+  std::memcpy(header, received.data(), sizeof header);
+  if (received.size() != sizeof header + size_t(header[1]) * 4 + header[2])
+    return failed("the HLSL compiler failed on this source");
+  job->ok = header[0] == 1;
+  job->function.resize(header[1]);
+  if (header[1]) std::memcpy(job->function.data(), received.data() + sizeof header, size_t(header[1]) * 4);
+  job->errors.assign(received, sizeof header + size_t(header[1]) * 4, header[2]);
+}
+
 struct CacheEntry {
   std::vector<uint32_t> function;
   std::string errors;
   bool ok = false;
 };
 
+constexpr size_t kMaxCacheEntries = 512;
 std::mutex gMutex;
 std::map<std::string, CacheEntry> gCache;
 uint32_t gHits = 0;
@@ -381,24 +480,16 @@ Result CompileShaderHLSL(std::string_view source, std::string_view sourceName, s
   } else if (!CheckHlslLimits(source, &problem, &line)) {
     job.errors = ErrorLine(job.sourceName, line, problem);
   } else {
-    job.source = FloatGlobalParameters(source);
-    if (!WrapEntry(&job.source, entry, uniformArguments, &job.entry, &problem)) {
+    job.source = RenameMain(FloatGlobalParameters(source));
+    const std::string_view entryName = entry == "main" ? std::string_view(kUserMain) : entry;
+    if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
       job.errors = ErrorLine(job.sourceName, 0, problem);
     } else {
-      static std::once_flag once;
-      std::call_once(once, [] { glslang::InitializeProcess(); });
-      pthread_attr_t attributes;
-      pthread_attr_init(&attributes);
-      pthread_attr_setstacksize(&attributes, size_t(256) << 20);
-      pthread_t thread;
-      if (pthread_create(&thread, &attributes, CompileThread, &job) == 0) {
-        pthread_join(thread, nullptr);
-      } else {
-        job.errors = ErrorLine(job.sourceName, 0, "out of memory");
-      }
-      pthread_attr_destroy(&attributes);
+      CompileIsolated(&job);
     }
   }
+  // Bounded: a program compiling ever new sources does not grow without end.
+  if (gCache.size() >= kMaxCacheEntries) gCache.clear();
   CacheEntry& entryOut = gCache[key];
   entryOut = {job.function, job.errors, job.ok};
   *function = job.function;

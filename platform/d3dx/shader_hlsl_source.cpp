@@ -84,7 +84,15 @@ bool CheckHlslLimits(std::string_view source, std::string* error, int* line) {
   }
   const std::vector<Token> tokens = Tokenize(source);
   int depth = 0, maxDepth = 0;
+  // Expression trees are as deep as their statement is long, and the front end walks them recursively.
+  size_t statement = 0;
   for (const Token& t : tokens) {
+    if (t.text == ";" || t.text == "{" || t.text == "}") statement = 0;
+    else if (t.text != "\n" && ++statement > kMaxHlslStatementTokens) {
+      *line = t.line;
+      *error = "statement longer than " + std::to_string(kMaxHlslStatementTokens) + " tokens";
+      return false;
+    }
     if (IsOpen(t.text)) {
       maxDepth = std::max(maxDepth, ++depth);
       if (depth > kMaxHlslNesting) {
@@ -172,6 +180,19 @@ std::string FloatGlobalParameters(std::string_view source) {
     // Earlier rewrites made the text longer by the difference of the lengths so far.
     out.replace(tokens[i].at + (out.size() - source.size()), t.size(), text);
   }
+  return out;
+}
+
+std::string RenameMain(std::string_view source) {
+  std::string out;
+  size_t from = 0;
+  for (const Token& t : Tokenize(source)) {
+    if (t.text != "main") continue;
+    out.append(source.substr(from, t.at - from));
+    out += kUserMain;
+    from = t.at + t.text.size();
+  }
+  out.append(source.substr(from));
   return out;
 }
 

@@ -11,13 +11,18 @@ namespace platform::d3dx {
 
 constexpr size_t kMaxHlslSourceBytes = 256 * 1024;
 constexpr int kMaxHlslNesting = 64;  // brackets of any kind inside each other
+constexpr size_t kMaxHlslStatementTokens = 4096;
 
-// Refuses sources that are too long, nest too deep or whose macros would expand too far; *error
+// Refuses sources that are too long, nest too deep, have overlong statements or whose macros would expand too far; *error
 // gets the reason and *line where it was found.
 bool CheckHlslLimits(std::string_view source, std::string* error, int* line);
 
 // Global bool and int parameter declarations become float ones (lines keep their numbers).
 std::string FloatGlobalParameters(std::string_view source);
+
+// GLSL keeps "main" for itself: a function of that name is renamed kUserMain.
+inline constexpr const char* kUserMain = "qel_user_main";
+std::string RenameMain(std::string_view source);
 
 // Appends an entry "qel_entry" that calls `entry` with `arguments` for its first uniform parameters;
 // *entryName gets the entry to compile (unchanged when no wrapper is needed). False with *error when
