@@ -1,9 +1,11 @@
 // Record operations on the map in memory that play and the editor share: emptying the level, removing
 // an entity, the editor's delete, and the look-ups by object number or cursor cell.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/objects/object_commands.h"
 #include "engine/objects/object_table.h"
+#include "game/play/entities.h"
 #include "game/play/level_builder.h"
 #include "game/play/level_internal.h"
 
@@ -111,7 +113,8 @@ int32_t GetRecordField(int32_t blockObject, int32_t field) {
 
 int32_t FindRecordByEntityObject(int32_t entityObject) {
   if (entityObject < 0) return -1;
-  const int32_t count = BuiltRecordCount();
+  // Every record the map holds: an empty record builds no block, and those after it count as well.
+  const int32_t count = std::max(BuiltRecordCount(), LevelRecordCount());
   const MapRecord* records = CurrentMap().records;
   for (int32_t i = 0; i < count; ++i)
     if (records[i].entityObject == entityObject) return i;

@@ -1,6 +1,7 @@
 // The planning screen's loop: the view over the level, the icon clicks and the planning clock.
 #include "game/play/planning.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/core.h"
@@ -131,8 +132,9 @@ bool EnterPlanning() {
   ShowMouseCursor();
   // Text and respawn triggers stay hidden: they are not part of the level's shape.
   const MapTables& map = CurrentMap();
-  const int32_t built = CurrentMapCounts().blocksBuilt;
-  for (int32_t i = 0; i < built && i < kMapRecordCapacity; ++i) {
+  // Every record the map holds, past empty ones that built no block.
+  const int32_t count = std::max(CurrentMapCounts().blocksBuilt, LevelRecordCount());
+  for (int32_t i = 0; i < count && i < kMapRecordCapacity; ++i) {
     const MapRecord& record = map.records[i];
     if (record.blockObject >= 0) ShowObject(record.blockObject);
     if (record.entityObject >= 0 && record.entityType != E_TEXT && record.entityType != E_RESPAWN)

@@ -1,10 +1,12 @@
 // What the planning screen draws into the level: warp links and the colour labels of doors and pots.
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/media2d/basic2d.h"
 #include "engine/objects/object_commands.h"
 #include "engine/objects/object_table.h"
 #include "engine/text/text.h"
+#include "game/play/entities.h"
 #include "game/play/hud_layout.h"
 #include "game/play/level_builder.h"
 #include "game/play/map_file.h"
@@ -26,8 +28,9 @@ bool PaintLabel(const MapRecord& record, char* text, size_t size) {
   }
 }
 
+// Every record the map holds, past empty ones that built no block.
 int32_t BuiltRecords() {
-  const int32_t built = CurrentMapCounts().blocksBuilt;
+  const int32_t built = std::max(CurrentMapCounts().blocksBuilt, LevelRecordCount());
   return built < kMapRecordCapacity ? built : kMapRecordCapacity;
 }
 

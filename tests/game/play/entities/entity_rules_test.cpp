@@ -102,6 +102,7 @@ TEST_F(EntityTest, RecordsAfterAnEmptyOneAreNotLeftInert) {
   Play(*map);
   ASSERT_EQ(CurrentMapCounts().blocksBuilt, 3);
   ASSERT_EQ(LevelRecordCount(), 4);
+  EXPECT_EQ(FindRecordByEntityObject(Record(3).entityObject), 3) << "the ball finds the last record's entity";
   PlaceBall(40, 10, 0);
   UpdateEntities();
   EXPECT_EQ(Game().carriedPaint[0], 100) << "the last record's pot is collected";
