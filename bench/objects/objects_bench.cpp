@@ -15,6 +15,8 @@
 #include <SDL2/SDL.h>
 #include <malloc.h>
 
+#include "bench/objects/box_scene.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -71,7 +73,7 @@ Cell GridCell(int i, int n) {
 // (1 rad field of view, range 1 to 100), light 0, box objects 1..n.
 
 struct Engine {
-  uint32_t errorWord = 0;
+  box_scene::Engine base;  // first, so the display and the window end last
   CoreData* core = nullptr;
   gfx::Device* device = nullptr;
   gfx::Texture* texture = nullptr;
@@ -80,74 +82,24 @@ struct Engine {
   bool ok = false;
 
   Engine() {
-    ResetCoreState();
-    InitCoreTable();
-    SetCoreErrorHandler(&errorWord);
-    std::string why;
-    if (!pw::InitPlatform(&why)) return;
-    core = GetCoreDataPointer();
-    core->allocFree = CoreAllocFree;
-    core->backBufferWidth = core->displayWidth = kWidth;
-    core->backBufferHeight = core->displayHeight = kHeight;
-    core->displayDepth = 32;
-    core->windowMode = 1;
-    core->window = pw::Window::Create("", pw::WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight, WindowProc);
-    if (!core->window || !DisplayModule::Constructor()) return;
-    DisplayModule::PassCoreData(core, 0);
-    OverrideHWND(core->window);
-    if (!SetDisplayModeAll(kWidth, kHeight, 0, 1, 0, 1)) return;
-    DisplayModule::PassCoreData(core, 1);
+    if (!base.ok) return;
+    core = base.core;
     device = GetDirect3DDevice();
-    if (!device) return;
     window = SDL_GL_GetCurrentWindow();
     context = SDL_GL_GetCurrentContext();
-
-    InstallDeviceRecordLinks(GetDirect3DDevice);
-    CameraModule::Constructor();
-    CameraModule::PassCoreData(core);
-    EnableCameraClear(0);
-    SetCameraClearColor(0, kBackground);
-    SetCameraFOV(0, 57.29578f);
-    ApplyCameraRange(0, 1.0f, 100.0f);
-    ObjectModuleState& module = GetObjectModuleState();
-    module.core = core;
-    module.device = device;
-    device->GetDeviceCaps(&module.caps);
-    module.links.getCameraData = GetCameraData;
-    module.links.setCameraFov = static_cast<void (*)(int32_t, float)>(SetCameraFOV);
-    core->renderPassCount = 1;
-    ResetObjectManager();
-
-    gfx::Light light{};
-    light.type = gfx::LIGHT_DIRECTIONAL;
-    light.diffuse = {1, 1, 1, 1};
-    light.direction = {kLightDirection[0], kLightDirection[1], kLightDirection[2]};
-    device->SetLight(0, &light);
-    device->LightEnable(0, 1);
-    device->SetRenderState(gfx::RS_AMBIENT, 0xFF303030);
-    device->CreateTexture(64, 64, 1, 0, gfx::FMT_A8R8G8B8, gfx::POOL_MANAGED, &texture, nullptr);
-    gfx::LockedRect locked{};
-    texture->LockRect(0, &locked, nullptr, 0);
-    for (int y = 0; y < 64; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch);
-      for (int x = 0; x < 64; ++x) row[x] = CheckerTexel(x, y);
-    }
-    texture->UnlockRect(0);
+    box_scene::SetUpScene(core, device);
+    texture = box_scene::CheckerTexture(device);
     ok = window && context;
   }
 
   ~Engine() {
-    if (device) {
-      Use();
-      ClearBoxes();
-      GetObjectModuleState() = ObjectModuleState{};
-      CameraModule::Destructor();
-      device->SetTexture(0, nullptr);
-      if (texture) texture->Release();
-    }
-    DisplayModule::Destructor();
-    if (core && core->window) pw::Window::Destroy(core->window);
-    SetCoreErrorHandler(nullptr);
+    if (!device) return;
+    Use();
+    ClearBoxes();
+    GetObjectModuleState() = ObjectModuleState{};
+    CameraModule::Destructor();
+    device->SetTexture(0, nullptr);
+    if (texture) texture->Release();
   }
 
   void Use() const { SDL_GL_MakeCurrent(window, context); }
