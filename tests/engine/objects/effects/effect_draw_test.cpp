@@ -11,6 +11,9 @@
 
 #include "engine/formats/kvo_format.h"
 #include "engine/objects/effect_object.h"
+#include "engine/objects/frame_tree.h"
+#include "platform/d3dx/math_vector.h"
+#include "tests/engine/objects/frame_fixtures.h"
 #include "tests/engine/objects/table/object_fixture.h"
 
 namespace {
@@ -58,8 +61,8 @@ class EffectDrawTest : public objects_test::ObjectModuleTest {
     return FirstMesh(2);
   }
 
-  // The middle of the back buffer after one frame of the object passes.
-  static uint32_t DrawMiddle() {
+  // The back buffer (640 x 480) after one frame of the object passes.
+  static std::vector<uint32_t> DrawFrame() {
     gfx::Device* device = GetDirect3DDevice();
     device->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1, 0);
     device->BeginScene();
@@ -68,8 +71,21 @@ class EffectDrawTest : public objects_test::ObjectModuleTest {
     RunObjectLatePhase();
     AdvanceCameraPass();
     device->EndScene();
-    const std::vector<uint32_t> pixels = engine_test::ReadSurfacePixels(core_->backBufferSurface);
-    return pixels.empty() ? 0 : pixels[size_t(240) * 640 + 320] & 0xFFFFFF;
+    return engine_test::ReadSurfacePixels(core_->backBufferSurface);
+  }
+  static uint32_t PixelAt(const std::vector<uint32_t>& pixels, int x, int y) {
+    return pixels.size() < size_t(640) * 480 ? 0 : pixels[size_t(y) * 640 + size_t(x)] & 0xFFFFFF;
+  }
+  static uint32_t DrawMiddle() { return PixelAt(DrawFrame(), 320, 240); }
+
+  // Where the device's current view and projection put a point of the world on the back buffer.
+  static void Project(const Vector3& point, int* x, int* y) {
+    Matrix view, projection;
+    GetDirect3DDevice()->GetTransform(gfx::TS_VIEW, &view);
+    GetDirect3DDevice()->GetTransform(gfx::TS_PROJECTION, &projection);
+    const auto clip = platform::d3dx::Vec3Transform(point, platform::d3dx::MatrixMultiply(view, projection));
+    *x = int(std::lround((clip.x / clip.w + 1) * 0.5f * 640));
+    *y = int(std::lround((1 - clip.y / clip.w) * 0.5f * 480));
   }
 
   std::filesystem::path start_, folder_;
@@ -179,6 +195,87 @@ technique Only { pass { VertexShader = compile vs_3_0 Move(); } }
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->effect, nullptr);
   EXPECT_EQ(DrawMiddle(), fixed);
+}
+
+// Skinning on the GPU: every vertex takes a quarter of bone 0 ("still", where the model stands) and
+// three quarters of bone 1 ("moved"), through the palette the engine uploads (bone offset x bone frame,
+// sent transposed, so the shader multiplies it from the left); the vertex shader finds the bone weights
+// and numbers in texture sets 1 and 2.
+constexpr const char* kSkinned = R"(
+float4x4 Wvp : WorldViewProjection;
+float4x4 Bones[4] : bonematrixpalette;
+float4 Skin(float4 p : POSITION, float4 weights : TEXCOORD1, float4 numbers : TEXCOORD2) : POSITION {
+  float4 skinned = 0;
+  for (int i = 0; i < 4; ++i) skinned += weights[i] * mul(Bones[(int)numbers[i]], p);
+  return mul(float4(skinned.xyz, 1), Wvp);
+}
+float4 Paint() : COLOR { return float4(0.2, 0.6, 1, 1); }
+technique Skinned { pass { VertexShader = compile vs_2_0 Skin(); PixelShader = compile ps_2_0 Paint(); } }
+)";
+
+TEST_F(EffectDrawTest, ASkinnedMeshIsPosedByTheBonePalette) {
+  std::ofstream("skin.fx", std::ios::binary) << kSkinned;
+  CreateBoxObject(1, 2, 2, 2);
+  MeshRecord* made = FirstMesh(1);
+  ASSERT_NE(made, nullptr);
+  ObjectRecord* source = Object(1);
+  qel_test::AddChildFrame(source->root.get(), "still");
+  qel_test::AddChildFrame(source->root.get(), "moved");
+  std::vector<uint32_t> all(size_t(made->vertexCount));
+  for (uint32_t v = 0; v < all.size(); ++v) all[v] = v;
+  BoneRecord still, moved;
+  CopyRecordName(still.name, "still");
+  still.vertexIndices = all;
+  still.weights.assign(all.size(), 0.25f);
+  still.offsetMatrix = platform::d3dx::MatrixIdentity();
+  CopyRecordName(moved.name, "moved");
+  moved.vertexIndices = all;
+  moved.weights.assign(all.size(), 0.75f);
+  moved.offsetMatrix = platform::d3dx::MatrixTranslation(0, 1, 0);
+  made->bones = {still, moved};
+  made->hasEffect = 1;
+  CopyRecordName(made->effectFileName, "skin.fx");
+  RefreshObjectFrames(source);
+  std::vector<uint8_t> image;
+  ASSERT_TRUE(SaveModelToMemory(source, &image));
+  std::ofstream("skin.kvo", std::ios::binary).write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+  DeleteObject(1);
+
+  ASSERT_EQ(LoadObject("skin.kvo", 2), 1);
+  MeshRecord* mesh = FirstMesh(2);
+  ASSERT_NE(mesh, nullptr);
+  ASSERT_NE(mesh->effect, nullptr);
+  ASSERT_EQ(mesh->bones.size(), 2u);
+  EXPECT_EQ(mesh->boneStreams, 1);
+  PositionObject(2, 0, 0, 5);
+  PositionCameraById(0, 0, 0, -8);
+  SetCameraRotation(0, 0, 0, 0);
+  // Pose bone 1: its frame moves 4 along x, so its palette entry moves (4, 1, 0) and the box's
+  // centre goes to 0.75 x that.
+  FrameRecord* pose = FindFrameByName("moved", Object(2)->root.get());
+  ASSERT_NE(pose, nullptr);
+  pose->localMatrix = platform::d3dx::MatrixTranslation(4, 0, 0);
+  RefreshObjectFrames(Object(2));
+
+  const std::vector<uint32_t> pixels = DrawFrame();
+  int x = 0, y = 0;
+  Project({3.0f, 0.75f, 5.0f}, &x, &y);
+  ASSERT_TRUE(x > 0 && x < 640 && y > 0 && y < 480) << x << "," << y;
+  ExpectNear(PixelAt(pixels, x, y), Rgb(0.2f, 0.6f, 1.0f), "posed centre");
+  // The box is 2 wide: where it stood unposed, and just left of its posed place, the camera's backdrop
+  // shows (as in the corner of the screen).
+  const uint32_t backdrop = PixelAt(pixels, 0, 0);
+  EXPECT_EQ(PixelAt(pixels, 320, 240), backdrop);
+  int leftX = 0, leftY = 0;
+  Project({1.75f, 0.75f, 5.0f}, &leftX, &leftY);
+  EXPECT_EQ(PixelAt(pixels, leftX, leftY), backdrop);
+  // Its front face now reaches up to 1.75 (bone 1's offset lifted it by 0.75).
+  int topX = 0, topY = 0, aboveX = 0, aboveY = 0;
+  Project({3.0f, 1.6f, 4.0f}, &topX, &topY);
+  Project({3.0f, 1.9f, 4.0f}, &aboveX, &aboveY);
+  ExpectNear(PixelAt(pixels, topX, topY), Rgb(0.2f, 0.6f, 1.0f), "below the top edge");
+  EXPECT_EQ(PixelAt(pixels, aboveX, aboveY), backdrop);
+  DeleteObject(2);
 }
 
 }  // namespace
