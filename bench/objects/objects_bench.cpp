@@ -15,6 +15,7 @@
 #include <SDL2/SDL.h>
 #include <malloc.h>
 
+#include "bench/device/unit_cube.h"
 #include "bench/objects/box_scene.h"
 
 #include <algorithm>
@@ -104,39 +105,10 @@ struct Engine {
 
   void Use() const { SDL_GL_MakeCurrent(window, context); }
 
-  // Box objects 1..n, each a cube of the grid's side turned about y, with one textured stage.
+  // Box objects 1..n on the grid, each with one textured stage.
   void MakeBoxes(int n) {
     ClearBoxes();
-    ObjectTable& table = GetObjectTable();
-    table.slots.resize(size_t(n) + 1);
-    table.capacity = n + 1;
-    GetObjectManager().SetCapacity(uint32_t(n) + 1);
-    for (int i = 0; i < n; ++i) {
-      const Cell c = GridCell(i, n);
-      const float half = c.side * 0.5f;
-      int32_t number = i + 1;
-      CreateObjectRecord(&table.slots[size_t(number)], "box");
-      ObjectRecord* object = table.slots[size_t(number)].get();
-      MeshRecord* mesh = object->root->mesh.get();
-      MakeBoxMesh(true, mesh, -half, -half, -half, half, half, half, gfx::FVF_XYZ | gfx::FVF_NORMAL | gfx::FVF_TEX1,
-                  0xFFFFFFFF);
-      mesh->stages.clear();
-      mesh->stages.emplace_back();
-      TextureStage& stage = mesh->stages[0];
-      stage.image = 1;
-      stage.imageTexture = texture;  // not owned by the stage
-      stage.colorOp = gfx::TOP_MODULATE;
-      stage.colorArg1 = gfx::TA_TEXTURE;
-      stage.colorArg2 = gfx::TA_DIFFUSE;
-      RefreshObjectFrames(object);
-      CalculateObjectBounds(object);
-      object->bounds.cullRadius = object->bounds.radius;
-      object->placement.position = {c.x, c.y, c.z};
-      object->placement.angles = {0, c.turn * 57.29578f, 0};
-      object->refreshBuffers = 1;
-      table.usedIds.push_back(number);
-    }
-    GetObjectManager().RequestRefresh();
+    box_scene::MakeBoxes(n, texture);
   }
 
   void ClearBoxes() {
@@ -167,26 +139,6 @@ __attribute__((noinline)) void EngineFrame(CoreData* core, gfx::Device* device) 
 
 // ---------------------------------------------------------------------------------------------
 // The raw GL side: bench/device's reference, a careful hand-written GL 2.1 fixed-function renderer.
-
-struct Vertex {
-  float x, y, z, nx, ny, nz, u, v;
-};
-
-// A unit cube of 24 vertices and 36 indices, faces wound clockwise seen from outside.
-void MakeCube(std::vector<Vertex>* vertices, std::vector<uint16_t>* indices) {
-  const float n[6][3] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
-  for (int f = 0; f < 6; ++f) {
-    float nx = n[f][0], ny = n[f][1], nz = n[f][2];
-    float ax = std::fabs(ny) > 0 ? 1 : -nz, ay = 0, az = std::fabs(ny) > 0 ? 0 : nx;
-    float bx = ny * az - nz * ay, by = nz * ax - nx * az, bz = nx * ay - ny * ax;
-    uint16_t base = uint16_t(vertices->size());
-    const float corners[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
-    for (const auto& c : corners)
-      vertices->push_back({0.5f * (nx + c[0] * ax + c[1] * bx), 0.5f * (ny + c[0] * ay + c[1] * by),
-                           0.5f * (nz + c[0] * az + c[1] * bz), nx, ny, nz, (c[0] + 1) / 2, (1 - c[1]) / 2});
-    for (uint16_t i : {0, 1, 2, 2, 1, 3}) indices->push_back(uint16_t(base + i));
-  }
-}
 
 struct RawGl {
   SDL_Window* window = nullptr;
