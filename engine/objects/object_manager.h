@@ -36,6 +36,19 @@ struct IndexBufferPool {
   std::vector<uint32_t> starts;  // first index of every place given out, rising
 };
 
+// One object of the opaque pass as the draw loop reads it. The items are gathered once per pass in one
+// tight walk over the records, where the cache misses of many objects overlap; a plain object (one
+// frame with one mesh of a single stage, no instance, glue, shadow, effect, subsets or points) is
+// then drawn from its item without going back to its records.
+struct DrawItem {
+  Matrix world{};                     // plain: the frame's world matrix
+  ObjectRecord* object = nullptr;
+  MeshRecord* mesh = nullptr;         // plain: its mesh; null: the object is drawn by DrawObject
+  DrawBufferInfo place{};             // plain: the mesh's buffer range
+  uint32_t fvf = 0;                   // plain: the mesh's vertex format
+  uint8_t repeatsPreviousState = 0;   // plain: sets exactly the states of the item before it
+};
+
 // Texture numbers of the texture cache.
 constexpr int32_t kNoTextureSet = -22000000;
 constexpr int32_t kTexturesAfterSubsets = -9999999;  // the next mesh sets its textures again
@@ -91,7 +104,10 @@ class ObjectManager {
   bool SetDefaultRenderStates();
   void SetCullModeCached();
   bool SetVertexFormatCached(const MeshRecord* mesh);
+  bool SetVertexFormatCached(platform::gfx::VertexShader* shader, uint32_t fvf,
+                             platform::gfx::VertexDeclaration* declaration);
   bool SetStreamsCached(const MeshRecord* mesh);
+  bool SetStreamsCached(const DrawBufferInfo& place);
   bool SetMeshMaterial(const MeshRecord* mesh, const MeshMaterial& material);
   bool SetMeshRenderStates(const MeshRecord* mesh);
   bool SetMeshTextureStages(const MeshRecord* mesh);
@@ -196,6 +212,10 @@ class ObjectManager {
 
   uint32_t transparentCapacity = 256;
   std::vector<ObjectRecord*> transparentList;  // lives on between frames and only grows
+  // The opaque pass's items; drawItemCount of them are this pass's. The array only grows.
+  std::vector<DrawItem> drawItems;
+  uint32_t drawItemCount = 0;
+  uint8_t plainItems = 1;  // 0: every object draws through DrawObject (tests compare both ways)
 
  private:
   // The draw list's sort entries (first texture, object), kept so that a rebuild reuses their space.
@@ -212,6 +232,11 @@ class ObjectManager {
   void DrawScreenQuad();
   void ReleasePools();
   bool DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place);
+  bool DrawPlacePrimitives(const DrawBufferInfo& place);
+  void GatherDrawItems(uint32_t stencilMode);
+  void PrefetchDrawItems(uint32_t i) const;
+  MeshRecord* PlainMesh(ObjectRecord* object, uint32_t stencilMode) const;
+  bool DrawPlainItem(const DrawItem& item, const MeshRecord* previousMesh);
   bool SetMeshStagesAndTextures(const MeshRecord* mesh);
   bool DrawMeshWithEffect(MeshRecord* mesh, const DrawBufferInfo& place);
 };

@@ -47,9 +47,9 @@ void SetPointSprites(gfx::Device* device, bool on) {
 
 }  // namespace
 
-// The draw calls of one pass over the mesh's place; false when a call failed (the mesh's other passes
-// are then skipped).
-bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place) {
+// The draw calls of the whole place: one call, or unindexed triangle-list chunks when one call is
+// too much; false when an indexed call failed.
+bool ObjectManager::DrawPlacePrimitives(const DrawBufferInfo& place) {
   gfx::Device* device = RendererDevice();
   uint32_t type = place.primitiveType;
   if (!place.indexBuffer) {
@@ -67,13 +67,19 @@ bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& p
     CountDraw(place.primitiveCount);
     return true;
   }
-  if (!mesh->subsetTextures) {
-    if (gfx::Failed(device->DrawIndexedPrimitive(type, int32_t(place.baseVertex), place.firstVertex,
-                                                 place.vertexCount, place.startIndex, place.primitiveCount)))
-      return false;
-    CountDraw(place.primitiveCount);
-    return true;
-  }
+  if (gfx::Failed(device->DrawIndexedPrimitive(type, int32_t(place.baseVertex), place.firstVertex,
+                                               place.vertexCount, place.startIndex, place.primitiveCount)))
+    return false;
+  CountDraw(place.primitiveCount);
+  return true;
+}
+
+// The draw calls of one pass over the mesh's place, subset by subset when the subsets name the
+// textures; false when a call failed (the mesh's other passes are then skipped).
+bool ObjectManager::DrawMeshPrimitives(MeshRecord* mesh, const DrawBufferInfo& place) {
+  if (!place.indexBuffer || !mesh->subsetTextures) return DrawPlacePrimitives(place);
+  gfx::Device* device = RendererDevice();
+  uint32_t type = place.primitiveType;
   bool drawn = true;
   uint32_t indexCount = uint32_t(std::max(mesh->indexCount, 0));
   for (const MaterialSubset& subset : mesh->subsets) {

@@ -105,9 +105,19 @@ bool ObjectManager::RenderObjectPass(int pass) {
   uint32_t stencilMode = core ? core->stencilMode : 0;
 
   if (pass == 0) {
-    for (uint32_t i = 0; i < visibleCount; ++i) {
-      ObjectRecord* object = visibleList[i];
-      if (object->sortFlag || object->reflects || object->excludedFromMainPass) continue;
+    GatherDrawItems(stencilMode);
+    const MeshRecord* previousMesh = nullptr;
+    for (uint32_t i = 0; i < drawItemCount; ++i) {
+      PrefetchDrawItems(i);
+      const DrawItem& item = drawItems[i];
+      const MeshRecord* itemMesh = item.mesh;
+      if (itemMesh) {
+        if (!DrawPlainItem(item, previousMesh)) return false;
+        previousMesh = itemMesh;
+        continue;
+      }
+      previousMesh = nullptr;
+      ObjectRecord* object = item.object;
       if (!DrawObject(object)) return false;
       if (shadowsOn && object->castsShadow && object->visible && stencilMode == 1) {
         for (FrameRecord* frame : object->frameList)

@@ -4,6 +4,7 @@
 
 #include "engine/objects/object_manager.h"
 #include "engine/objects/render_objects.h"
+#include "engine/objects/render_state_key.h"
 #include "platform/d3dx/math_matrix.h"
 #include "platform/gfx/device.h"
 
@@ -46,15 +47,14 @@ void SetDefaultStageOp(gfx::Device* device, uint32_t s) {
   }
 }
 
-// A mesh whose states depend only on its own fields and the pass: one stage at most, coordinates
-// that do not follow the view, no subsets, points or effects.
+}  // namespace
+
 bool RepeatableState(const MeshRecord& mesh) {
   if (mesh.stages.size() > 1 || mesh.subsetTextures || mesh.primitiveType == gfx::PT_POINTLIST) return false;
   if (mesh.hasEffect || mesh.effectAttached || mesh.effect) return false;
   return mesh.stages.empty() || (mesh.stages[0].texCoordMode != 1 && mesh.stages[0].texCoordMode != 2);
 }
 
-// Both meshes set the same render states, material, stage and texture (the state key of the draw).
 bool SameDrawState(const MeshRecord& a, const MeshRecord& b) {
   if (a.wireframe != b.wireframe || a.lighting != b.lighting || a.culling != b.culling || a.fog != b.fog ||
       a.ambient != b.ambient || a.transparency != b.transparency || a.alphaRef != b.alphaRef ||
@@ -73,8 +73,6 @@ bool SameDrawState(const MeshRecord& a, const MeshRecord& b) {
          s.addressU == t.addressU && s.addressV == t.addressV && s.magFilter == t.magFilter &&
          s.minFilter == t.minFilter && s.mipFilter == t.mipFilter && s.texCoordMode == t.texCoordMode;
 }
-
-}  // namespace
 
 bool ObjectManager::RepeatsLastState(const MeshRecord* mesh) const {
   return repeatStates && lastStateMesh && !textureFactorAlpha && RepeatableState(*mesh) &&
@@ -165,19 +163,25 @@ void ObjectManager::RestoreDefaultStages() {
 }
 
 bool ObjectManager::SetVertexFormatCached(const MeshRecord* mesh) {
+  if (!mesh) return false;
+  return SetVertexFormatCached(mesh->hasEffect ? mesh->vertexShader : nullptr, mesh->fvf, mesh->deviceDeclaration);
+}
+
+bool ObjectManager::SetVertexFormatCached(gfx::VertexShader* shader, uint32_t fvf,
+                                          gfx::VertexDeclaration* declaration) {
   gfx::Device* device = RendererDevice();
-  if (!mesh || !device) return false;
+  if (!device) return false;
   bool forced = forceVertexFormat != 0;
   forceVertexFormat = 0;
-  currentVertexShader = mesh->hasEffect ? mesh->vertexShader : nullptr;
-  currentFvf = mesh->fvf;
+  currentVertexShader = shader;
+  currentFvf = fvf;
   if (forced || currentVertexShader != lastVertexShader) {
     if (gfx::Failed(device->SetVertexShader(currentVertexShader))) return false;
     lastVertexShader = currentVertexShader;
   }
   if (forced || currentFvf != lastFvf || currentFvf == 0) {
     if (currentFvf == 0) {
-      if (gfx::Failed(device->SetVertexDeclaration(mesh->deviceDeclaration))) return false;
+      if (gfx::Failed(device->SetVertexDeclaration(declaration))) return false;
       if (!currentVertexShader && gfx::Failed(device->SetFVF(0))) return false;
     } else if (gfx::Failed(device->SetFVF(currentFvf))) {
       return false;
@@ -188,9 +192,13 @@ bool ObjectManager::SetVertexFormatCached(const MeshRecord* mesh) {
 }
 
 bool ObjectManager::SetStreamsCached(const MeshRecord* mesh) {
+  if (!mesh || !mesh->bufferPlace) return false;
+  return SetStreamsCached(*mesh->bufferPlace);
+}
+
+bool ObjectManager::SetStreamsCached(const DrawBufferInfo& place) {
   gfx::Device* device = RendererDevice();
-  if (!mesh || !mesh->bufferPlace || !device) return false;
-  const DrawBufferInfo& place = *mesh->bufferPlace;
+  if (!device) return false;
   currentVertexBuffer = place.vertexBuffer;
   currentIndexBuffer = place.indexBuffer;
   bool forced = forceStreams != 0;
