@@ -1,4 +1,5 @@
 // The window and state commands around the device.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/core/errors.h"
@@ -85,8 +86,11 @@ int32_t SetWindowDecorations(int32_t border, int32_t caption, int32_t icon) {
     d.extrasWidth = d.extrasHeight = 0;
   }
   if (caption == 1) {
-    d.extrasWidth = d.frameExtraWidth - 2;
-    d.extrasHeight = d.frameExtraHeight - 2;
+    // A caption without a sizing frame is two pixels narrower than the full frame. Where the window
+    // system draws its frame outside the window (no frame was measured), the window keeps the back
+    // buffer's size instead of shrinking below it and showing a scaled picture.
+    d.extrasWidth = std::max(0, d.frameExtraWidth - 2);
+    d.extrasHeight = std::max(0, d.frameExtraHeight - 2);
     d.windowStyle |= kCaptionStyle;
   }
   d.iconShown = icon == 1;

@@ -186,8 +186,16 @@ TEST_F(DisplayTest, WindowCommands) {
   ASSERT_TRUE(platform::fs::SaveWholeFile(iconFile, icon.data(), icon.size()));
   ASSERT_TRUE(platform::window::LoadClassIcon(iconFile));
 
+  // The game's own style (no border, a caption): the window is exactly the back buffer's size, as no
+  // frame lies inside it here.
+  SetWindowDecorations(2, 1, 1);
+  EXPECT_EQ(Display().extrasWidth, std::max(0, Display().frameExtraWidth - 2));
+  int clientWidth = 0, clientHeight = 0;
+  core_->window->GetClientSize(clientWidth, clientHeight);
+  EXPECT_EQ(clientWidth, core_->backBufferWidth);
+  EXPECT_EQ(clientHeight, core_->backBufferHeight);
   SetWindowDecorations(1, 1, 1);
-  EXPECT_EQ(Display().extrasWidth, Display().frameExtraWidth - 2);
+  EXPECT_EQ(Display().extrasWidth, std::max(0, Display().frameExtraWidth - 2));
   EXPECT_EQ(Display().windowStyle & 0x00C00000u, 0x00C00000u);
   EXPECT_TRUE(core_->window->ShowsIcon());
   SetWindowDecorations(0, 0, 0);
