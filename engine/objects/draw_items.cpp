@@ -19,6 +19,7 @@ void PrefetchObject(const ObjectRecord* object) {
   __builtin_prefetch(&object->frameList);
   __builtin_prefetch(&object->placement.worldMatrix);
   __builtin_prefetch(&object->placement.glueTarget);
+  __builtin_prefetch(&object->transparent);
 }
 
 // The first 192 bytes of a device object (its size, format and buffer fields).
@@ -49,10 +50,13 @@ MeshRecord* ObjectManager::PlainMesh(ObjectRecord* object, uint32_t stencilMode)
 void ObjectManager::GatherDrawItems(uint32_t stencilMode) {
   if (drawItems.size() < visibleCount) drawItems.resize(visibleCount);
   drawItemCount = 0;
+  lateList.clear();
   const MeshRecord* previous = nullptr;
   for (uint32_t i = 0; i < visibleCount; ++i) {
     if (i + kPrefetchAhead < visibleCount) PrefetchObject(visibleList[i + kPrefetchAhead]);
     ObjectRecord* object = visibleList[i];
+    if (object->screenLocked || object->screenLocked2 || object->transparent || object->sortedTransparent)
+      lateList.push_back(object);
     if (object->sortFlag || object->reflects || object->excludedFromMainPass) continue;
     DrawItem& item = drawItems[drawItemCount++];
     item.object = object;
@@ -65,6 +69,7 @@ void ObjectManager::GatherDrawItems(uint32_t stencilMode) {
     }
     previous = item.mesh;
   }
+  lateListReady = plainItems;
 }
 
 // The draw calls between two items push the next items out of the cache: the item four ahead is

@@ -49,6 +49,7 @@ void DropLostGlue(ObjectRecord* object) {
 
 bool ObjectManager::PrepareObjectsForFrame() {
   if (!RendererDevice()) return false;
+  lateListReady = 0;
   ResetStateCache();
   RefreshObjectBuffers();
   StepObjectAnimations();

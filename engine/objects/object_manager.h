@@ -215,7 +215,14 @@ class ObjectManager {
   // The opaque pass's items; drawItemCount of them are this pass's. The array only grows.
   std::vector<DrawItem> drawItems;
   uint32_t drawItemCount = 0;
-  uint8_t plainItems = 1;  // 0: every object draws through DrawObject (tests compare both ways)
+  // 0: every object draws through DrawObject and the late pass walks the whole visible list (tests
+  // compare both ways).
+  uint8_t plainItems = 1;
+  // The visible objects the late pass draws (transparent or screen-locked), in visible-list order,
+  // noted by the opaque pass's gathering so that the late pass need not walk every visible object;
+  // lateListReady from the gathering until the next frame's preparation. Only grows.
+  std::vector<ObjectRecord*> lateList;
+  uint8_t lateListReady = 0;
 
  private:
   // The draw list's sort entries (first texture, object), kept so that a rebuild reuses their space.

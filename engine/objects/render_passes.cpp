@@ -79,6 +79,7 @@ bool ObjectManager::UpdateObjects() {
 bool ObjectManager::RenderLateObjects() {
   ResetStateCache();
   RenderObjectPass(3);
+  lateListReady = 0;  // object flags may change before the next opaque pass
   return true;
 }
 
@@ -130,12 +131,16 @@ bool ObjectManager::RenderObjectPass(int pass) {
   if (pass == 2) return DrawShadowPass();
   if (pass != 3) return false;
 
+  // Only transparent and screen-locked objects draw here: the opaque pass noted them in their order.
+  ObjectRecord* const* late = lateListReady ? lateList.data() : visibleList.data();
+  const uint32_t lateCount = lateListReady ? uint32_t(lateList.size()) : visibleCount;
+
   // Transparent objects, far to near from camera 0.
   CameraRecord* camera = CameraZero();
   Vector3 eye = camera ? camera->position : Vector3{0, 0, 0};
   transparentList.clear();
-  for (uint32_t i = 0; i < visibleCount; ++i) {
-    ObjectRecord* object = visibleList[i];
+  for (uint32_t i = 0; i < lateCount; ++i) {
+    ObjectRecord* object = late[i];
     if (object->screenLocked || object->screenLocked2) continue;
     if (!object->transparent && !object->sortedTransparent) continue;
     if (transparentList.size() >= transparentCapacity) transparentCapacity *= 2;
@@ -159,8 +164,8 @@ bool ObjectManager::RenderObjectPass(int pass) {
   // a fresh depth buffer, each with or without the fixed view as its second byte says.
   {
     ScreenLockedView view(device);
-    for (uint32_t i = 0; i < visibleCount; ++i) {
-      ObjectRecord* object = visibleList[i];
+    for (uint32_t i = 0; i < lateCount; ++i) {
+      ObjectRecord* object = late[i];
       if (object->screenLocked || !object->screenLocked2) continue;
       view.In();
       if (!DrawObject(object)) return false;
@@ -169,8 +174,8 @@ bool ObjectManager::RenderObjectPass(int pass) {
   {
     ScreenLockedView view(device);
     bool cleared = false;
-    for (uint32_t i = 0; i < visibleCount; ++i) {
-      ObjectRecord* object = visibleList[i];
+    for (uint32_t i = 0; i < lateCount; ++i) {
+      ObjectRecord* object = late[i];
       if (!object->screenLocked) continue;
       if (!cleared) {
         device->Clear(0, nullptr, gfx::CLEAR_ZBUFFER, 0, 1.0f, 0);

@@ -1,6 +1,6 @@
 // The opaque pass draws plain objects straight from its dense array and hands every other object to
-// the record walk: a scene where both kinds alternate, with neighbours whose states differ or repeat,
-// must come out the same to the pixel either way.
+// the record walk, and notes the objects the late pass draws: a scene where all kinds alternate, with
+// neighbours whose states differ or repeat, must come out the same to the pixel either way.
 #include "engine/objects/object_matrix.h"
 #include "engine/objects/record_links.h"
 #include "tests/engine/objects/render/render_fixture.h"
@@ -16,11 +16,12 @@ TEST_F(DrawItemTest, PlainAndRecordDrawnObjectsMakeTheSamePictureAsTheRecordWalk
   // A row of boxes at z = 12; x from -5 to 4. Plain boxes: lit (1, 2, 4, 8), unlit (7), red by their
   // own material (9). Others: an instance of the unlit box (3, between lit plain ones, so the plain
   // box after it must not take the lit boxes' states as still in force), a box glued to box 1 (5), an
-  // invisible box (6), a two-stage box (10).
+  // invisible box (6), a two-stage box (10). Late: a translucent box in front of boxes 2 and 3 (11),
+  // and a screen-locked one (12).
   const float xs[] = {-5, -4, -3, -2, -1, 0, 1, 2, 3, 4};
-  ObjectRecord* boxes[11] = {};
-  for (int i = 1; i <= 10; ++i) {
-    boxes[i] = AddBox(i, {0.8f, 0.8f, 0.8f}, {xs[i - 1], 0, 12});
+  ObjectRecord* boxes[13] = {};
+  for (int i = 1; i <= 12; ++i) {
+    boxes[i] = AddBox(i, {0.8f, 0.8f, 0.8f}, {i <= 10 ? xs[i - 1] : 0.0f, 0, 12});
     boxes[i]->placement.angles = {20.0f * float(i), 35, 0};
     MarkObjectPlaced(boxes[i]);
   }
@@ -35,6 +36,12 @@ TEST_F(DrawItemTest, PlainAndRecordDrawnObjectsMakeTheSamePictureAsTheRecordWalk
   red->material.emissive = {1, 0, 0, 1};
   boxes[10]->meshList[0]->stages.emplace_back();
   boxes[10]->meshList[0]->stages[1].stage = 1;
+
+  boxes[11]->placement.position = {-3.5f, 0, 8};
+  boxes[11]->transparent = 1;
+  boxes[11]->meshList[0]->translucent = 1;
+  boxes[12]->placement.position = {2, -2, 6};
+  boxes[12]->screenLocked = 1;
 
   auto draw = [&](uint8_t plain) {
     Manager().plainItems = plain;
