@@ -4,6 +4,7 @@
 // per-frame preparation and the render passes carry it out.
 #pragma once
 #include <cstdint>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -24,6 +25,11 @@ struct VertexBufferPool {
   uint8_t locked = 0;
   uint8_t* lockedData = nullptr;
   std::vector<uint32_t> starts;  // first vertex of every place given out, rising
+  // A pool made for one mesh whose place identical meshes share (FindSharedPool): the bytes it was
+  // made from (empty: not shared), its index pool, and how many places beyond the first use it.
+  std::vector<uint8_t> sharedBytes;
+  IndexBufferPool* sharedIndexPool = nullptr;
+  uint32_t sharers = 0;
 };
 
 // One shared 16-bit index buffer, in a singly linked chain.
@@ -230,6 +236,11 @@ class ObjectManager {
   // Nodes of both chains still linked: a place may name a node already released, which is then
   // only compared by address and never touched.
   std::unordered_set<const void*> livePools_;
+  // Pools identical meshes share, by the hash of their bytes.
+  std::unordered_multimap<uint64_t, VertexBufferPool*> sharedPools_;
+  VertexBufferPool* FindSharedPool(uint64_t hash, const std::vector<uint8_t>& bytes) const;
+  void ForgetSharedPool(VertexBufferPool* pool);
+  void ShareMeshPlace(MeshRecord* mesh, VertexBufferPool* pool);
   template <class Pool>
   void AppendPool(Pool** head, Pool** tail, Pool* node);
   template <class Pool>

@@ -99,6 +99,35 @@ void FreeIndexPool(IndexBufferPool* node) {
   delete node;
 }
 
+// Meshes that may share a place with identical ones: small, indexed with 16-bit indices, described
+// by a vertex code, and never rewritten in place since they were placed.
+constexpr int32_t kMostSharedVertices = 4096;
+
+bool ShareableMesh(const MeshRecord& mesh) {
+  return mesh.indexCount > 0 && mesh.wideIndices.empty() && mesh.fvf != 0 && !mesh.placedAlone &&
+         mesh.vertexCount > 0 && mesh.vertexCount <= kMostSharedVertices;
+}
+
+// Everything a place is made from: layout, counts, vertices and indices.
+std::vector<uint8_t> PlaceBytes(const MeshRecord& mesh) {
+  const uint32_t header[] = {mesh.fvf, mesh.vertexSize, mesh.primitiveType, uint32_t(mesh.vertexCount),
+                             uint32_t(mesh.indexCount), uint32_t(mesh.drawVertexCount),
+                             uint32_t(mesh.drawPrimitiveCount)};
+  const size_t vertexBytes = size_t(mesh.vertexCount) * mesh.vertexSize;
+  const size_t indexBytes = size_t(mesh.indexCount) * sizeof(uint16_t);
+  std::vector<uint8_t> bytes(sizeof header + vertexBytes + indexBytes);
+  std::memcpy(bytes.data(), header, sizeof header);
+  std::memcpy(bytes.data() + sizeof header, mesh.vertices.data(), vertexBytes);
+  std::memcpy(bytes.data() + sizeof header + vertexBytes, mesh.indices.data(), indexBytes);
+  return bytes;
+}
+
+uint64_t HashBytes(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a
+  for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+  return hash;
+}
+
 }  // namespace
 
 template <class Pool>
@@ -125,6 +154,7 @@ bool ObjectManager::UnlinkPool(Pool** head, Pool** tail, const Pool* node) {
 
 void ObjectManager::ReleasePools() {
   livePools_.clear();
+  sharedPools_.clear();
   vertexPoolsTail = nullptr;
   indexPoolsTail = nullptr;
   while (VertexBufferPool* node = vertexPools) {
@@ -200,6 +230,17 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
     mesh->bufferPlace.reset();
     return false;
   }
+  // Identical meshes of their own buffers share one place: the same bytes, drawn from the same range.
+  std::vector<uint8_t> placeBytes;
+  uint64_t placeHash = 0;
+  if (separate && ShareableMesh(*mesh)) {
+    placeBytes = PlaceBytes(*mesh);
+    placeHash = HashBytes(placeBytes);
+    if (VertexBufferPool* shared = FindSharedPool(placeHash, placeBytes)) {
+      ShareMeshPlace(mesh, shared);
+      return true;
+    }
+  }
   uint32_t vertexCount = uint32_t(mesh->vertexCount);
   uint32_t indexCount = uint32_t(mesh->indexCount);
   VertexBufferPool* vertexPool = FindVertexBufferPool(mesh->fvf, mesh->deviceDeclaration, mesh->vertexSize,
@@ -249,7 +290,45 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
   vertexPool->wordsUsed += mesh->vertexSize / 4 * vertexCount;
   vertexPool->verticesUsed += vertexCount;
   mesh->bufferPlace = std::move(place);
+  if (!placeBytes.empty()) {
+    vertexPool->sharedBytes = std::move(placeBytes);
+    vertexPool->sharedIndexPool = indexPool;
+    sharedPools_.emplace(placeHash, vertexPool);
+  }
   return true;
+}
+
+VertexBufferPool* ObjectManager::FindSharedPool(uint64_t hash, const std::vector<uint8_t>& bytes) const {
+  auto [first, last] = sharedPools_.equal_range(hash);
+  for (auto it = first; it != last; ++it)
+    if (it->second->sharedBytes == bytes) return it->second;
+  return nullptr;
+}
+
+void ObjectManager::ForgetSharedPool(VertexBufferPool* pool) {
+  if (pool->sharedBytes.empty()) return;
+  auto [first, last] = sharedPools_.equal_range(HashBytes(pool->sharedBytes));
+  for (auto it = first; it != last; ++it) {
+    if (it->second == pool) {
+      sharedPools_.erase(it);
+      break;
+    }
+  }
+  pool->sharedBytes.clear();
+}
+
+// The mesh draws from the shared pool's one place (a separate pool holds one place, at its start).
+void ObjectManager::ShareMeshPlace(MeshRecord* mesh, VertexBufferPool* pool) {
+  auto place = std::make_unique<DrawBufferInfo>();
+  place->primitiveType = mesh->primitiveType;
+  place->vertexBuffer = pool->buffer;
+  SetPlaceCounts(place.get(), mesh);
+  place->stride = mesh->vertexSize;
+  place->vertexPool = pool;
+  place->indexPool = pool->sharedIndexPool;
+  place->indexBuffer = pool->sharedIndexPool->buffer;
+  mesh->bufferPlace = std::move(place);
+  ++pool->sharers;
 }
 
 bool ObjectManager::AddObjectToBuffers(ObjectRecord* object) {
@@ -266,6 +345,14 @@ bool ObjectManager::RemoveMeshFromBuffers(MeshRecord* mesh) {
   const VertexBufferPool* vertexPool = mesh->bufferPlace->vertexPool;
   const IndexBufferPool* indexPool = mesh->bufferPlace->indexPool;
   mesh->bufferPlace.reset();
+  if (vertexPool && livePools_.count(vertexPool)) {
+    auto* pool = const_cast<VertexBufferPool*>(vertexPool);
+    if (pool->sharers > 0) {
+      --pool->sharers;  // other meshes still draw from it
+      return true;
+    }
+    ForgetSharedPool(pool);
+  }
   // The nodes are only compared by address until found in a chain: one already released is not.
   bool freedVertex = false, freedIndex = false;
   if (vertexPool && UnlinkPool(&vertexPools, &vertexPoolsTail, vertexPool)) {
@@ -345,6 +432,13 @@ bool ObjectManager::CopyMeshToVertexBuffer(MeshRecord* mesh) {
   DrawBufferInfo* place = mesh ? mesh->bufferPlace.get() : nullptr;
   if (!place || !MeshStorageSound(mesh)) return false;
   VertexBufferPool* pool = place->vertexPool;
+  if (!pool->sharedBytes.empty()) {
+    // Rewritten vertices end the sharing: a place others draw from is left alone and the mesh is
+    // placed anew, on its own from now on.
+    mesh->placedAlone = 1;
+    if (pool->sharers > 0) return false;
+    ForgetSharedPool(pool);
+  }
   uint32_t start = place->baseVertex + place->firstVertex;
   if (mesh->vertexSize != pool->vertexSize ||
       uint32_t(mesh->vertexCount) > PlaceRoom(pool->starts, pool->verticesUsed, start))

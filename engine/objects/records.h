@@ -229,6 +229,7 @@ struct MeshRecord {
   std::vector<uint32_t> triangleMaterials;  // one per triangle, used while grouping subsets
   uint8_t readdMark = 0;
   uint8_t verticesChanged = 0;
+  uint8_t placedAlone = 0;  // its vertices were rewritten in its place once: it shares no place
   uint8_t layoutChanged = 0;
   uint8_t spareByte11 = 0;
   // 12. Render flags.

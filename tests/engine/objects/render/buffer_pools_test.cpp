@@ -22,7 +22,7 @@ int PoolCount(const IndexBufferPool* node) {
 
 TEST_F(BufferPoolTest, EachMeshGetsBuffersOfItsOwnSizeAndGivesThemBack) {
   ObjectRecord* a = AddBox(1, {1, 1, 1}, {0, 0, 10});
-  ObjectRecord* b = AddBox(2, {1, 1, 1}, {2, 0, 10});
+  ObjectRecord* b = AddBox(2, {1, 1, 2}, {2, 0, 10});  // not the same vertices: nothing to share
   DrawFrame();
   EXPECT_EQ(PoolCount(Manager().vertexPools), 2);
   EXPECT_EQ(PoolCount(Manager().indexPools), 2);
@@ -170,6 +170,68 @@ TEST_F(BufferPoolTest, ChangedVerticesAreWrittenInPlaceOrPlacedAnewWhenTheyGrew)
   DrawFrame();
   ASSERT_NE(mesh->bufferPlace, nullptr);
   EXPECT_EQ(mesh->bufferPlace->vertexPool->capacity, 48u);
+}
+
+TEST_F(BufferPoolTest, IdenticalMeshesShareOnePlaceUntilOneIsRewritten) {
+  // Three identical unlit boxes and a longer one, side by side.
+  ObjectRecord* boxes[4];
+  for (int i = 0; i < 4; ++i) {
+    boxes[i] = AddBox(i + 1, {1, 1, i == 3 ? 2.0f : 1.0f}, {float(i - 2) * 2, 0, 10});
+    boxes[i]->meshList[0]->lighting = 0;
+  }
+  DrawFrame();
+  EXPECT_EQ(PoolCount(Manager().vertexPools), 2);
+  EXPECT_EQ(PoolCount(Manager().indexPools), 2);
+  const DrawBufferInfo* first = boxes[0]->meshList[0]->bufferPlace.get();
+  for (int i = 1; i < 3; ++i) {
+    const DrawBufferInfo* place = boxes[i]->meshList[0]->bufferPlace.get();
+    ASSERT_NE(place, nullptr);
+    EXPECT_EQ(place->vertexBuffer, first->vertexBuffer);
+    EXPECT_EQ(place->indexBuffer, first->indexBuffer);
+    EXPECT_EQ(place->primitiveCount, 12u);
+  }
+  EXPECT_NE(boxes[3]->meshList[0]->bufferPlace->vertexBuffer, first->vertexBuffer);
+  EXPECT_EQ(core_->drawCalls, 4u);
+  auto shown = [](const std::vector<uint32_t>& pixels, float x) {
+    return PixelAt(pixels, 320 + int(x * 44.3f), 240) != (kBackground & 0xFFFFFF);
+  };
+  std::vector<uint32_t> pixels = BackBuffer();
+  for (float x : {-4.0f, -2.0f, 0.0f, 2.0f}) EXPECT_TRUE(shown(pixels, x)) << x;
+
+  // The first leaves: the others keep drawing from the same place.
+  Manager().RemoveObjectFromBuffers(boxes[0]);
+  GetObjectTable().usedIds.erase(GetObjectTable().usedIds.begin());
+  Manager().InvalidateDrawList();
+  EXPECT_EQ(boxes[1]->meshList[0]->readdMark, 0);
+  EXPECT_EQ(PoolCount(Manager().vertexPools), 2);
+
+  // The second's vertices are rewritten (moved up by 1): it gets a place of its own, the third is
+  // unchanged.
+  MeshRecord* moved = boxes[1]->meshList[0];
+  ASSERT_TRUE(MakeBoxMesh(false, moved, -0.5f, 0.5f, -0.5f, 0.5f, 1.5f, 0.5f, kBoxFvf, 0xFFFFFFFF));
+  MarkMeshVerticesChanged(moved);
+  DrawFrame();
+  EXPECT_EQ(PoolCount(Manager().vertexPools), 3);
+  EXPECT_NE(moved->bufferPlace->vertexBuffer, boxes[2]->meshList[0]->bufferPlace->vertexBuffer);
+  pixels = BackBuffer();
+  EXPECT_FALSE(shown(pixels, -4.0f));
+  EXPECT_FALSE(shown(pixels, -2.0f)) << "the rewritten box moved up";
+  EXPECT_NE(PixelAt(pixels, 320 - 89, 240 - 44), kBackground & 0xFFFFFF);
+  EXPECT_TRUE(shown(pixels, 0.0f));
+  // Rewritten again: now in its own place, without placing it anew.
+  const VertexBufferPool* own = moved->bufferPlace->vertexPool;
+  MarkMeshVerticesChanged(moved);
+  DrawFrame();
+  EXPECT_EQ(moved->bufferPlace->vertexPool, own);
+
+  // A box made identical to the third later shares its place; all gone, no pool is left.
+  ObjectRecord* late = AddBox(5, {1, 1, 1}, {0, 2, 10});
+  late->meshList[0]->lighting = 0;
+  DrawFrame();
+  EXPECT_EQ(late->meshList[0]->bufferPlace->vertexBuffer, boxes[2]->meshList[0]->bufferPlace->vertexBuffer);
+  for (ObjectRecord* o : {boxes[1], boxes[2], boxes[3], late}) Manager().RemoveObjectFromBuffers(o);
+  EXPECT_EQ(Manager().vertexPools, nullptr);
+  EXPECT_EQ(Manager().indexPools, nullptr);
 }
 
 }  // namespace
