@@ -4,6 +4,11 @@
 // sampler), each for a few seconds of frames; prints both frame rates and their ratio.
 //   SDL_VIDEODRIVER=offscreen GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 \
 //       build/bench/effects/bench_effects [boxes] [seconds]
+// Instructions per frame are steadier than wall time on a shared machine: a third argument "fixed" or
+// "effect" runs only that side for `seconds` frames (a whole number), with llvmpipe on the main thread:
+//   LP_NUM_THREADS=0 valgrind --tool=callgrind --toggle-collect='*EffectBenchFrame*'
+//       build/bench/effects/bench_effects 2000 10 effect
+// and divide by the frame count.
 #include <malloc.h>
 #include <unistd.h>
 
@@ -39,6 +44,15 @@ float4 Shade(float2 uv : TEXCOORD0, float4 light : COLOR0) : COLOR { return tex2
 technique LitTextured { pass { VertexShader = compile vs_2_0 Lit(); PixelShader = compile ps_2_0 Shade(); } }
 )";
 
+// One frame, by a name a profiler can pick out.
+__attribute__((noinline)) void EffectBenchFrame(CoreData* core, gfx::Device* device) { DrawFrame(core, device); }
+
+// Runs `frames` frames after a few to warm up (the profiling mode).
+void RunFrames(CoreData* core, gfx::Device* device, int frames) {
+  for (int i = 0; i < 5; ++i) DrawFrame(core, device);
+  for (int i = 0; i < frames; ++i) EffectBenchFrame(core, device);
+}
+
 // Frames per second over `seconds` of frames, after a few to warm up.
 double MeasureFps(CoreData* core, gfx::Device* device, double seconds) {
   for (int i = 0; i < 5; ++i) DrawFrame(core, device);
@@ -60,6 +74,7 @@ int main(int argc, char** argv) {
   mallopt(M_TOP_PAD, 64 << 20);
   const int boxes = argc > 1 ? std::atoi(argv[1]) : 2000;
   const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
+  const std::string only = argc > 3 ? argv[3] : "";
   Engine engine;
   if (!engine.ok) {
     std::fprintf(stderr, "no device\n");
@@ -69,7 +84,14 @@ int main(int argc, char** argv) {
   SetUpScene(engine.core, device);
   gfx::Texture* texture = CheckerTexture(device);
   MakeBoxes(boxes, texture);
-  const double fixed = MeasureFps(engine.core, device, seconds);
+  if (only == "fixed") {
+    RunFrames(engine.core, device, int(seconds));
+    std::printf("%d boxes: %d fixed pipeline frames\n", boxes, int(seconds));
+    TearDownScene(device);
+    texture->Release();
+    return 0;
+  }
+  const double fixed = only.empty() ? MeasureFps(engine.core, device, seconds) : 0.0;
 
   const std::string file = "/tmp/qel_bench_effect_" + std::to_string(::getpid()) + ".fx";
   std::ofstream(file) << kEffect;
@@ -84,8 +106,12 @@ int main(int argc, char** argv) {
   MakeBoxes(boxes, texture, [effect](MeshRecord* mesh) {
     if (SetMeshEffect(mesh, effect)) mesh->effectShared = 1;  // one effect for every box
   });
-  const double withEffect = MeasureFps(engine.core, device, seconds);
-  std::printf("%d boxes: fixed pipeline %.1f fps, effect %.1f fps, effect / fixed %.2f (draw calls %u)\n", boxes,
+  if (!only.empty()) {
+    RunFrames(engine.core, device, int(seconds));
+    std::printf("%d boxes: %d effect frames\n", boxes, int(seconds));
+  }
+  const double withEffect = only.empty() ? MeasureFps(engine.core, device, seconds) : 0.0;
+  if (only.empty()) std::printf("%d boxes: fixed pipeline %.1f fps, effect %.1f fps, effect / fixed %.2f (draw calls %u)\n", boxes,
               fixed, withEffect, withEffect / fixed, engine.core->drawCalls);
 
   TearDownScene(device);

@@ -108,7 +108,7 @@ void DeviceImpl::Flush(const VertexLayout& layout, bool points) {
     dirty_ = 0;
   }
   if (pendingTextures_ > 0) UploadBoundTextures();
-  stageDirty_ |= gl_.TakeReboundUnits() & 0xFF;  // an upload moved a unit's binding
+  if (uint32_t rebound = gl_.TakeReboundUnits()) ForgetStages(rebound);  // an upload moved a unit's binding
   if (stageDirty_) FlushStages(layout, pre);
 }
 
