@@ -1,7 +1,8 @@
 // Effects against the fixed pipeline: 2,000 lit, textured boxes at 640 x 480 drawn through the
 // engine's camera passes, first as the fixed pipeline draws them, then with one shared HLSL effect
 // (vertex lighting from light 0 through the semantic slots, the mesh's stage texture through a
-// sampler), each for a few seconds of frames; prints both frame rates and their ratio.
+// sampler), in five rounds of one and then the other over `seconds` of frames each; prints the median
+// frame rates and the median ratio with its range.
 //   SDL_VIDEODRIVER=offscreen GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 \
 //       build/bench/effects/bench_effects [boxes] [seconds]
 // Instructions per frame are steadier than wall time on a shared machine: a third argument "fixed" or
@@ -12,11 +13,13 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "bench/objects/box_scene.h"
 #include "engine/objects/effect_object.h"
@@ -43,6 +46,13 @@ VsOut Lit(float4 p : POSITION, float3 n : NORMAL, float2 uv : TEXCOORD0) {
 float4 Shade(float2 uv : TEXCOORD0, float4 light : COLOR0) : COLOR { return tex2D(DiffuseSampler, uv) * light; }
 technique LitTextured { pass { VertexShader = compile vs_2_0 Lit(); PixelShader = compile ps_2_0 Shade(); } }
 )";
+
+constexpr int kRounds = 5;
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 // One frame, by a name a profiler can pick out.
 __attribute__((noinline)) void EffectBenchFrame(CoreData* core, gfx::Device* device) { DrawFrame(core, device); }
@@ -83,16 +93,6 @@ int main(int argc, char** argv) {
   gfx::Device* device = GetDirect3DDevice();
   SetUpScene(engine.core, device);
   gfx::Texture* texture = CheckerTexture(device);
-  MakeBoxes(boxes, texture);
-  if (only == "fixed") {
-    RunFrames(engine.core, device, int(seconds));
-    std::printf("%d boxes: %d fixed pipeline frames\n", boxes, int(seconds));
-    TearDownScene(device);
-    texture->Release();
-    return 0;
-  }
-  const double fixed = only.empty() ? MeasureFps(engine.core, device, seconds) : 0.0;
-
   const std::string file = "/tmp/qel_bench_effect_" + std::to_string(::getpid()) + ".fx";
   std::ofstream(file) << kEffect;
   auto* effect = new MeshEffect;
@@ -102,18 +102,33 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the effect did not load\n");
     return 1;
   }
-  ResetObjectManager();
-  MakeBoxes(boxes, texture, [effect](MeshRecord* mesh) {
-    if (SetMeshEffect(mesh, effect)) mesh->effectShared = 1;  // one effect for every box
-  });
+  auto makeBoxes = [&](bool withEffect) {
+    ResetObjectManager();
+    if (!withEffect) return MakeBoxes(boxes, texture);
+    MakeBoxes(boxes, texture, [effect](MeshRecord* mesh) {
+      if (SetMeshEffect(mesh, effect)) mesh->effectShared = 1;  // one effect for every box
+    });
+  };
   if (!only.empty()) {
+    makeBoxes(only == "effect");
     RunFrames(engine.core, device, int(seconds));
-    std::printf("%d boxes: %d effect frames\n", boxes, int(seconds));
+    std::printf("%d boxes: %d %s frames\n", boxes, int(seconds), only == "effect" ? "effect" : "fixed pipeline");
+  } else {
+    // Rounds of one side and then the other, so that a busy machine slows both alike.
+    std::vector<double> fixed, withEffect, ratios;
+    for (int round = 0; round < kRounds; ++round) {
+      makeBoxes(false);
+      fixed.push_back(MeasureFps(engine.core, device, seconds / kRounds));
+      makeBoxes(true);
+      withEffect.push_back(MeasureFps(engine.core, device, seconds / kRounds));
+      ratios.push_back(withEffect.back() / fixed.back());
+    }
+    std::printf("%d boxes: fixed pipeline %.1f fps, effect %.1f fps, effect / fixed %.2f (rounds %.2f to %.2f, "
+                "draw calls %u)\n",
+                boxes, Median(fixed), Median(withEffect), Median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                engine.core->drawCalls);
   }
-  const double withEffect = only.empty() ? MeasureFps(engine.core, device, seconds) : 0.0;
-  if (only.empty()) std::printf("%d boxes: fixed pipeline %.1f fps, effect %.1f fps, effect / fixed %.2f (draw calls %u)\n", boxes,
-              fixed, withEffect, withEffect / fixed, engine.core->drawCalls);
-
   TearDownScene(device);
   delete effect;
   texture->Release();
