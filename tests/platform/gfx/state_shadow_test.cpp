@@ -319,6 +319,25 @@ TEST_P(ShaderPasses, EachMeshDrawsItsOwnVerticesThroughShadersSetAndPutBack) {
     EXPECT_TRUE(gfxtest::Near(px[18 * kWidth + 25], thirdQuarter, 3))
         << "pass " << pass << ": " << std::hex << px[18 * kWidth + 25];
   }
+  // A world matrix set for a shader draw (which does not read it) still moves the next fixed draw.
+  auto draw = [&](gfx::VertexBuffer* vb) {
+    dev->SetStreamSource(0, vb, 0, sizeof(Vertex));
+    EXPECT_EQ(dev->DrawIndexedPrimitive(gfx::PT_TRIANGLELIST, 0, 0, 4, 0, 2), gfx::kOk);
+  };
+  gfx::Matrix world = Identity();
+  dev->SetTransform(gfx::TS_WORLD, &world);
+  draw(bottom);
+  dev->SetVertexShader(vs);
+  dev->SetPixelShader(ps);
+  world.m[3][0] = 1.0f;
+  dev->SetTransform(gfx::TS_WORLD, &world);
+  draw(middle);
+  dev->SetVertexShader(nullptr);
+  dev->SetPixelShader(nullptr);
+  EXPECT_EQ(Pixel(34, 6), 0xFF000000u);
+  draw(top);
+  EXPECT_TRUE(gfxtest::Near(Pixel(34, 6), 0xFFFF0000)) << std::hex << Pixel(34, 6);
+
   dev->SetStreamSource(0, nullptr, 0, 0);
   dev->SetIndices(nullptr);
   dev->SetTexture(0, nullptr);
