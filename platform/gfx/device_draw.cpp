@@ -306,7 +306,7 @@ Result DeviceImpl::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const
   const VertexLayout& layout = CurrentLayout();
   if (!layout.valid || !vertexData || !vertexStride || layout.streamMask != 1 || !ValidType(type)) return kInvalidCall;
   StreamSource sources[kMaxStreams]{};
-  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride};
+  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride, 0};
   Result r = DrawCommon(type, primitiveCount, sources, 0, ElementCount(type, primitiveCount), nullptr, 0, 0, 0, 0);
   // Drawing from caller memory leaves no stream source behind.
   SetStreamSource(0, nullptr, 0, 0);
@@ -321,7 +321,7 @@ Result DeviceImpl::DrawIndexedPrimitiveUP(uint32_t type, uint32_t minVertexIndex
     return kInvalidCall;
   if (indexFormat != FMT_INDEX16 && indexFormat != FMT_INDEX32) return kInvalidCall;
   StreamSource sources[kMaxStreams]{};
-  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride};
+  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride, 0};
   Result r = DrawCommon(type, primitiveCount, sources, minVertexIndex, numVertices, indexData, 0, 0,
                         indexFormat == FMT_INDEX32 ? 4 : 2, 0);
   SetStreamSource(0, nullptr, 0, 0);
