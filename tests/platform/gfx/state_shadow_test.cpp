@@ -178,6 +178,29 @@ TEST_F(StateShadow, StateBlocksAndResetsLeaveNoStaleUnit) {
   b->Release();
 }
 
+TEST_F(StateShadow, UnitsChangedByForeignGlAreSentAgainOnceToldSo) {
+  gfx::Texture* a = TwoTexels(dev, kRed, kGreen);
+  dev->SetTexture(0, a);
+  AddressU(gfx::TADDRESS_CLAMP);
+  EXPECT_EQ(Band(0), Pixels(kRed, kGreen));
+  // A UI library's drawing: its own texture on the unit, combined its own way.
+  gfx::MakeDeviceContextCurrent(dev);
+  GLuint foreign = 0;
+  glGenTextures(1, &foreign);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, foreign);
+  const uint32_t blue[4] = {kBlue, kBlue, kBlue, kBlue};
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, blue);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  gfx::InvalidateDeviceGlState(dev);
+  EXPECT_EQ(Band(1), Pixels(kRed, kGreen));
+  gfx::MakeDeviceContextCurrent(dev);
+  glDeleteTextures(1, &foreign);
+  dev->SetTexture(0, nullptr);
+  a->Release();
+}
+
 }  // namespace
 
 namespace shadertest {
