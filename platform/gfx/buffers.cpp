@@ -7,8 +7,9 @@
 
 namespace platform::gfx {
 
-BufferStore::BufferStore(DeviceImpl* device, GLenum target, uint32_t length, uint32_t usage, uint32_t pool)
-    : device_(device), target_(target), usage_(usage), pool_(pool), cpu_(length, 0) {}
+BufferStore::BufferStore(DeviceImpl* device, GLenum target, uint32_t length, uint32_t usage, uint32_t pool,
+                         uint32_t formatCode)
+    : formatCode_(formatCode), cpu_(length, 0), device_(device), target_(target), usage_(usage), pool_(pool) {}
 
 BufferStore::~BufferStore() {
   if (shared_) {
@@ -107,20 +108,20 @@ Result BufferStore::UnlockRange() {
 }
 
 VertexBufferImpl::VertexBufferImpl(DeviceImpl* device, uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool)
-    : DeviceChild(device, true), BufferStore(device, GL_ARRAY_BUFFER, length, usage, pool), fvf_(fvf) {}
+    : DeviceChild(device, true), BufferStore(device, GL_ARRAY_BUFFER, length, usage, pool, fvf) {}
 
 Result VertexBufferImpl::GetDesc(VertexBufferDesc* desc) {
   if (!desc) return kInvalidCall;
-  *desc = {FMT_VERTEXDATA, RTYPE_VERTEXBUFFER, usage_, pool_, length(), fvf_};
+  *desc = {FMT_VERTEXDATA, RTYPE_VERTEXBUFFER, usage_, pool_, length(), formatCode_};
   return kOk;
 }
 
 IndexBufferImpl::IndexBufferImpl(DeviceImpl* device, uint32_t length, uint32_t usage, uint32_t fmt, uint32_t pool)
-    : DeviceChild(device, true), BufferStore(device, GL_ELEMENT_ARRAY_BUFFER, length, usage, pool), format_(fmt) {}
+    : DeviceChild(device, true), BufferStore(device, GL_ELEMENT_ARRAY_BUFFER, length, usage, pool, fmt) {}
 
 Result IndexBufferImpl::GetDesc(IndexBufferDesc* desc) {
   if (!desc) return kInvalidCall;
-  *desc = {format_, RTYPE_INDEXBUFFER, usage_, pool_, length()};
+  *desc = {formatCode_, RTYPE_INDEXBUFFER, usage_, pool_, length()};
   return kOk;
 }
 

@@ -171,6 +171,7 @@ void DeviceImpl::InvalidateGlState() {
   pointSprites_ = -1;
   transformsPretransformed_ = true;
   activeStages_ = 0xFF;
+  stagesKnown_ = 0;
   for (int8_t& set : unitTexSet_) set = -1;
   InvalidateShaderState();
 }

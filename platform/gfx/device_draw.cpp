@@ -55,13 +55,7 @@ const VertexLayout& DeviceImpl::CurrentLayout() {
   return layout_;
 }
 
-bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first,
-                                 uint32_t count, int32_t* shift) {
-  bool single = layout.streamMask == 1 && !layout.pretransformed;
-  // The sources as the GL sees them: offsets within the GL buffer, and for a single stream the data's
-  // whole vertices moved into the draw's vertex numbers, so that buffers sharing a GL buffer (and
-  // stride) share one set of array pointers.
-  StreamSource gl[kMaxStreams];
+void DeviceImpl::ToGlSources(const StreamSource* sources, bool single, StreamSource* gl, int32_t* shift) const {
   *shift = 0;
   for (int i = 0; i < kMaxStreams; ++i) {
     gl[i] = sources[i];
@@ -74,6 +68,13 @@ bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource*
     *shift = int32_t(gl[0].offset / gl[0].stride);
     gl[0].offset %= gl[0].stride;
   }
+}
+
+bool DeviceImpl::BindVertexInput(const VertexLayout& layout, const StreamSource* sources, uint32_t first,
+                                 uint32_t count, int32_t* shift) {
+  bool single = layout.streamMask == 1 && !layout.pretransformed;
+  StreamSource gl[kMaxStreams];
+  ToGlSources(sources, single, gl, shift);
   // Most draws repeat the previous one's input (a mesh drawn again under another transform, or the
   // next mesh of a shared GL buffer).
   if (single && bound_.layoutVersion == layoutVersion_ && bound_.source.cpu == gl[0].cpu &&
@@ -234,7 +235,7 @@ Result DeviceImpl::DrawCommon(uint32_t type, uint32_t primitiveCount, const Stre
     LeaveShaders();
   }
   if (shaders_.vertex) {
-    if (!BindShaderInput(layout, sources)) return kInvalidCall;
+    if (!BindShaderInput(layout, sources, &shift)) return kInvalidCall;
   } else {
     DisableGenericArrays();
     if (!BindVertexInput(layout, sources, firstVertex, vertexCount, &shift)) return kInvalidCall;
@@ -279,7 +280,7 @@ Result DeviceImpl::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t p
   const VertexLayout& layout = CurrentLayout();
   if (!layout.valid || !ValidType(type)) return kInvalidCall;
   uint32_t count = ElementCount(type, primitiveCount);
-  StreamSource sources[kMaxStreams];
+  StreamSource sources[kMaxStreams]{};
   if (!GatherStreams(layout, startVertex, count, sources)) return kInvalidCall;
   return DrawCommon(type, primitiveCount, sources, startVertex, count, nullptr, 0, 0, 0, 0);
 }
@@ -294,7 +295,7 @@ Result DeviceImpl::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, 
   if (uint64_t(startIndex + count) * size > ib->length()) return kInvalidCall;
   int64_t first = int64_t(baseVertexIndex) + minVertexIndex;
   if (first < 0) return kInvalidCall;
-  StreamSource sources[kMaxStreams];
+  StreamSource sources[kMaxStreams]{};
   if (!GatherStreams(layout, uint32_t(first), numVertices, sources)) return kInvalidCall;
   return DrawCommon(type, primitiveCount, sources, uint32_t(first), numVertices, ib->cpu(), ib->glName(),
                     size_t(ib->glOffset()) + size_t(startIndex) * size, size, baseVertexIndex);
@@ -304,8 +305,8 @@ Result DeviceImpl::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const
                                    uint32_t vertexStride) {
   const VertexLayout& layout = CurrentLayout();
   if (!layout.valid || !vertexData || !vertexStride || layout.streamMask != 1 || !ValidType(type)) return kInvalidCall;
-  StreamSource sources[kMaxStreams];
-  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride};
+  StreamSource sources[kMaxStreams]{};
+  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride, 0};
   Result r = DrawCommon(type, primitiveCount, sources, 0, ElementCount(type, primitiveCount), nullptr, 0, 0, 0, 0);
   // Drawing from caller memory leaves no stream source behind.
   SetStreamSource(0, nullptr, 0, 0);
@@ -319,8 +320,8 @@ Result DeviceImpl::DrawIndexedPrimitiveUP(uint32_t type, uint32_t minVertexIndex
   if (!layout.valid || !vertexData || !indexData || !vertexStride || layout.streamMask != 1 || !ValidType(type))
     return kInvalidCall;
   if (indexFormat != FMT_INDEX16 && indexFormat != FMT_INDEX32) return kInvalidCall;
-  StreamSource sources[kMaxStreams];
-  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride};
+  StreamSource sources[kMaxStreams]{};
+  sources[0] = {static_cast<const uint8_t*>(vertexData), 0, 0, vertexStride, 0};
   Result r = DrawCommon(type, primitiveCount, sources, minVertexIndex, numVertices, indexData, 0, 0,
                         indexFormat == FMT_INDEX32 ? 4 : 2, 0);
   SetStreamSource(0, nullptr, 0, 0);

@@ -100,15 +100,17 @@ void DeviceImpl::Flush(const VertexLayout& layout, bool points) {
     if ((d & (kDirtyLights | kDirtyClipPlanes)) && !pre) FlushLights();
     if (pre && (d & kDirtyClipPlanes))
       for (int i = 0; i < kMaxClipPlanes; ++i) gl_.Enable(GL_CLIP_PLANE0 + i, false);
-    if (dirty_ & (kDirtyWorld | kDirtyView | kDirtyProjection)) FlushTransforms(pre);
+    // A vertex shader takes its matrices from its registers: the fixed ones wait for a fixed draw.
+    constexpr uint32_t kTransforms = kDirtyWorld | kDirtyView | kDirtyProjection;
+    if ((dirty_ & kTransforms) && !shaders_.vertex) FlushTransforms(pre);
     if (d & kDirtyLighting) FlushLighting(layout, pre);
     if (d & kDirtyFog) FlushFog(pre);
     if (d & kDirtyPoints) FlushPoints(points, pre);
     if (d & kDirtyTextureFactor) stageDirty_ |= 0xFF;
-    dirty_ = 0;
+    dirty_ &= kTransforms;  // what waits for a fixed draw
   }
   if (pendingTextures_ > 0) UploadBoundTextures();
-  stageDirty_ |= gl_.TakeReboundUnits() & 0xFF;  // an upload moved a unit's binding
+  if (uint32_t rebound = gl_.TakeReboundUnits()) ForgetStages(rebound);  // an upload moved a unit's binding
   if (stageDirty_) FlushStages(layout, pre);
 }
 

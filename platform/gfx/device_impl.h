@@ -186,6 +186,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void ReadColor(const GlImage& image, const Rect& rect, uint32_t* argb);
   void WriteColor(const GlImage& image, const Rect& rect, const uint32_t* argb);
   void TextureDeleted(GLuint name);
+  // A texture's own sampling (its level of detail) changed: the stages it is set to send it again.
+  void TextureSamplingChanged(const TextureStore* texture);
   void BufferDeleted(GLuint name);
   // The shared GL buffers of small static vertex (GL_ARRAY_BUFFER) or index buffers.
   BufferArena& ArenaFor(GLenum target) { return target == GL_ARRAY_BUFFER ? vertexArena_ : indexArena_; }
@@ -233,19 +235,32 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void FlushTransforms(bool pretransformed);
   void FlushPoints(bool points, bool pretransformed);
   void FlushStages(const VertexLayout& layout, bool pretransformed);
+  // Everything a stage's flush reads, as it stands now.
+  struct StageInputs;
+  void CaptureStage(int stage, bool active, const VertexLayout& layout, StageInputs* in);
+  // Units whose GL state is no longer what their last flush sent: they are sent again in full.
+  void ForgetStages(uint32_t units) {
+    stagesKnown_ &= uint8_t(~units);
+    stageDirty_ |= units & 0xFF;
+  }
   void UploadBoundTextures();
   void FlushStage(int stage, bool active, bool pretransformed);
   void FlushTexCoords(int stage, const VertexLayout& layout, bool pretransformed);
 
   // Drawing (device_draw.cpp)
+  // Trivial, so that arrays of them cost nothing until filled; zeroed ({}) where a stream may be unset.
   struct StreamSource {
-    const uint8_t* cpu = nullptr;  // base of the vertex data in CPU memory
-    GLuint buffer = 0;             // GL buffer, 0 for caller memory
-    uint32_t offset = 0;           // of the stream within the data
-    uint32_t stride = 0;
-    uint32_t glOffset = 0;         // of the data within the GL buffer
+    const uint8_t* cpu;  // base of the vertex data in CPU memory
+    GLuint buffer;       // GL buffer, 0 for caller memory
+    uint32_t offset;     // of the stream within the data
+    uint32_t stride;
+    uint32_t glOffset;   // of the data within the GL buffer
   };
   const VertexLayout& CurrentLayout();
+  // The sources as the GL sees them: offsets within the GL buffer, and for a single stream (where the
+  // GL has base-vertex draws) the data's whole vertices moved into the draw's vertex numbers (*shift),
+  // so that buffers sharing a GL buffer and stride share one set of array pointers.
+  void ToGlSources(const StreamSource* sources, bool single, StreamSource* gl, int32_t* shift) const;
   // Sources of the streams a layout reads, checked to hold `count` vertices from `first`.
   bool GatherStreams(const VertexLayout& layout, uint32_t first, uint32_t count, StreamSource* sources);
   // Points the GL's vertex arrays at the sources. Where the GL has base-vertex draws, a single stream
@@ -263,7 +278,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   bool ShadersActive() const { return shaders_.vertex || shaders_.pixel; }
   bool FlushShaders();
   // Points the vertex shader's generic attributes at the elements of the layout with their usages.
-  bool BindShaderInput(const VertexLayout& layout, const StreamSource* sources);
+  // *shift as BindVertexInput's.
+  bool BindShaderInput(const VertexLayout& layout, const StreamSource* sources, int32_t* shift);
   // Back to the fixed pipeline: no program, no generic attribute arrays.
   void LeaveShaders();
   void DisableGenericArrays();
@@ -324,13 +340,25 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     uint32_t texcoordSets = ~0u;
     // The whole input of the last draw from one stream: a draw with the same sends nothing.
     uint32_t layoutVersion = ~0u;
-    StreamSource source;
+    StreamSource source{};
     int8_t units[kMaxTextureStages]{};
   } bound_;
   uint32_t layoutVersion_ = 0;
   std::vector<float> scratch_;  // converted positions of pre-transformed vertices
   int8_t unitTexSet_[kMaxTextureStages];  // coordinate set fed to each unit from the vertices, -1 none
   uint8_t activeStages_ = 0xFF;           // bit per stage that takes part (unknown at first)
+  bool stagesForShader_ = false;          // the units last followed a pixel shader's samplers
+  // What each unit was last flushed from (valid where its bit is set in stagesKnown_): a stage set
+  // and put back between draws compares equal and sends nothing.
+  struct StageInputs {
+    uint64_t texture;  // the texture store
+    uint32_t name, levels, lod, samplingSerial;
+    uint32_t tss[10];   // the stage states the flush reads
+    uint32_t samp[10];  // SAMP_ADDRESSU .. SAMP_MAXANISOTROPY
+    uint32_t factor, texcoordSize, active, shader;
+    float texMatrix[16];
+  } flushedStages_[kMaxTextureStages]{};
+  uint8_t stagesKnown_ = 0;
   int8_t pointSprites_ = -1;
   struct UnitState {
     uint32_t combiner[20]{};  // the last combiner sent, see FlushStage

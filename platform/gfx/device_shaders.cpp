@@ -103,7 +103,6 @@ Result DeviceImpl::SetPixelShader(PixelShader* shader) {
   if (shader != shaders_.pixel) {
     Hold(shaders_.pixel, shader);
     shaders_.programDirty = true;
-    stageDirty_ = 0xFF;  // the units now follow the shader's samplers (or the stages again)
   }
   return kOk;
 }

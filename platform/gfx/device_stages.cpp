@@ -150,17 +150,57 @@ void DeviceImpl::UploadBoundTextures() {
     if (TextureStore* tex = StoreOf(t); tex && tex->pending()) tex->UploadPending();
 }
 
+void DeviceImpl::CaptureStage(int s, bool active, const VertexLayout& layout, StageInputs* in) {
+  static_assert(sizeof(StageInputs) == 8 + 4 * (4 + 10 + 10 + 4 + 16), "no padding: compared as bytes");
+  std::memset(in, 0, sizeof *in);
+  const uint32_t* t = state_.tss[s];
+  const uint32_t* samp = state_.samp[s];
+  TextureStore* tex = StoreOf(state_.textures[s]);
+  if (tex && tex->hasGl()) {
+    in->texture = reinterpret_cast<uintptr_t>(tex);
+    in->name = tex->glName();
+    in->levels = tex->glLevels();
+    in->lod = tex->lod;
+    in->samplingSerial = tex->sampling().serial;
+  }
+  static constexpr uint8_t kStageStates[10] = {TSS_COLOROP,   TSS_COLORARG1,   TSS_COLORARG2, TSS_ALPHAOP,
+                                               TSS_ALPHAARG1, TSS_ALPHAARG2,   TSS_TEXCOORDINDEX,
+                                               TSS_TEXTURETRANSFORMFLAGS,      TSS_COLORARG0, TSS_ALPHAARG0};
+  for (int i = 0; i < 10; ++i) in->tss[i] = t[kStageStates[i]];
+  std::memcpy(in->samp, samp + SAMP_ADDRESSU, sizeof in->samp);
+  in->factor = state_.rs[RS_TEXTUREFACTOR];
+  const VertexAttribute& coords = layout.texcoord[t[TSS_TEXCOORDINDEX] & 7];
+  in->texcoordSize = coords.present() ? uint32_t(coords.size) : 0;
+  in->active = active;
+  in->shader = shaders_.pixel != nullptr;
+  if ((t[TSS_TEXTURETRANSFORMFLAGS] & 0xFF) != TTFF_DISABLE || (t[TSS_TEXTURETRANSFORMFLAGS] & TTFF_PROJECTED))
+    std::memcpy(in->texMatrix, &state_.transforms[TransformSlot(TS_TEXTURE0 + uint32_t(s))], sizeof in->texMatrix);
+}
+
 void DeviceImpl::FlushStages(const VertexLayout& layout, bool pre) {
   uint8_t active = 0;
   for (int s = 0; s < kMaxTextureStages && state_.tss[s][TSS_COLOROP] != TOP_DISABLE; ++s) active |= uint8_t(1 << s);
   if (shaders_.pixel) active = uint8_t(shaders_.pixel->core().samplerMask);  // the units its samplers read
   uint8_t changed = uint8_t(stageDirty_) | uint8_t(active ^ activeStages_);
+  // Between a pixel shader and the stages, the units either side used are looked at again.
+  const bool forShader = shaders_.pixel != nullptr;
+  if (forShader != stagesForShader_) changed |= active | activeStages_;
+  stagesForShader_ = forShader;
   activeStages_ = active;
-  for (int s = 0; s < kMaxTextureStages; ++s)
-    if (changed & (1 << s)) FlushStage(s, (active >> s) & 1, pre);
-  for (int s = 0; s < kMaxTextureStages; ++s)
-    if (changed & (1 << s)) FlushTexCoords(s, layout, pre);
   stageDirty_ = 0;
+  for (; changed; changed &= uint8_t(changed - 1)) {
+    const int s = __builtin_ctz(changed);
+    const uint8_t bit = uint8_t(1u << s);
+    StageInputs in;
+    CaptureStage(s, (active >> s) & 1, layout, &in);
+    if ((stagesKnown_ & bit) && std::memcmp(&in, &flushedStages_[s], sizeof in) == 0) continue;
+    FlushStage(s, (active >> s) & 1, pre);
+    FlushTexCoords(s, layout, pre);
+    // The flush may have sent the texture's parameters: what it left is what this stage knows.
+    if (TextureStore* tex = StoreOf(state_.textures[s]); tex && tex->hasGl()) in.samplingSerial = tex->sampling().serial;
+    flushedStages_[s] = in;
+    stagesKnown_ |= bit;
+  }
 }
 
 void DeviceImpl::FlushStage(int s, bool active, bool) {
@@ -195,6 +235,7 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
       gl_.ActiveTexture(s);
       glTexParameteri(target, name, value);
       cached = value;
+      ++g.serial;
     };
     param(g.minFilter, GL_TEXTURE_MIN_FILTER, MinFilter(samp[SAMP_MINFILTER], samp[SAMP_MIPFILTER], mipmapped));
     param(g.magFilter, GL_TEXTURE_MAG_FILTER,
@@ -211,6 +252,7 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
       gl_.ActiveTexture(s);
       glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso);
       g.anisotropy = aniso;
+      ++g.serial;
     }
     if (samp[SAMP_ADDRESSU] == TADDRESS_BORDER || samp[SAMP_ADDRESSV] == TADDRESS_BORDER) {
       uint32_t b = samp[SAMP_BORDERCOLOR];
@@ -219,6 +261,7 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
         gl_.ActiveTexture(s);
         glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, color);
         g.border = b;
+        ++g.serial;
       }
     }
   }

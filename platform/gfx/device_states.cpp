@@ -322,8 +322,7 @@ Result DeviceImpl::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32
     return kOk;
   }
   StreamSlot& s = state_.streams[stream];
-  if (s.buffer == buffer && s.offset == offset && s.stride == stride) return kOk;
-  Hold(s.buffer, buffer);
+  if (s.buffer != buffer) Hold(s.buffer, buffer);  // a new place in the same buffer holds nothing new
   s.offset = offset;
   s.stride = stride;
   return kOk;

@@ -44,12 +44,26 @@ void ScaleArgb(const uint32_t* src, uint32_t w, uint32_t h, uint32_t* dst, uint3
 
 }  // namespace
 
-void DeviceImpl::TextureDeleted(GLuint name) { gl_.ForgetTexture(name); }
+void DeviceImpl::TextureDeleted(GLuint name) {
+  gl_.ForgetTexture(name);
+  // GL unbinds it from every unit, and the name may come back for another texture.
+  for (int s = 0; s < kMaxTextureStages; ++s)
+    if (flushedStages_[s].name == name) ForgetStages(1u << s);
+}
+
+void DeviceImpl::TextureSamplingChanged(const TextureStore* texture) {
+  for (int s = 0; s < kMaxTextureStages; ++s)
+    if (StoreOf(state_.textures[s]) == texture) stageDirty_ |= 1u << s;
+}
 
 void DeviceImpl::BufferDeleted(GLuint name) {
   gl_.ForgetBuffer(name);
   for (GLuint& b : bound_.buffers)
     if (b == name) bound_ = BoundInput{};
+  // GL lets go of the buffer wherever an array pointed into it.
+  for (GenericArray& a : shaders_.arrays)
+    if (a.buffer == name) a = GenericArray{};
+  if (shaders_.input.buffer == name) shaders_.input = BoundShaderInput{};
 }
 
 void DeviceImpl::AttachColor(GLenum fboTarget, const GlImage& image) {

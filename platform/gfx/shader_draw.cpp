@@ -116,6 +116,7 @@ void DeviceImpl::DropPrograms(uint64_t shaderId) {
   for (auto it = shaders_.programs.begin(); it != shaders_.programs.end();) {
     if (it->first.first == shaderId || it->first.second == shaderId) {
       if (shaders_.current == &it->second) shaders_.current = nullptr;
+      if (shaders_.input.program == &it->second) shaders_.input = BoundShaderInput{};
       if (it->second.program) {
         if (shaders_.usedProgram == it->second.program) {
           glUseProgram(0);
@@ -136,13 +137,16 @@ void DeviceImpl::DeletePrograms() {
     if (program.program) glDeleteProgram(program.program);
   shaders_.programs.clear();
   shaders_.current = nullptr;
+  shaders_.input = BoundShaderInput{};
 }
 
 bool DeviceImpl::FlushShaders() {
   const ShaderCore* vs = shaders_.vertex ? &shaders_.vertex->core() : nullptr;
   const ShaderCore* ps = shaders_.pixel ? &shaders_.pixel->core() : nullptr;
+  const std::pair<uint64_t, uint64_t> key{vs ? vs->id : 0, ps ? ps->id : 0};
+  // A shader set and put back (an effect's pass ended and begun again) keeps its program.
+  if (shaders_.programDirty && shaders_.current && key == shaders_.currentKey) shaders_.programDirty = false;
   if (shaders_.programDirty || !shaders_.current) {
-    const std::pair<uint64_t, uint64_t> key{vs ? vs->id : 0, ps ? ps->id : 0};
     auto found = shaders_.programs.find(key);
     if (found == shaders_.programs.end()) {
       ShaderProgram p;
@@ -190,6 +194,7 @@ bool DeviceImpl::FlushShaders() {
       found = shaders_.programs.emplace(key, p).first;
     }
     shaders_.current = &found->second;
+    shaders_.currentKey = key;
     shaders_.programDirty = false;
   }
   ShaderProgram& p = *shaders_.current;
@@ -216,23 +221,32 @@ bool DeviceImpl::FlushShaders() {
   return true;
 }
 
-bool DeviceImpl::BindShaderInput(const VertexLayout& layout, const StreamSource* sources) {
+bool DeviceImpl::BindShaderInput(const VertexLayout& layout, const StreamSource* sources, int32_t* shift) {
   const ShaderFunction& f = shaders_.vertex->core().function;
   const ShaderProgram& p = *shaders_.current;
+  const bool single = layout.streamMask == 1;
+  StreamSource gl[kMaxStreams];
+  ToGlSources(sources, single, gl, shift);
+  // The next mesh of a shared GL buffer, or the same mesh again, through the same program: the arrays
+  // already point there.
+  BoundShaderInput& last = shaders_.input;
+  const StreamSource& s0 = gl[0];
+  if (single && last.program == &p && last.layoutVersion == layoutVersion_ && last.wanted == shaders_.genericArrays &&
+      last.cpu == s0.cpu && last.buffer == s0.buffer && last.offset == s0.offset && last.stride == s0.stride)
+    return true;
   uint32_t wanted = 0;
   for (size_t i = 0; i < f.inputs.size() && i < 16; ++i) {
     const GLuint location = p.inputLocations[i];
     GenericArray& cache = shaders_.arrays[location];
     const ElementFormat e = FindElement(state_.declaration, layout, f.inputs[i].usage, f.inputs[i].usageIndex);
-    if (e.stream < 0 || (!sources[e.stream].cpu && !sources[e.stream].buffer)) {
+    if (e.stream < 0 || (!gl[e.stream].cpu && !gl[e.stream].buffer)) {
       glVertexAttrib4f(location, 0.0f, 0.0f, 0.0f, 1.0f);  // an input the vertices lack reads (0, 0, 0, 1)
       continue;
     }
     wanted |= 1u << location;
-    const StreamSource& src = sources[e.stream];
+    const StreamSource& src = gl[e.stream];
     const size_t offset = size_t(src.offset) + e.offset;
-    const void* pointer = src.buffer ? reinterpret_cast<const void*>(offset + src.glOffset)
-                                     : static_cast<const void*>(src.cpu + offset);
+    const void* pointer = src.buffer ? reinterpret_cast<const void*>(offset) : static_cast<const void*>(src.cpu + offset);
     const uint32_t format = uint32_t(e.size) << 16 ^ uint32_t(e.type) ^ (e.normalized ? 0x80000000u : 0);
     if (cache.pointer != pointer || cache.buffer != src.buffer || cache.stride != src.stride || cache.format != format) {
       gl_.BindArrayBuffer(src.buffer);
@@ -248,6 +262,8 @@ bool DeviceImpl::BindShaderInput(const VertexLayout& layout, const StreamSource*
     else glDisableVertexAttribArray(l);
   }
   shaders_.genericArrays = wanted;
+  if (single) last = {&p, layoutVersion_, wanted, s0.cpu, s0.buffer, s0.offset, s0.stride};
+  else last = BoundShaderInput{};
   return true;
 }
 
@@ -270,6 +286,7 @@ void DeviceImpl::InvalidateShaderState() {
   shaders_.usedProgram = ~0u;
   shaders_.genericArrays = 0xFFFF;
   for (GenericArray& a : shaders_.arrays) a = GenericArray{};
+  shaders_.input = BoundShaderInput{};
   for (auto& [key, program] : shaders_.programs) program.fix[0] = program.fix[1] = 0.0f;
   shaders_.programDirty = true;
 }

@@ -71,6 +71,16 @@ struct GenericArray {
   uint32_t stride = 0, format = ~0u;
 };
 
+// The whole input of the last shader draw from a single stream, as the GL sees it.
+struct BoundShaderInput {
+  const ShaderProgram* program = nullptr;
+  uint32_t layoutVersion = ~0u;
+  uint32_t wanted = 0;  // generic arrays it enabled
+  const uint8_t* cpu = nullptr;
+  GLuint buffer = 0;
+  uint32_t offset = 0, stride = 0;
+};
+
 struct ShaderState {
   ShaderImpl<VertexShader>* vertex = nullptr;  // referenced while set
   ShaderImpl<PixelShader>* pixel = nullptr;
@@ -83,9 +93,11 @@ struct ShaderState {
   // Linked programs by (vertex shader id, pixel shader id); id 0 is the fixed stage.
   std::map<std::pair<uint64_t, uint64_t>, ShaderProgram> programs;
   ShaderProgram* current = nullptr;  // the program of the last shader draw
+  std::pair<uint64_t, uint64_t> currentKey;  // and its shader pair
   GLuint usedProgram = 0;            // what glUseProgram last got
   uint32_t genericArrays = 0xFFFF;   // generic vertex attribute arrays enabled (unknown at first)
   GenericArray arrays[16];
+  BoundShaderInput input;
   bool programDirty = true;
 };
 

@@ -208,6 +208,7 @@ uint32_t TextureStore::SetLod(uint32_t value) {
   uint32_t old = lod;
   lod = std::min(value, levelCount() - 1);
   sampling_.baseLevel = -1;  // sent again at the next draw
+  device_->TextureSamplingChanged(this);
   return old;
 }
 

@@ -17,6 +17,7 @@ struct GlSampling {
   GLint minFilter = -1, magFilter = -1, wrapS = -1, wrapT = -1, wrapR = -1, baseLevel = -1;
   float anisotropy = -1;
   uint32_t border = 0xDEADBEEF;
+  uint32_t serial = 0;  // counts the parameter changes sent, so a stage sees another stage's
 };
 
 class TextureStore {
