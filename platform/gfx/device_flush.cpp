@@ -275,6 +275,19 @@ void DeviceImpl::FlushLights() {
   }
 }
 
+bool DeviceImpl::SpecularCanShow(bool fromVertexColour) const {
+  const ColorValue& m = state_.material.specular;
+  if (!fromVertexColour && m.r == 0.0f && m.g == 0.0f && m.b == 0.0f) return false;
+  int sent = 0;  // GL has eight lights: the first eight enabled ones are sent
+  for (const auto& [index, slot] : state_.lights) {
+    if (!slot.enabled || sent >= 8) continue;
+    ++sent;
+    const ColorValue& l = slot.light.specular;
+    if (l.r != 0.0f || l.g != 0.0f || l.b != 0.0f) return true;
+  }
+  return false;
+}
+
 void DeviceImpl::FlushLighting(const VertexLayout& layout, bool pre) {
   const uint32_t* rs = state_.rs;
   bool lighting = rs[RS_LIGHTING] && !pre;
@@ -285,13 +298,6 @@ void DeviceImpl::FlushLighting(const VertexLayout& layout, bool pre) {
     gl_.Enable(GL_COLOR_MATERIAL, false);
     return;
   }
-  float ambient[4];
-  Color4(rs[RS_AMBIENT], ambient);
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  // Without specular light the viewer's place does not matter: the cheaper model does the same.
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, specular && rs[RS_LOCALVIEWER] ? 1 : 0);
-  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
-  gl_.Enable(GL_NORMALIZE, rs[RS_NORMALIZENORMALS] != 0);
   // Material components taken from the vertex colour. GL follows one colour; the API's second
   // vertex colour as a source is served by the material instead.
   auto fromDiffuse = [&](uint32_t source) {
@@ -299,6 +305,16 @@ void DeviceImpl::FlushLighting(const VertexLayout& layout, bool pre) {
   };
   bool d = fromDiffuse(rs[RS_DIFFUSEMATERIALSOURCE]), a = fromDiffuse(rs[RS_AMBIENTMATERIALSOURCE]);
   bool e = fromDiffuse(rs[RS_EMISSIVEMATERIALSOURCE]), s = fromDiffuse(rs[RS_SPECULARMATERIALSOURCE]);
+  // A highlight adds exactly nothing unless both the material (or the colour standing for it) and
+  // an enabled light have a specular colour: GL is then spared the second colour's work.
+  specular = specular && SpecularCanShow(s);
+  float ambient[4];
+  Color4(rs[RS_AMBIENT], ambient);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  // Without specular light the viewer's place does not matter: the cheaper model does the same.
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, specular && rs[RS_LOCALVIEWER] ? 1 : 0);
+  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
+  gl_.Enable(GL_NORMALIZE, rs[RS_NORMALIZENORMALS] != 0);
   GLenum mode = d && a ? GL_AMBIENT_AND_DIFFUSE : d ? GL_DIFFUSE : a ? GL_AMBIENT : e ? GL_EMISSION : s ? GL_SPECULAR : 0;
   gl_.Enable(GL_COLOR_MATERIAL, false);
   const Material& m = state_.material;

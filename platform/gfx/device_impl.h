@@ -231,6 +231,8 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   void FlushBlend();
   void FlushFog(bool pretransformed);
   void FlushLighting(const VertexLayout& layout, bool pretransformed);
+  // Some enabled light and the material (or the vertex colour standing for it) are specular.
+  bool SpecularCanShow(bool fromVertexColour) const;
   void FlushLights();
   void FlushTransforms(bool pretransformed);
   void FlushPoints(bool points, bool pretransformed);

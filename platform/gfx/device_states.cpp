@@ -201,7 +201,7 @@ Result DeviceImpl::SetLight(uint32_t index, const Light* light) {
   }
   LightSlot& slot = state_.lights[index];
   slot.light = *light;
-  if (slot.enabled) dirty_ |= kDirtyLights;
+  if (slot.enabled) dirty_ |= kDirtyLights | kDirtyLighting;  // whether any highlight can show
   return kOk;
 }
 
@@ -229,7 +229,7 @@ Result DeviceImpl::LightEnable(uint32_t index, int32_t enable) {
   }
   if (it->second.enabled == (enable != 0)) return kOk;
   it->second.enabled = enable != 0;
-  dirty_ |= kDirtyLights;
+  dirty_ |= kDirtyLights | kDirtyLighting;
   return kOk;
 }
 

@@ -183,6 +183,50 @@ TEST_F(Drawing3D, DirectionalLightInWorldSpaceShadesByTheAngle) {
   EXPECT_TRUE(Near(Centre(), 0xFFFFFFFF, 4)) << std::hex << Centre();
 }
 
+TEST_F(Drawing3D, HighlightShowsOnlyWhenBothTheMaterialAndALightAreSpecular) {
+  // A black, shiny square and a light with no colour of its own but (later) a specular one.
+  dev->SetRenderState(gfx::RS_LIGHTING, 1);
+  dev->SetRenderState(gfx::RS_AMBIENT, 0);
+  dev->SetRenderState(gfx::RS_COLORVERTEX, 0);
+  dev->SetRenderState(gfx::RS_SPECULARENABLE, 1);
+  gfx::Material shiny{};
+  shiny.specular = {1, 1, 1, 1};
+  shiny.power = 1;
+  dev->SetMaterial(&shiny);
+  gfx::Light light{};
+  light.type = gfx::LIGHT_DIRECTIONAL;
+  light.direction = {0, 0, 1};
+  dev->SetLight(2, &light);
+  dev->LightEnable(2, 1);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_EQ(Centre(), 0xFF000000u) << "no specular light";
+  // Only the light changes: the highlight must appear on the next draw.
+  light.specular = {1, 1, 1, 1};
+  dev->SetLight(2, &light);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_TRUE(Near(Centre(), 0xFFFFFFFF, 4)) << std::hex << Centre();
+  // A second light enabled after the specular one is switched off brings it back.
+  dev->LightEnable(2, 0);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_EQ(Centre(), 0xFF000000u);
+  dev->SetLight(5, &light);
+  dev->LightEnable(5, 1);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_TRUE(Near(Centre(), 0xFFFFFFFF, 4)) << std::hex << Centre();
+  // A material without specular colour: nothing, and the same as with specular light off.
+  gfx::Material matte{};
+  matte.diffuse = {0.5f, 0.25f, 1, 1};
+  dev->SetMaterial(&matte);
+  light.diffuse = {1, 1, 1, 1};
+  dev->SetLight(5, &light);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  const uint32_t withSpecular = Centre();
+  dev->SetRenderState(gfx::RS_SPECULARENABLE, 0);
+  DrawSquare(5, 0.2f, 0xFF000000);
+  EXPECT_EQ(withSpecular, Centre());
+  EXPECT_TRUE(Near(withSpecular, 0xFF8040FF, 2)) << std::hex << withSpecular;
+}
+
 TEST_F(Drawing3D, PointLightFadesWithAttenuationAndSpotEndsAtItsCone) {
   dev->SetRenderState(gfx::RS_LIGHTING, 1);
   dev->SetRenderState(gfx::RS_COLORVERTEX, 0);
