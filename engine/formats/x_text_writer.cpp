@@ -11,11 +11,41 @@ void XTextWriter::Put(std::string_view text) {
   text_.append(text);
 }
 
-// "%f" and "%lli" as the C library prints them (to_chars with a precision is specified to give
-// printf's text), without the formatted print's cost per number.
+// The float's exact value is mantissa x 2^exponent with a 24-bit mantissa, so a millionth part of it
+// is (mantissa x 15625) x 2^(exponent + 6), a product below 2^38: the six decimals come from one
+// integer shift, rounded to nearest with ties to even as printf rounds the exact value. Values past
+// 2^63 millionths, infinities and NaNs take the library's path.
+char* FormatFloatFixed6(float value, char* out) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const uint32_t biased = (bits >> 23) & 0xFF;
+  const uint64_t mantissa = biased ? (bits & 0x7FFFFF) | 0x800000 : bits & 0x7FFFFF;
+  const int shift = (biased ? int(biased) - 150 : -149) + 6;
+  const uint64_t scaled = mantissa * 15625;
+  if (biased == 0xFF || shift > 25) return std::to_chars(out, out + 64, double(value), std::chars_format::fixed, 6).ptr;
+  uint64_t millionths;
+  if (shift >= 0) {
+    millionths = scaled << shift;
+  } else if (shift <= -40) {
+    millionths = 0;  // below a quarter of a millionth
+  } else {
+    const int k = -shift;
+    millionths = scaled >> k;
+    const uint64_t rest = scaled & ((uint64_t{1} << k) - 1), half = uint64_t{1} << (k - 1);
+    millionths += rest > half || (rest == half && (millionths & 1));
+  }
+  if (bits >> 31) *out++ = '-';
+  out = std::to_chars(out, out + 24, millionths / 1000000).ptr;
+  *out++ = '.';
+  uint32_t fraction = uint32_t(millionths % 1000000);
+  for (int i = 5; i >= 0; --i, fraction /= 10) out[i] = char('0' + fraction % 10);
+  return out + 6;
+}
+
+// "%f" and "%lli" as the C library prints them, without the formatted print's cost per number.
 void XTextWriter::PutFloat(float value) {
   char number[64];
-  const auto end = std::to_chars(number, number + sizeof number, double(value), std::chars_format::fixed, 6).ptr;
+  const char* end = FormatFloatFixed6(value, number);
   Put(std::string_view(number, size_t(end - number)));
 }
 

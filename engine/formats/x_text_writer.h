@@ -21,6 +21,10 @@ struct XTextMaterial {
   std::string_view textureFile;
 };
 
+// "%f" of the float (six decimals, rounded as printf rounds) into `out`, which has room for 64
+// characters; returns the end of the text.
+char* FormatFloatFixed6(float value, char* out);
+
 class XTextWriter {
  public:
   // Characters a document may hold; a write past it is dropped and marks the writer overflowed.
