@@ -20,6 +20,7 @@ TEST(XText, LooseSeparatorsIntegersAndCommentsReadAlike) {
       "Vector v{1.;2.;3.;;}",
       "Vector v { # old line ends\r 1;\r// x\r 2; 3; }",
       "vector v { 1; 2; 3; }",  // template names in any letter case
+      "Vector v {1.0// a comment right after a number\n2# so\n3;}",
   };
   for (const char* variant : kVariants) {
     SCOPED_TRACE(variant);
