@@ -196,17 +196,24 @@ bool DecodeMDLFrame(int32_t frame, std::vector<MDLBoneFrame>* decoded) {
   return true;
 }
 
-}  // namespace
-
-bool SetupMDLBones(float time) {
+// The whole frame of `time` decoded into the cache, unless it is there already.
+bool DecodeMDLFrameOf(float time) {
   MDLState& s = StateMDL();
   const int32_t frame = int32_t(time);
-  const float fraction = time - float(frame);
   if (frame != s.decodedFrame) {
     s.decodedFrame = -1;
     if (!DecodeMDLFrame(frame, &s.frameCache)) return false;
     s.decodedFrame = frame;
   }
+  return true;
+}
+
+}  // namespace
+
+bool SetupMDLBones(float time) {
+  MDLState& s = StateMDL();
+  if (!DecodeMDLFrameOf(time)) return false;
+  const float fraction = time - float(int32_t(time));
   s.transforms.resize(s.bones.size());
   for (size_t b = 0; b < s.bones.size(); ++b) {
     const MDLBone& bone = s.bones[b];
@@ -238,11 +245,13 @@ bool BakeMDLAnimation(AnimationRecord* track) {
   track->matrixTable.assign(size_t(rows), {});
   float time = 0.0f;
   for (int32_t i = 0; i < steps; ++i) {
-    if (!SetupMDLBones(time)) return false;
     if (i < rows) {
+      if (!SetupMDLBones(time)) return false;
       std::vector<Matrix>& row = track->matrixTable[size_t(i)];
       row.reserve(s.transforms.size());
       for (const MDLTransform& t : s.transforms) row.push_back(MDLBoneMatrix(t));
+    } else if (!DecodeMDLFrameOf(time)) {
+      return false;  // the last frame is not kept, but a damaged one still fails the bake
     }
     time += 0.1f;
   }
