@@ -124,6 +124,24 @@ class TextScanner final : public Scanner {
     return ReadNumber(out, integer, is_integer);
   }
 
+  bool ReadFloats(uint8_t* out, size_t count) override {
+    for (size_t i = 0; i < count; ++i) {
+      double v;
+      if (!TextScanner::ReadFloat(v)) return false;
+      StoreLittleEndian4(out + 4 * i, NarrowToFloat(v));
+    }
+    return true;
+  }
+
+  bool ReadIntegers(uint8_t* out, size_t count) override {
+    for (size_t i = 0; i < count; ++i) {
+      uint32_t v;
+      if (!TextScanner::ReadInteger(v)) return false;
+      StoreLittleEndian4(out + 4 * i, v);
+    }
+    return true;
+  }
+
 
   size_t Remaining() const override { return size_t(end_ - p_); }
 
