@@ -2,6 +2,7 @@
 // values, integers stand where floats are declared, names may start with a digit or hold "-" and
 // ".", and "//" and "#" start comments.
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstring>
@@ -36,6 +37,36 @@ constexpr std::array<uint8_t, 256> kCharClasses = [] {
 
 bool Is(char c, CharClass cls) { return kCharClasses[uint8_t(c)] & cls; }
 
+// The value of eight decimal digits held one per byte (0 to 9), the first in the lowest byte.
+uint64_t EightDigits(uint64_t digits) {
+  digits = (digits * 10) + (digits >> 8);
+  digits = (((digits & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+            (((digits >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+  return digits;
+}
+
+// Appends the decimal digits at `q` to `mantissa` (which wraps past 19 digits; callers refuse those)
+// and returns where they end. Eight bytes are tested and converted at a time where the text has them.
+const char* ScanDigits(const char* q, const char* end, uint64_t& mantissa) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  while (end - q >= 8) {
+    uint64_t word;
+    std::memcpy(&word, q, 8);
+    const uint64_t values = word ^ (kOnes * '0');  // a digit's byte becomes its value
+    // Bytes above 9 (the high bit is tested apart, so no addition carries into the next byte).
+    const uint64_t others = (((values & (kOnes * 0x7F)) + kOnes * (0x80 - 10)) | values) & (kOnes * 0x80);
+    const int n = others ? std::countr_zero(others) / 8 : 8;
+    if (n == 0) return q;
+    // The n digits moved to the top bytes: the bytes below read as leading zeros.
+    mantissa = mantissa * kPowersOfTen[n] + EightDigits(n == 8 ? values : values << (64 - 8 * n));
+    q += n;
+    if (n < 8) return q;
+  }
+  for (; q < end && uint8_t(*q - '0') < 10; ++q) mantissa = mantissa * 10 + uint64_t(*q - '0');
+  return q;
+}
+
 // Nearly every number in a file is a plain decimal ("-12", "0.250000"). Those convert here, exactly:
 // with at most 2^53 as mantissa and 10^22 as divisor both are exact doubles, so the one division
 // rounds as from_chars would. Reads [-]digits[.digits] from `q` and returns where it stopped; null for
@@ -48,7 +79,7 @@ const char* ScanPlainDecimal(const char* q, const char* end, double& real, int64
   q += negative;
   uint64_t mantissa = 0;
   const char* whole = q;
-  for (; q < end && uint8_t(*q - '0') < 10; ++q) mantissa = mantissa * 10 + uint64_t(*q - '0');
+  q = ScanDigits(q, end, mantissa);
   const ptrdiff_t whole_digits = q - whole;
   if (q == end || *q != '.') {
     if (whole_digits == 0 || whole_digits > 18) return nullptr;
@@ -58,7 +89,7 @@ const char* ScanPlainDecimal(const char* q, const char* end, double& real, int64
     return q;
   }
   const char* fraction = ++q;
-  for (; q < end && uint8_t(*q - '0') < 10; ++q) mantissa = mantissa * 10 + uint64_t(*q - '0');
+  q = ScanDigits(q, end, mantissa);
   const ptrdiff_t fraction_digits = q - fraction;
   if (whole_digits + fraction_digits == 0 || whole_digits + fraction_digits > 19) return nullptr;
   if (mantissa > kMaxExactMantissa || fraction_digits > 22) return nullptr;
