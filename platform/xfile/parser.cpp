@@ -122,6 +122,7 @@ class Parser {
       }
     }
     doc_.templates.Add(std::move(t));
+    sub_templates_.clear();  // a name may now lead elsewhere, and a replaced template's members are new
     return true;
   }
 
@@ -272,7 +273,7 @@ class Parser {
         if (count > s_.Remaining()) return Fail("array larger than the data left");
       }
       if (m.primitive == Primitive::kTemplate) {
-        const Template* sub = doc_.templates.Find(m.type_name);
+        const Template* sub = SubTemplate(m);
         if (!sub) return Fail("member of an undeclared template");
         // Elements of nothing but floats (vectors, texture coordinates) are one run of floats.
         if (const uint64_t floats = FlatFloatCount(*sub)) {
@@ -296,6 +297,14 @@ class Parser {
       }
     }
     return true;
+  }
+
+  // The template a member names, looked up by name once per member: arrays of templates whose
+  // elements hold templates (animation keys) ask for it once per element.
+  const Template* SubTemplate(const TemplateMember& m) {
+    auto [it, added] = sub_templates_.try_emplace(&m, nullptr);
+    if (added) it->second = doc_.templates.Find(m.type_name);
+    return it->second;
   }
 
   // Floats per element of a template whose members are all FLOATs of fixed counts; 0 for any other.
@@ -362,6 +371,7 @@ class Parser {
   Document& doc_;
   std::vector<uint32_t> values_;
   size_t values_top_ = 0;
+  std::unordered_map<const TemplateMember*, const Template*> sub_templates_;
   std::string error_;
 };
 
