@@ -1,5 +1,6 @@
 #include "engine/formats/x_text_writer.h"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -34,11 +35,18 @@ char* FormatFloatFixed6(float value, char* out) {
     const uint64_t rest = scaled & ((uint64_t{1} << k) - 1), half = uint64_t{1} << (k - 1);
     millionths += rest > half || (rest == half && (millionths & 1));
   }
+  static constexpr auto kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) pairs[2 * i] = char('0' + i / 10), pairs[2 * i + 1] = char('0' + i % 10);
+    return pairs;
+  }();
   if (bits >> 31) *out++ = '-';
   out = std::to_chars(out, out + 24, millionths / 1000000).ptr;
   *out++ = '.';
-  uint32_t fraction = uint32_t(millionths % 1000000);
-  for (int i = 5; i >= 0; --i, fraction /= 10) out[i] = char('0' + fraction % 10);
+  const uint32_t fraction = uint32_t(millionths % 1000000);
+  std::memcpy(out, &kPairs[2 * (fraction / 10000)], 2);
+  std::memcpy(out + 2, &kPairs[2 * (fraction / 100 % 100)], 2);
+  std::memcpy(out + 4, &kPairs[2 * (fraction % 100)], 2);
   return out + 6;
 }
 
