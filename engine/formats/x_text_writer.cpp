@@ -1,5 +1,6 @@
 #include "engine/formats/x_text_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -117,16 +118,21 @@ void XTextWriter::BeginMeshNormals() {
   if (open_) Put("MeshNormals  {\n");
 }
 
+// Each line of a list is put together here and added to the text whole.
 void XTextWriter::WriteVectorList(uint32_t count, const float* xyz) {
   if (!open_) return;
   PutInt(count);
   Put(";\n");
   for (uint32_t i = 0; i < count; ++i) {
+    char line[3 * 64 + 8];
+    char* end = line;
     for (int k = 0; k < 3; ++k) {
-      PutFloat(xyz[3 * size_t(i) + k]);
-      Put(";");
+      end = FormatFloatFixed6(xyz[3 * size_t(i) + k], end);
+      *end++ = ';';
     }
-    Put(i + 1 < count ? ",\n" : ";\n");
+    *end++ = i + 1 < count ? ',' : ';';
+    *end++ = '\n';
+    Put(std::string_view(line, size_t(end - line)));
   }
 }
 
@@ -136,12 +142,14 @@ void XTextWriter::WriteTriangleList(int32_t count, const uint32_t* corners) {
   PutInt(count);
   Put(";\n");
   for (int32_t f = 0; f < count; ++f) {
-    Put("3;");
+    char line[3 * 12 + 8] = {'3', ';'};
+    char* end = line + 2;
     for (int k = 0; k < 3; ++k) {
-      PutInt(corners[3 * size_t(f) + k]);
-      if (k < 2) Put(",");
+      end = std::to_chars(end, line + sizeof line, corners[3 * size_t(f) + k]).ptr;
+      if (k < 2) *end++ = ',';
     }
-    Put(f + 1 < count ? ";,\n" : ";;\n");
+    end = std::copy_n(f + 1 < count ? ";,\n" : ";;\n", 3, end);
+    Put(std::string_view(line, size_t(end - line)));
   }
 }
 
@@ -195,10 +203,11 @@ void XTextWriter::WriteTextureCoords(int32_t count, const float* uv) {
   PutInt(count);
   Put(";\n");
   for (int32_t i = 0; i < count; ++i) {
-    PutFloat(uv[2 * size_t(i)]);
-    Put(";");
-    PutFloat(uv[2 * size_t(i) + 1]);
-    Put(";");
-    Put(i + 1 < count ? ",\n" : ";\n");
+    char line[2 * 64 + 8];
+    char* end = FormatFloatFixed6(uv[2 * size_t(i)], line);
+    *end++ = ';';
+    end = FormatFloatFixed6(uv[2 * size_t(i) + 1], end);
+    end = std::copy_n(i + 1 < count ? ";,\n" : ";;\n", 3, end);
+    Put(std::string_view(line, size_t(end - line)));
   }
 }
