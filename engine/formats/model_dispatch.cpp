@@ -39,6 +39,13 @@ constexpr ConverterRow kConverters[] = {
 
 constexpr size_t kMaxExtensionLength = 255;
 
+// The row the extension chooses; null for none.
+const ConverterRow* FindConverter(const std::string& extension) {
+  for (const ConverterRow& row : kConverters)
+    if (strncasecmp(extension.c_str(), row.prefix, row.compared) == 0) return &row;
+  return nullptr;
+}
+
 // Runs the converter the extension chooses (on the file's bytes when they are given and the
 // converter reads a file), hands its image to `use` while the converter still holds it, and frees the
 // converter's state whatever happened. False when no converter matches, the conversion fails, or
@@ -46,22 +53,20 @@ constexpr size_t kMaxExtensionLength = 255;
 template <typename Use>
 bool WithConvertedImage(const char* fileName, const std::string& extension, const std::vector<uint8_t>* bytes,
                         Use use) {
-  for (const ConverterRow& row : kConverters) {
-    if (strncasecmp(extension.c_str(), row.prefix, row.compared) != 0) continue;
-    const uint8_t* image = nullptr;
-    uint32_t size = 0;
-    bool ok = false;
-    try {
-      ok = (bytes && row.convertMemory ? row.convertMemory(bytes->data(), bytes->size(), &image, &size)
-                                       : row.convert(fileName, &image, &size)) &&
-           (image || size == 0) && use(image, size);
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
-    row.free(image);
-    return ok;
+  const ConverterRow* row = FindConverter(extension);
+  if (!row) return false;
+  const uint8_t* image = nullptr;
+  uint32_t size = 0;
+  bool ok = false;
+  try {
+    ok = (bytes && row->convertMemory ? row->convertMemory(bytes->data(), bytes->size(), &image, &size)
+                                      : row->convert(fileName, &image, &size)) &&
+         (image || size == 0) && use(image, size);
+  } catch (const std::bad_alloc&) {
+    ok = false;
   }
-  return false;
+  row->free(image);
+  return ok;
 }
 
 }  // namespace
@@ -102,12 +107,14 @@ bool TryLoadModelFile(const char* fileName, std::unique_ptr<ObjectRecord>* objec
     return false;
   }
   const std::string extension = ModelFileExtension(fileName);
-  // An MD3 model names a folder of parts, so there is no file to test. Any other file is read here
-  // once, which also tells whether it exists, and its bytes go to the converter.
+  // An MD3 model names a folder of parts, so there is no file to test. A file that something reads
+  // is read here once, which also tells whether it exists, and its bytes go to the converter; one
+  // that nothing reads is only tested.
   const bool folder = strcasecmp(extension.c_str(), "md3") == 0;
+  const bool read = strcasecmp(extension.c_str(), "kvo") == 0 || FindConverter(extension);
   std::vector<uint8_t> bytes;
-  if (!folder && !ReadWholeFile(fileName, &bytes)) {
-    *error = ModelFileExists(fileName) ? uint32_t(kErrorModelLoadFailed) : uint32_t(kErrorModelFileMissing);
+  if (!folder && !(read ? ReadWholeFile(fileName, &bytes) : ModelFileExists(fileName))) {
+    *error = read && ModelFileExists(fileName) ? uint32_t(kErrorModelLoadFailed) : uint32_t(kErrorModelFileMissing);
     return false;
   }
   bool loaded;
