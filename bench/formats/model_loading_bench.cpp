@@ -6,6 +6,9 @@
 // the aims are a mean of at most 1 for every format and at most 2 against the engine's MD2 loader.
 // Files are named relative to the models folder, as the game names its models, and the smallest X
 // file once more by its full path. A file one side cannot load is listed and left out of the means.
+// For each 3DS file the table also gives the time of its intermediate file's round trip alone
+// (temporary folder, "kvotemp.x" written, read back and deleted, with the file's own X text): the
+// part of a 3DS load that is file system work rather than conversion.
 //
 // Built only where the peer importer and Google Benchmark are installed. Run it from a Release build,
 // repeated, and read the medians (the machine may be shared):
@@ -30,8 +33,13 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/formats/engine_md2_loader.h"
+#include "engine/formats/converter_3ds.h"
+#include "engine/formats/kvo_format.h"
 #include "engine/formats/model_loader.h"
+#include "engine/formats/temp_folder.h"
 
 namespace {
 
@@ -45,8 +53,8 @@ struct Format {
 };
 const Format kFormats[] = {{"X", "x"}, {"3DS", "3ds"}, {"MD2", "md2"}, {"MDL", "mdl"}};
 
-enum class Importer { kQel, kPeer, kEngine };
-const char* const kImporterNames[] = {"qel", "peer", "engine"};
+enum class Importer { kQel, kPeer, kEngine, kTempFile };
+const char* const kImporterNames[] = {"qel", "peer", "engine", "kvotemp.x"};
 
 struct ModelFile {
   const Format* format;
@@ -95,11 +103,28 @@ bool LoadWithPeer(const std::string& path) {
 
 bool LoadWithEngine(const std::string& path) { return LoadWithEngineMD2Loader(path); }
 
+// The 3DS converter's round trip through its intermediate file, with the X text of `path` (made once).
+bool TempFileRoundTrip(const std::string& path) {
+  static std::map<std::string, std::string> texts;
+  auto [it, added] = texts.try_emplace(path);
+  if (added) {
+    std::vector<uint8_t> file;
+    if (!ReadWholeFile(path.c_str(), &file) || !Write3DSAsXText(file.data(), file.size(), &it->second)) return false;
+  }
+  SetupTempFolder();
+  const std::string temp = std::string(ModelTempFolder()) + "kvotemp.x";
+  std::vector<uint8_t> back;
+  const bool ok = WriteTemporaryFile(temp, it->second.data(), it->second.size()) && ReadWholeFile(temp.c_str(), &back);
+  unlink(temp.c_str());
+  return ok && back.size() == it->second.size();
+}
+
 bool Load(Importer importer, const std::string& path) {
   switch (importer) {
     case Importer::kQel: return LoadWithQel(path);
     case Importer::kPeer: return LoadWithPeer(path);
     case Importer::kEngine: return LoadWithEngine(path);
+    case Importer::kTempFile: return TempFileRoundTrip(path);
   }
   return false;
 }
@@ -127,18 +152,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   // One line per file, then the geometric mean of qel / peer (and qel / engine for MD2) per format.
   void PrintRatios(const std::vector<ModelFile>& files) const {
-    std::printf("\n%-52s %10s %10s %7s %10s %7s\n", "file", "qel ms", "peer ms", "ratio", "engine ms", "ratio");
+    std::printf("\n%-52s %10s %10s %7s %10s %7s %13s\n", "file", "qel ms", "peer ms", "ratio", "engine ms", "ratio",
+                "kvotemp.x ms");
     for (const Format& format : kFormats) {
       double logPeer = 0, logEngine = 0;
       int peerCount = 0, engineCount = 0;
       for (const ModelFile& file : files) {
         if (file.format != &format) continue;
         const double qel = Time(Importer::kQel, file), peer = Time(Importer::kPeer, file);
-        const double engine = Time(Importer::kEngine, file);
+        const double engine = Time(Importer::kEngine, file), temp = Time(Importer::kTempFile, file);
         if (qel <= 0 && peer <= 0 && engine <= 0) continue;  // not run (filtered out)
-        std::printf("%-52s %10s %10s %7s %10s %7s\n", file.path.c_str(), Figure(qel, 3).c_str(),
+        std::printf("%-52s %10s %10s %7s %10s %7s %13s\n", file.path.c_str(), Figure(qel, 3).c_str(),
                     Figure(peer, 3).c_str(), Ratio(qel, peer).c_str(), Figure(engine, 3).c_str(),
-                    Ratio(qel, engine).c_str());
+                    Ratio(qel, engine).c_str(), Figure(temp, 3).c_str());
         if (qel > 0 && peer > 0) logPeer += std::log(qel / peer), ++peerCount;
         if (qel > 0 && engine > 0) logEngine += std::log(qel / engine), ++engineCount;
       }
@@ -184,6 +210,7 @@ int main(int argc, char** argv) {
   for (const ModelFile& file : files) {
     std::vector<Importer> importers = {Importer::kQel, Importer::kPeer};
     if (EngineMD2LoaderPresent() && std::string(file.format->name) == "MD2") importers.push_back(Importer::kEngine);
+    if (std::string(file.format->name) == "3DS") importers.push_back(Importer::kTempFile);
     for (Importer importer : importers) {
       if (!Load(importer, file.path)) {
         std::printf("%s does not load %s: not timed\n", kImporterNames[int(importer)], file.path.c_str());

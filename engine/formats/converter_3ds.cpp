@@ -47,6 +47,8 @@ bool Write3DSPasses(XTextWriter* writer) {
   Reset3DSPass(true);
   bool ok = Read3DSMainChunk();
   if (ok) {
+    // The text of a model runs to about eight times its file.
+    writer->Reserve(s.file.size * 10 + 4096);
     writer->WriteHeader();
     s.writer = writer;
     Reset3DSPass(false);

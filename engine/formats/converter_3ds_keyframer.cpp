@@ -1,7 +1,10 @@
 // The 3DS keyframer: the first pass takes each object node's parent and pivot (they shape the frame
 // hierarchy and place the vertices); the second pass takes the nodes' position, rotation and scale
 // tracks, written at the end as one X AnimationSet. Viewport layouts are read for their debug lines.
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <string>
 
 #include "engine/formats/converter_3ds_state.h"
 #include "platform/d3dx/math_quaternion.h"
@@ -211,20 +214,22 @@ ChunkRead Read3DSObjectKeyframeBlockAt(size_t start, size_t parentEnd) {
 }
 
 void WriteKeys(XTextWriter& w, const char* type, int values, const std::vector<KeyframerKey>& keys) {
-  char line[512];
   w.AppendLine("AnimationKey {");
   w.AppendLine(type);
-  std::snprintf(line, sizeof line, "%d;", int(keys.size()));
-  w.AppendLine(line);
+  w.AppendLine(std::to_string(keys.size()) + ";");
   for (size_t i = 0; i < keys.size(); ++i) {
     const KeyframerKey& k = keys[i];
-    if (values == 4)
-      std::snprintf(line, sizeof line, "%d; %d; %5.6f, %5.6f, %5.6f, %5.6f;;", k.frame, 4, double(k.w),
-                    double(k.value[0]), double(k.value[1]), double(k.value[2]));
-    else
-      std::snprintf(line, sizeof line, "%d; %d; %5.6f, %5.6f, %5.6f;;", k.frame, 3, double(k.value[0]),
-                    double(k.value[1]), double(k.value[2]));
-    w.Append(line);
+    // "frame; count; v1, v2, v3[, v4];;" with every value as "%f" writes it.
+    char line[512];
+    char* end = std::to_chars(line, line + 16, k.frame).ptr;
+    end = std::to_chars(std::copy_n("; ", 2, end), line + 32, values).ptr;
+    end = std::copy_n("; ", 2, end);
+    const float v[4] = {k.w, k.value[0], k.value[1], k.value[2]};
+    for (int j = 4 - values; j < 4; ++j) {
+      end = FormatFloatFixed6(v[j], end);
+      end = j < 3 ? std::copy_n(", ", 2, end) : std::copy_n(";;", 2, end);
+    }
+    w.Append(std::string_view(line, size_t(end - line)));
     w.AppendLine(i + 1 < keys.size() ? "," : ";");
   }
   w.AppendLine("}");

@@ -276,16 +276,22 @@ void SaveMDLSkin(const MDLTexture& t, const std::string& folder) {
     r1[y] = sample(y, 0.25f, yRatio, t.height) * t.width;
     r2[y] = sample(y, 0.75f, yRatio, t.height) * t.width;
   }
-  const int64_t palette = t.data + int64_t(t.width) * t.height;
+  // The indices and the palette lie inside the file (checked when the textures were read), and every
+  // sample is inside the indices. Each palette colour is held with its channels 16 bits apart, so the
+  // four colours of a texel add up in one sum without a channel running into the next.
+  const uint8_t* indices = f.data + t.data;
+  const uint8_t* palette = indices + int64_t(t.width) * t.height;
+  uint64_t colours[256];
+  for (int i = 0; i < 256; ++i)
+    colours[i] = uint64_t(palette[3 * i]) << 32 | uint64_t(palette[3 * i + 1]) << 16 | palette[3 * i + 2];
   platform::d3dx::Picture picture(w, h);
   for (uint32_t y = 0; y < h; ++y) {
+    const uint8_t* row1 = indices + r1[y];
+    const uint8_t* row2 = indices + r2[y];
+    uint32_t* out = picture.Row(y);
     for (uint32_t x = 0; x < w; ++x) {
-      uint32_t sum[3] = {0, 0, 0};
-      for (int64_t source : {r1[y] + c1[x], r1[y] + c2[x], r2[y] + c1[x], r2[y] + c2[x]}) {
-        const int64_t colour = palette + 3 * int64_t(f.U8(t.data + source));
-        for (int c = 0; c < 3; ++c) sum[c] += f.U8(colour + c);
-      }
-      picture.At(x, y) = 0xFF000000u | (sum[0] >> 2) << 16 | (sum[1] >> 2) << 8 | (sum[2] >> 2);
+      const uint64_t sum = colours[row1[c1[x]]] + colours[row1[c2[x]]] + colours[row2[c1[x]]] + colours[row2[c2[x]]];
+      out[x] = 0xFF000000u | uint32_t(sum >> 34 & 0xFF) << 16 | uint32_t(sum >> 18 & 0xFF) << 8 | uint32_t(sum >> 2 & 0xFF);
     }
   }
   std::vector<uint8_t> bytes;

@@ -118,7 +118,8 @@ Quaternion AngleQuaternion(const float angles[3]) {
           cr * cp * cy + sr * sp * sy};
 }
 
-Quaternion SlerpMDL(const Quaternion& from, Quaternion to, float t) {
+MDLSlerp SlerpFrom(const Quaternion& from, const Quaternion& to) {
+  MDLSlerp s;
   const float p[4] = {from.x, from.y, from.z, from.w};
   float q[4] = {to.x, to.y, to.z, to.w};
   float apart = 0, together = 0;
@@ -128,17 +129,32 @@ Quaternion SlerpMDL(const Quaternion& from, Quaternion to, float t) {
   }
   if (apart > together)
     for (float& c : q) c = -c;
+  std::copy_n(p, 4, s.p);
+  std::copy_n(q, 4, s.q);
   const float cosine = p[0] * q[0] + p[1] * q[1] + p[2] * q[2] + p[3] * q[3];
-  float r[4];
   if (1.0f + cosine > 1e-8f) {
-    float kp = 1.0f - t, kq = t;
+    s.kind = MDLSlerp::kLinear;
     if (1.0f - cosine > 1e-8f) {
-      const float omega = std::acos(cosine);
-      const float sine = std::sin(omega);
-      kp = std::sin((1.0f - t) * omega) / sine;
-      kq = std::sin(t * omega) / sine;
+      s.kind = MDLSlerp::kArc;
+      s.omega = std::acos(cosine);
+      s.sine = std::sin(s.omega);
     }
-    for (int i = 0; i < 4; ++i) r[i] = kp * p[i] + kq * q[i];
+  } else {
+    s.kind = MDLSlerp::kOpposite;
+  }
+  return s;
+}
+
+Quaternion SlerpAt(const MDLSlerp& s, float t) {
+  const float* p = s.p;
+  float r[4];
+  if (s.kind != MDLSlerp::kOpposite) {
+    float kp = 1.0f - t, kq = t;
+    if (s.kind == MDLSlerp::kArc) {
+      kp = std::sin((1.0f - t) * s.omega) / s.sine;
+      kq = std::sin(t * s.omega) / s.sine;
+    }
+    for (int i = 0; i < 4; ++i) r[i] = kp * p[i] + kq * s.q[i];
   } else {
     const float turned[4] = {-p[1], p[0], -p[3], p[2]};
     const float kp = std::sin((1.0f - t) * 0.5f * 3.14159265358979f), kq = std::sin(t * 0.5f * 3.14159265358979f);
@@ -189,9 +205,21 @@ bool DecodeMDLFrame(int32_t frame, std::vector<MDLBoneFrame>* decoded) {
       d.close = d.close && std::fabs(a1[i] - a2[i]) <= 0.001f;
     }
     d.q1 = AngleQuaternion(a1);
-    d.q2 = d.close ? d.q1 : AngleQuaternion(a2);
+    if (!d.close) d.slerp = SlerpFrom(d.q1, AngleQuaternion(a2));
     for (int i = 0; i < 3; ++i)
       if (!PositionPair(bone, i, frame, &d.position[i])) return false;
+  }
+  return true;
+}
+
+// The whole frame of `time` decoded into the cache, unless it is there already.
+bool DecodeMDLFrameOf(float time) {
+  MDLState& s = StateMDL();
+  const int32_t frame = int32_t(time);
+  if (frame != s.decodedFrame) {
+    s.decodedFrame = -1;
+    if (!DecodeMDLFrame(frame, &s.frameCache)) return false;
+    s.decodedFrame = frame;
   }
   return true;
 }
@@ -200,18 +228,13 @@ bool DecodeMDLFrame(int32_t frame, std::vector<MDLBoneFrame>* decoded) {
 
 bool SetupMDLBones(float time) {
   MDLState& s = StateMDL();
-  const int32_t frame = int32_t(time);
-  const float fraction = time - float(frame);
-  if (frame != s.decodedFrame) {
-    s.decodedFrame = -1;
-    if (!DecodeMDLFrame(frame, &s.frameCache)) return false;
-    s.decodedFrame = frame;
-  }
+  if (!DecodeMDLFrameOf(time)) return false;
+  const float fraction = time - float(int32_t(time));
   s.transforms.resize(s.bones.size());
   for (size_t b = 0; b < s.bones.size(); ++b) {
     const MDLBone& bone = s.bones[b];
     const MDLBoneFrame& d = s.frameCache[b];
-    const Quaternion q = d.close ? d.q1 : SlerpMDL(d.q1, d.q2, fraction);
+    const Quaternion q = d.close ? d.q1 : SlerpAt(d.slerp, fraction);
     float position[3];
     for (int i = 0; i < 3; ++i) position[i] = PositionValue(bone, i, d.position[i], fraction);
     const MDLTransform local = TransformOf(q, position);
@@ -238,11 +261,13 @@ bool BakeMDLAnimation(AnimationRecord* track) {
   track->matrixTable.assign(size_t(rows), {});
   float time = 0.0f;
   for (int32_t i = 0; i < steps; ++i) {
-    if (!SetupMDLBones(time)) return false;
     if (i < rows) {
+      if (!SetupMDLBones(time)) return false;
       std::vector<Matrix>& row = track->matrixTable[size_t(i)];
       row.reserve(s.transforms.size());
       for (const MDLTransform& t : s.transforms) row.push_back(MDLBoneMatrix(t));
+    } else if (!DecodeMDLFrameOf(time)) {
+      return false;  // the last frame is not kept, but a damaged one still fails the bake
     }
     time += 0.1f;
   }

@@ -54,12 +54,22 @@ struct PositionEntries {
   bool interpolate = false;
 };
 
+// The spherical interpolation from one quaternion to another, with what does not depend on the
+// fraction worked out once: the target on the near side, and the angle between the two.
+struct MDLSlerp {
+  enum Kind : uint8_t { kArc, kLinear, kOpposite };
+  float p[4] = {}, q[4] = {};
+  Kind kind = kLinear;
+  float omega = 0, sine = 0;  // kArc
+};
+
 // What a bone's pose needs of one whole frame: the rotations at it and at the next frame (as
-// quaternions) and the position entries around it. The bake asks for ten times within each frame,
-// so they are decoded once per frame.
+// quaternions, and the interpolation between them) and the position entries around it. The bake
+// asks for ten times within each frame, so they are decoded once per frame.
 struct MDLBoneFrame {
-  Quaternion q1, q2;
+  Quaternion q1;
   bool close = true;  // q1 alone: the two rotations differ by at most 0.001 in every angle
+  MDLSlerp slerp;     // from q1 to the next frame's rotation, when not close
   PositionEntries position[3];
 };
 

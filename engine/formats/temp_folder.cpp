@@ -48,10 +48,15 @@ bool FileHolds(const std::string& path, const void* data, size_t size) {
 }  // namespace
 
 bool WriteTemporaryFile(const std::string& path, const void* data, size_t size) {
-  if (FileHolds(path, data, size)) return true;
-  if (unlink(path.c_str()) != 0 && errno != ENOENT) return false;
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  // Mostly the name is free ("kvotemp.x" is removed after each use): one call makes the file.
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (errno != EEXIST) return false;
+    if (FileHolds(path, data, size)) return true;
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+  }
   const char* bytes = static_cast<const char*>(data);
   bool ok = true;
   for (size_t done = 0; ok && done < size;) {

@@ -21,6 +21,10 @@ struct XTextMaterial {
   std::string_view textureFile;
 };
 
+// "%f" of the float (six decimals, rounded as printf rounds) into `out`, which has room for 64
+// characters; returns the end of the text.
+char* FormatFloatFixed6(float value, char* out);
+
 class XTextWriter {
  public:
   // Characters a document may hold; a write past it is dropped and marks the writer overflowed.
@@ -28,6 +32,9 @@ class XTextWriter {
 
   // Replaces the text with the six header lines and opens the writer.
   void WriteHeader();
+  // Room for a document of about this many characters (at most the capacity), so the text is not
+  // copied over as it grows.
+  void Reserve(size_t characters) { text_.reserve(characters < kCapacity ? characters : kCapacity); }
   uint32_t Length() const { return uint32_t(text_.size()); }
   const char* Buffer() const { return text_.c_str(); }
   // True once a write did not fit: the document is incomplete and must not be used.

@@ -30,6 +30,15 @@ class BlobArena {
     size_ += count;
   }
 
+  // Room for `count` more bytes at the end, which the caller fills.
+  uint8_t* Extend(size_t count) {
+    if (bytes_.size() - size_ < count + sizeof(uint64_t))
+      bytes_.resize(std::max({2 * bytes_.size(), size_ + count + sizeof(uint64_t), size_t{4096}}));
+    uint8_t* at = bytes_.data() + size_;
+    size_ += count;
+    return at;
+  }
+
  private:
   std::vector<uint8_t> bytes_;  // the blobs, then room to grow into
   size_t size_ = 0;

@@ -122,6 +122,7 @@ class Parser {
       }
     }
     doc_.templates.Add(std::move(t));
+    sub_templates_.clear();  // a name may now lead elsewhere, and a replaced template's members are new
     return true;
   }
 
@@ -272,20 +273,64 @@ class Parser {
         if (count > s_.Remaining()) return Fail("array larger than the data left");
       }
       if (m.primitive == Primitive::kTemplate) {
-        const Template* sub = doc_.templates.Find(m.type_name);
+        const Template* sub = SubTemplate(m);
         if (!sub) return Fail("member of an undeclared template");
+        // Elements of nothing but floats (vectors, texture coordinates) are one run of floats.
+        if (const uint64_t floats = FlatFloatCount(*sub)) {
+          if (!ReadFloatRun(count, floats)) return false;
+          continue;
+        }
         for (uint64_t k = 0; k < count; ++k) {
           size_t before = s_.Remaining();
           if (!ParseMembers(*sub, depth + 1)) return false;
           // An element that read nothing is empty, and so is every one after it.
           if (s_.Remaining() == before) break;
         }
+      } else if (m.is_array && m.primitive == Primitive::kFloat) {
+        if (!ReadFloatRun(count, 1)) return false;
+      } else if (m.is_array && (m.primitive == Primitive::kDword || m.primitive == Primitive::kSdword)) {
+        if (!s_.ReadIntegers(doc_.blobs.Extend(count * 4), count)) return Fail("expected a number");
       } else {
         const size_t size = PrimitiveSize(m.primitive);
         for (uint64_t k = 0; k < count; ++k)
           if (!ReadPrimitive(m.primitive, size, values_[values + i])) return false;
       }
     }
+    return true;
+  }
+
+  // The template a member names, looked up by name once per member: arrays of templates whose
+  // elements hold templates (animation keys) ask for it once per element.
+  const Template* SubTemplate(const TemplateMember& m) {
+    auto [it, added] = sub_templates_.try_emplace(&m, nullptr);
+    if (added) it->second = doc_.templates.Find(m.type_name);
+    return it->second;
+  }
+
+  // Floats per element of a template whose members are all FLOATs of fixed counts; 0 for any other.
+  static uint64_t FlatFloatCount(const Template& t) {
+    uint64_t floats = 0;
+    for (const TemplateMember& m : t.members) {
+      if (m.primitive != Primitive::kFloat) return 0;
+      uint64_t n = 1;
+      for (const Dimension& d : m.dimensions) {
+        if (d.member >= 0) return 0;
+        n *= d.count;
+        if (n > UINT32_MAX) return 0;  // far past any file: read element by element, which refuses it
+      }
+      if (n == 0) return 0;  // an element could then read nothing, which ends the array early
+      floats += n;
+      if (floats > UINT32_MAX) return 0;
+    }
+    return floats;
+  }
+
+  // `count` elements of `floats` FLOAT values each appended to the blob, as ReadPrimitive appends
+  // each value.
+  bool ReadFloatRun(uint64_t count, uint64_t floats) {
+    // Every value takes at least one byte of the file.
+    if (count > s_.Remaining() / floats) return Fail("array larger than the data left");
+    if (!s_.ReadFloats(doc_.blobs.Extend(count * floats * 4), count * floats)) return Fail("expected a number");
     return true;
   }
 
@@ -301,7 +346,7 @@ class Parser {
           std::memcpy(&bits, &v, 8);
           doc_.blobs.AppendLittleEndian(bits, 8);
         } else {
-          float f = v > FLT_MAX ? HUGE_VALF : v < -FLT_MAX ? -HUGE_VALF : float(v);
+          float f = NarrowToFloat(v);
           uint32_t bits;
           std::memcpy(&bits, &f, 4);
           doc_.blobs.AppendLittleEndian(bits, 4);
@@ -326,6 +371,7 @@ class Parser {
   Document& doc_;
   std::vector<uint32_t> values_;
   size_t values_top_ = 0;
+  std::unordered_map<const TemplateMember*, const Template*> sub_templates_;
   std::string error_;
 };
 

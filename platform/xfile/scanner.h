@@ -1,8 +1,12 @@
 // Token streams over the two encodings of an X file body. The parser reads structure (names, braces,
 // GUIDs) through Peek/Advance and member values through the Read* calls, so one parser serves both.
 #pragma once
+#include <bit>
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +39,12 @@ class Scanner {
   virtual bool ReadFloat(double& out) = 0;
   // A quoted string, or a bare name where an exporter left the quotes off.
   bool ReadString(std::string& out);
+  // `count` values in a row, each as ReadFloat reads it and narrowed as a FLOAT member holds it; and
+  // `count` integers as ReadInteger reads each. Each goes to `out` as 4 little-endian bytes (a blob
+  // keeps no alignment). Arrays of vectors and indices go through these, so a scanner may read them
+  // without a call per value.
+  virtual bool ReadFloats(uint8_t* out, size_t count);
+  virtual bool ReadIntegers(uint8_t* out, size_t count);
 
   // Bytes left; every value takes at least one, which bounds array counts before they are read.
   virtual size_t Remaining() const = 0;
@@ -55,6 +65,16 @@ class Scanner {
 
   std::string error_;
 };
+
+// A FLOAT member's value: doubles past the float range become infinities.
+inline float NarrowToFloat(double v) { return v > FLT_MAX ? HUGE_VALF : v < -FLT_MAX ? -HUGE_VALF : float(v); }
+
+// Stores a 4-byte value at `out`, least significant byte first.
+template <typename T>
+inline void StoreLittleEndian4(uint8_t* out, T value) {
+  static_assert(sizeof(T) == 4 && std::endian::native == std::endian::little, "blobs are little-endian");
+  std::memcpy(out, &value, 4);
+}
 
 std::unique_ptr<Scanner> MakeTextScanner(const uint8_t* data, size_t size);
 // `double_floats`: float lists hold 8-byte values ("0064" files).

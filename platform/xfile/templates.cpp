@@ -61,10 +61,20 @@ void TemplateSet::Add(Template t) {
     *templates_[it->second] = std::move(t);
 }
 
+// Every object and every template member names its template, so this runs per value of arrays of
+// templates: names up to the buffer's length are lowered in place.
 const Template* TemplateSet::Find(std::string_view name) const {
-  auto it = by_lower_name_.find(Lower(name));
+  char lower[64];
+  if (name.size() > sizeof lower) return FindLower(Lower(name));
+  for (size_t i = 0; i < name.size(); ++i)
+    lower[i] = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] - 'A' + 'a') : name[i];
+  return FindLower(std::string_view(lower, name.size()));
+}
+
+const Template* TemplateSet::FindLower(std::string_view lower_name) const {
+  auto it = by_lower_name_.find(lower_name);
   if (it != by_lower_name_.end()) return templates_[it->second].get();
-  return fallback_ ? fallback_->Find(name) : nullptr;
+  return fallback_ ? fallback_->FindLower(lower_name) : nullptr;
 }
 
 }  // namespace platform::xfile

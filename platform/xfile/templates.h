@@ -2,6 +2,7 @@
 // declaration admits.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,9 +69,16 @@ class TemplateSet {
   const Template& At(size_t i) const { return *templates_[i]; }
 
  private:
+  // Looked up by the lower-case name as it stands, without a string made for it.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  const Template* FindLower(std::string_view lower_name) const;
+
   const TemplateSet* fallback_;
   std::vector<std::unique_ptr<Template>> templates_;
-  std::unordered_map<std::string, size_t> by_lower_name_;
+  std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> by_lower_name_;
 };
 
 // ASCII lower case: template names, and object names a reference gives in another case, compare so.

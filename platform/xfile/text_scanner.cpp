@@ -2,7 +2,9 @@
 // values, integers stand where floats are declared, names may start with a digit or hold "-" and
 // ".", and "//" and "#" start comments.
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/xfile/scanner.h"
@@ -17,6 +19,7 @@ enum CharClass : uint8_t {
   kPunctuation = 2,   // a token of its own
   kDelimiter = 4,     // ends a word
   kCommentStart = 8,  // "#", and "/" when another follows
+  kSeparator = 16,    // passed over before a value: space, "," and ";"
 };
 
 constexpr std::array<uint8_t, 256> kCharClasses = [] {
@@ -24,6 +27,9 @@ constexpr std::array<uint8_t, 256> kCharClasses = [] {
   for (int c = 0; c <= ' '; ++c) classes[c] = kSpace | kDelimiter;
   for (char c : std::string_view("{}[](),;>")) classes[uint8_t(c)] |= kPunctuation;
   for (char c : std::string_view("{}[](),;<>\"")) classes[uint8_t(c)] |= kDelimiter;
+  for (int c = 0; c <= ' '; ++c) classes[c] |= kSeparator;
+  classes[','] |= kSeparator;
+  classes[';'] |= kSeparator;
   classes['#'] |= kCommentStart;
   classes['/'] |= kCommentStart;
   return classes;
@@ -31,44 +37,71 @@ constexpr std::array<uint8_t, 256> kCharClasses = [] {
 
 bool Is(char c, CharClass cls) { return kCharClasses[uint8_t(c)] & cls; }
 
+// The value of eight decimal digits held one per byte (0 to 9), the first in the lowest byte.
+uint64_t EightDigits(uint64_t digits) {
+  digits = (digits * 10) + (digits >> 8);
+  digits = (((digits & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+            (((digits >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+  return digits;
+}
+
+// Appends the decimal digits at `q` to `mantissa` (which wraps past 19 digits; callers refuse those)
+// and returns where they end. Eight bytes are tested and converted at a time where the text has them.
+const char* ScanDigits(const char* q, const char* end, uint64_t& mantissa) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  while (end - q >= 8) {
+    uint64_t word;
+    std::memcpy(&word, q, 8);
+    const uint64_t values = word ^ (kOnes * '0');  // a digit's byte becomes its value
+    // Bytes above 9 (the high bit is tested apart, so no addition carries into the next byte).
+    const uint64_t others = (((values & (kOnes * 0x7F)) + kOnes * (0x80 - 10)) | values) & (kOnes * 0x80);
+    const int n = others ? std::countr_zero(others) / 8 : 8;
+    if (n == 0) return q;
+    // The n digits moved to the top bytes: the bytes below read as leading zeros.
+    mantissa = mantissa * kPowersOfTen[n] + EightDigits(n == 8 ? values : values << (64 - 8 * n));
+    q += n;
+    if (n < 8) return q;
+  }
+  for (; q < end && uint8_t(*q - '0') < 10; ++q) mantissa = mantissa * 10 + uint64_t(*q - '0');
+  return q;
+}
+
 // Nearly every number in a file is a plain decimal ("-12", "0.250000"). Those convert here, exactly:
 // with at most 2^53 as mantissa and 10^22 as divisor both are exact doubles, so the one division
-// rounds as from_chars would. False for anything else, which from_chars then reads.
-bool ParsePlainDecimal(std::string_view word, double& real, int64_t& integer, bool& is_integer) {
+// rounds as from_chars would. Reads [-]digits[.digits] from `q` and returns where it stopped; null for
+// anything that does not start so or does not convert so, which from_chars then reads.
+const char* ScanPlainDecimal(const char* q, const char* end, double& real, int64_t& integer, bool& is_integer) {
   constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   constexpr uint64_t kMaxExactMantissa = uint64_t{1} << 53;
-  const char* q = word.data();
-  const char* end = q + word.size();
   const bool negative = q < end && *q == '-';
   q += negative;
   uint64_t mantissa = 0;
-  int digits = 0, fraction_digits = 0;
-  bool point = false;
-  for (; q < end; ++q) {
-    if (*q >= '0' && *q <= '9') {
-      if (++digits > 19) return false;
-      mantissa = mantissa * 10 + uint64_t(*q - '0');
-      fraction_digits += point;
-    } else if (*q == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0) return false;
-  if (!point) {
-    if (digits > 18) return false;
+  const char* whole = q;
+  q = ScanDigits(q, end, mantissa);
+  const ptrdiff_t whole_digits = q - whole;
+  if (q == end || *q != '.') {
+    if (whole_digits == 0 || whole_digits > 18) return nullptr;
     integer = negative ? -int64_t(mantissa) : int64_t(mantissa);
     real = double(integer);
     is_integer = true;
-    return true;
+    return q;
   }
-  if (mantissa > kMaxExactMantissa || fraction_digits > 22) return false;
+  const char* fraction = ++q;
+  q = ScanDigits(q, end, mantissa);
+  const ptrdiff_t fraction_digits = q - fraction;
+  if (whole_digits + fraction_digits == 0 || whole_digits + fraction_digits > 19) return nullptr;
+  if (mantissa > kMaxExactMantissa || fraction_digits > 22) return nullptr;
   real = double(mantissa) / kPowersOfTen[fraction_digits];
   if (negative) real = -real;
   is_integer = false;
-  return true;
+  return q;
+}
+
+bool ParsePlainDecimal(std::string_view word, double& real, int64_t& integer, bool& is_integer) {
+  const char* end = word.data() + word.size();
+  return ScanPlainDecimal(word.data(), end, real, integer, is_integer) == end;
 }
 
 // A number word: an integer, a float, or a float followed by the "#..." tail some runtimes print for
@@ -122,6 +155,24 @@ class TextScanner final : public Scanner {
     return ReadNumber(out, integer, is_integer);
   }
 
+  bool ReadFloats(uint8_t* out, size_t count) override {
+    for (size_t i = 0; i < count; ++i) {
+      double v;
+      if (!TextScanner::ReadFloat(v)) return false;
+      StoreLittleEndian4(out + 4 * i, NarrowToFloat(v));
+    }
+    return true;
+  }
+
+  bool ReadIntegers(uint8_t* out, size_t count) override {
+    for (size_t i = 0; i < count; ++i) {
+      uint32_t v;
+      if (!TextScanner::ReadInteger(v)) return false;
+      StoreLittleEndian4(out + 4 * i, v);
+    }
+    return true;
+  }
+
 
   size_t Remaining() const override { return size_t(end_ - p_); }
 
@@ -140,10 +191,11 @@ class TextScanner final : public Scanner {
 
 
   bool ReadNumber(double& real, int64_t& integer, bool& is_integer) {
-    // Straight from the text: the token path below would give the same word, only slower. It stays
-    // for what is not a number, and reports it.
     SkipSpaceAndSeparators();
     peeked_ = false;  // a token peeked before is lexed again from here
+    if (ReadPlainNumber(real, integer, is_integer)) return true;
+    // Straight from the text: the token path below would give the same word, only slower. It stays
+    // for what is not a number, and reports it.
     const char* word_end = WordEnd(p_);
     if (word_end != p_ && ParseNumber(std::string_view(p_, size_t(word_end - p_)), real, integer, is_integer)) {
       p_ = word_end;
@@ -153,6 +205,25 @@ class TextScanner final : public Scanner {
     if (t.kind != Token::kName || !ParseNumber(t.text, real, integer, is_integer)) return Fail("expected a number");
     Advance();
     return true;
+  }
+
+  // The common case in one pass over the text: a word that is a plain decimal. False, with nothing
+  // taken, for any other word.
+  bool ReadPlainNumber(double& real, int64_t& integer, bool& is_integer) {
+    const char* stop = ScanPlainDecimal(p_, end_, real, integer, is_integer);
+    if (!stop || !EndsWord(stop)) return false;
+    p_ = stop;
+    return true;
+  }
+
+  // Whether a word that reached `w` ends there, as WordEnd decides.
+  bool EndsWord(const char* w) const {
+    if (w == end_) return true;
+    const uint8_t cls = kCharClasses[uint8_t(*w)];
+    if (cls & kDelimiter) return true;
+    if (!(cls & kCommentStart)) return false;
+    if (*w == '/') return w + 1 < end_ && w[1] == '/';
+    return !(w > p_ && w[-1] == '.');
   }
 
   void SkipSpaceAndComments() {
@@ -170,9 +241,9 @@ class TextScanner final : public Scanner {
   // Where SkipSeparators leaves the text: past space, comments, "," and ";".
   void SkipSpaceAndSeparators() {
     for (;;) {
-      SkipSpaceAndComments();
-      if (p_ == end_ || (*p_ != ',' && *p_ != ';')) return;
-      ++p_;
+      while (p_ < end_ && (kCharClasses[uint8_t(*p_)] & kSeparator)) ++p_;
+      if (p_ == end_ || !(*p_ == '#' || (*p_ == '/' && p_ + 1 < end_ && p_[1] == '/'))) return;
+      while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
     }
   }
 

@@ -57,6 +57,7 @@ TEST_F(ModelLoaderTest, DispatchByExtension) {
   wrongMagic[5] = 'X';
   Write("bad.KVO", wrongMagic);
   for (const char* name : {"m.md2", "m.3ds", "m.mdl", "m.MD3"}) Write(name, kTriangle);
+  std::filesystem::create_directory(root_ + "/folder.x");
 
   struct Case {
     const char* name;
@@ -67,6 +68,7 @@ TEST_F(ModelLoaderTest, DispatchByExtension) {
       {"model.xof", 0},       // every extension starting with x
       {"a.b.kvo", 0},
       {"missing.x", kErrorModelFileMissing},
+      {"folder.x", kErrorModelFileMissing},  // a folder is no model file
       {"ball", kErrorModelLoadFailed},  // exists, but no extension chooses a converter
       {"missing", kErrorModelFileMissing},
       {".x", kErrorModelLoadFailed},

@@ -90,6 +90,12 @@ TEST(XDamaged, HostileValuesFailWithoutBeingTrusted) {
       {"unknown float size", Bytes("xof 0303txt 0016")},
       {"vertex count beyond the data", text("Mesh m { 4000000000; 1;2;3;; 0;; }")},
       {"nested array count beyond the data", text("Mesh m { 1; 0;0;0;; 1; 3000000000; 1,2,3;; }")},
+      {"texture coordinates beyond the data", text("MeshTextureCoords { 2000000000; 0;0;, 1;1;; }")},
+      {"float array of a size no file holds",
+       text("template Big { <00000000-0000-0000-0000-0000000000b1> array FLOAT a[4294967295][4294967295]; }\n"
+            "template Row { <00000000-0000-0000-0000-0000000000b2> DWORD n; array Big rows[n]; }\n"
+            "Row { 3; 1; 2; 3; }")},
+      {"vertex list cut short", text("Mesh m { 3; 1;2;3;, 4;5; }")},
       {"value where a name belongs", text("Frame f { 12 }")},
       {"stray brace", text("}")},
       {"unterminated string", text("TextureFilename { \"abc; }")},

@@ -107,6 +107,28 @@ XSkinMeshHeader { 1; 2; 3; }
   EXPECT_EQ(reader.DataObjects().at(0)->Size(), 6u);
 }
 
+TEST(XTemplates, ADeclarationPartWayThroughAFileServesTheObjectsAfterIt) {
+  // Objects before the second declaration keep the layout of the first; later ones, also where the
+  // template only stands inside another (here per array element), take the new one.
+  xf::Reader reader;
+  ASSERT_TRUE(OpenText(reader, Text(R"(
+template Pair { <00000000-0000-0000-0000-0000000000a1> DWORD a; DWORD b; }
+template Pairs { <00000000-0000-0000-0000-0000000000a2> DWORD n; array Pair p[n]; }
+Pairs { 2; 1; 2;, 3; 4;; }
+template Pair { <00000000-0000-0000-0000-0000000000a1> DWORD a; }
+Pairs { 2; 1;, 3;; }
+template Pairs { <00000000-0000-0000-0000-0000000000a2> DWORD n; array Vector v[n]; }
+Pairs { 1; 1; 2; 3;; }
+template Vector { <3d82ab5e-62da-11cf-ab39-0020af71e433> FLOAT x; FLOAT y; }
+Pairs { 1; 1; 2;; }
+)"))) << reader.Error();
+  ASSERT_EQ(reader.DataObjects().size(), 4u);
+  EXPECT_EQ(reader.DataObjects()[0]->Size(), 4u + 2 * 8);
+  EXPECT_EQ(reader.DataObjects()[1]->Size(), 4u + 2 * 4);
+  EXPECT_EQ(reader.DataObjects()[2]->Size(), 4u + 12);
+  EXPECT_EQ(reader.DataObjects()[3]->Size(), 4u + 8);  // the file's own Vector, over the standard one
+}
+
 TEST(XTemplates, RegisteredTemplatesServeLaterFiles) {
   xf::Reader reader;
   ASSERT_TRUE(OpenText(reader, Text("Pair p { 1; \"x\"; }"))) << reader.Error();

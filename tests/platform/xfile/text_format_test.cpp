@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <random>
 
 #include "tests/platform/xfile/xfile_fixtures.h"
 
@@ -20,6 +21,7 @@ TEST(XText, LooseSeparatorsIntegersAndCommentsReadAlike) {
       "Vector v{1.;2.;3.;;}",
       "Vector v { # old line ends\r 1;\r// x\r 2; 3; }",
       "vector v { 1; 2; 3; }",  // template names in any letter case
+      "Vector v {1.0// a comment right after a number\n2# so\n3;}",
   };
   for (const char* variant : kVariants) {
     SCOPED_TRACE(variant);
@@ -69,6 +71,34 @@ TEST(XText, DecimalsReadToTheNearestDouble) {
     std::from_chars(digits.data(), digits.data() + digits.size(), expected);
     EXPECT_EQ(std::memcmp(d.Data(), &expected, 8), 0) << "expected " << expected;
   }
+  // Decimals of every length up to and past the shortcut's limits, in one array of doubles; the last
+  // one runs up to the end of the text, where fewer than eight bytes are left to look at.
+  std::mt19937_64 random(11);
+  std::string values;
+  std::vector<double> expected;
+  for (int i = 0; i < 400; ++i) {
+    std::string word = random() % 3 == 0 ? "-" : "";
+    for (int n = int(random() % 21); n > 0; --n) word += char('0' + random() % 10);
+    if (random() % 4 != 0) {
+      word += '.';
+      for (int n = int(random() % 24); n > 0; --n) word += char('0' + random() % 10);
+    }
+    std::string_view digits(word);
+    if (digits.find_first_of("0123456789") == std::string_view::npos) continue;  // no number
+    double value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    expected.push_back(value);
+    values += (values.empty() ? "" : random() % 2 ? ", " : ",\n") + word;
+  }
+  const std::string text = "template Ds { <00000000-0000-0000-0000-0000000000de> DWORD n; array DOUBLE d[n]; }\nDs { " +
+                           std::to_string(expected.size()) + "; " + values;
+  xf::Reader many;
+  ASSERT_TRUE(OpenText(many, Text(text + "; }"))) << many.Error();
+  const xf::DataObject& d = *many.DataObjects().at(0);
+  ASSERT_EQ(d.Size(), 4 + 8 * expected.size());
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(std::memcmp(d.Data() + 4 + 8 * i, &expected[i], 8), 0) << i << ": expected " << expected[i];
+
   // Integers past 32 bits keep their low bits; past 64 bits they read as a float out of range: 0.
   xf::Reader reader;
   ASSERT_TRUE(OpenText(reader, Text("RightHanded { 4294967297; } RightHanded { 123456789012345678901; }"))) << reader.Error();

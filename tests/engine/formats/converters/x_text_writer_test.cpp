@@ -3,6 +3,11 @@
 // describes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
 #include "engine/formats/x_converter.h"
 #include "engine/formats/x_text_writer.h"
 #include "tests/engine/formats/converters/converters_fixtures.h"
@@ -88,6 +93,31 @@ TEST(XTextWriter, WritesEachPieceAsTheXTextHasIt) {
             "TextureFilename {\n\"wood.jpg\";\n}\n}\n");
   EXPECT_EQ(w.Length(), std::string(w.Buffer()).size());
   EXPECT_FALSE(w.Overflowed());
+}
+
+// Every float as printf's "%f" writes it: ties at the sixth decimal, values that round to zero with
+// their sign, denormals, the integers where the decimals run out, infinities and NaN, and a spread of
+// random bit patterns and of model-sized values.
+TEST(XTextWriter, FloatsReadAsPrintfWritesThem) {
+  std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 0.0000005f, -0.0000005f, 0.0000004f, 0.0000015f,
+                               0.0000025f, 1e-7f, -1e-7f, 1e-30f, -1e-45f, 1.17549435e-38f, 0.1f, 2.5e-6f,
+                               123456.789f, 8388607.5f, 16777217.0f, 4.2949673e9f, 1.8446744e19f, -3.4028235e38f,
+                               std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                               std::numeric_limits<float>::quiet_NaN()};
+  for (int k = 0; k < 64; ++k) values.push_back(std::ldexp(float(k) + 0.5f, -20));  // exact ties
+  std::mt19937 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t bits = uint32_t(random());
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    values.push_back(f);
+    values.push_back(std::uniform_real_distribution<float>(-5000.0f, 5000.0f)(random));
+  }
+  for (float v : values) {
+    char expected[512], text[64];
+    std::snprintf(expected, sizeof expected, "%f", double(v));
+    ASSERT_EQ(std::string(text, FormatFloatFixed6(v, text)), expected) << std::hexfloat << v;
+  }
 }
 
 TEST(XTextWriter, NamesBecomeWhatAnXNameCanHold) {
