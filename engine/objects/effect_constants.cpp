@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <initializer_list>
 
 #include "engine/objects/effect_object.h"
 #include "engine/objects/record_links.h"
@@ -55,12 +56,22 @@ void EffectObject::ApplyConstants(MeshRecord* mesh) {
   const Matrix& w = m[kSlotWorld];
   const Matrix& v = m[kSlotView];
   const Matrix& p = m[kSlotProjection];
+  // Only what the effect's parameters use (or what that is made from) is worked out: inverses above
+  // all cost, and most effects take two or three of these.
+  auto used = [&](std::initializer_list<int> list) {
+    for (int slot : list)
+      if (slots[slot]) return true;
+    return false;
+  };
   m[kSlotWorldView] = dx::MatrixMultiply(w, v);
   m[kSlotViewProjection] = dx::MatrixMultiply(v, p);
   m[kSlotWorldViewProjection] = dx::MatrixMultiply(m[kSlotWorldView], p);
-  m[kSlotWorldInverse] = Inverse(w);
-  m[kSlotViewInverse] = Inverse(v);
-  m[kSlotWorldViewInverse] = Inverse(m[kSlotWorldView]);
+  if (used({kSlotWorldInverse, kSlotWorldInverseTranspose, kSlotLightDirectionObject}))
+    m[kSlotWorldInverse] = Inverse(w);
+  if (used({kSlotViewInverse, kSlotViewInverseTranspose, kSlotCameraPosition, kSlotEyePosition}))
+    m[kSlotViewInverse] = Inverse(v);
+  if (used({kSlotWorldViewInverse, kSlotWorldViewInverseTranspose}))
+    m[kSlotWorldViewInverse] = Inverse(m[kSlotWorldView]);
 
   auto vec = [](int slot) -> gfx::Vector4& { return g_store.vectors[slot - kSlotLightDirection]; };
   gfx::Vector4& direction = vec(kSlotLightDirection);
@@ -72,7 +83,8 @@ void EffectObject::ApplyConstants(MeshRecord* mesh) {
     direction = {w.m[3][0] - light.position.x, w.m[3][1] - light.position.y, w.m[3][2] - light.position.z, 1.0f};
     lightPosition = {light.position.x, light.position.y, light.position.z, 1.0f};
   }
-  vec(kSlotLightDirectionObject) = dx::Vec4Normalize(dx::Vec4Transform(direction, m[kSlotWorldInverse]));
+  if (slots[kSlotLightDirectionObject])
+    vec(kSlotLightDirectionObject) = dx::Vec4Normalize(dx::Vec4Transform(direction, m[kSlotWorldInverse]));
   direction = dx::Vec4Normalize(direction);
   const Matrix& vi = m[kSlotViewInverse];
   vec(kSlotCameraPosition) = vec(kSlotEyePosition) = {vi.m[3][0], vi.m[3][1], vi.m[3][2], 1.0f};
@@ -91,7 +103,8 @@ void EffectObject::ApplyConstants(MeshRecord* mesh) {
       {kSlotViewInverseTranspose, kSlotViewInverse},
       {kSlotWorldViewInverseTranspose, kSlotWorldViewInverse},
   };
-  for (const auto& t : transposes) m[t.slot] = dx::MatrixTranspose(m[t.of]);
+  for (const auto& t : transposes)
+    if (slots[t.slot]) m[t.slot] = dx::MatrixTranspose(m[t.of]);
 
   for (int slot = kSlotWorld; slot <= kSlotWorldViewInverseTranspose; ++slot) {
     if (slots[slot]) effect->SetMatrix(slots[slot], &m[slot]);
