@@ -144,16 +144,14 @@ FILE* OpenFile(std::string_view name, const char* mode) {
 
 bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out) {
   out.clear();
-  int fd = OpenRegularFile(ResolvePath(name).c_str(), O_RDONLY);
+  struct stat st;
+  int fd = OpenRegularFile(ResolvePath(name).c_str(), O_RDONLY, 0, &st);
   if (fd < 0) return false;
   // One allocation of the file's size and one read; the read of one byte more must find the end.
-  struct stat st;
-  bool ok = fstat(fd, &st) == 0;
-  if (ok) {
-    out.resize(size_t(st.st_size));
-    uint8_t past_end;
-    ok = ReadFully(fd, out.data(), out.size()) == ssize_t(out.size()) && ReadFully(fd, &past_end, 1) == 0;
-  }
+  out.resize(size_t(st.st_size));
+  uint8_t past_end;
+  const bool ok =
+      ReadFully(fd, out.data(), out.size()) == ssize_t(out.size()) && ReadFully(fd, &past_end, 1) == 0;
   close(fd);
   if (!ok) out.clear();
   return ok;

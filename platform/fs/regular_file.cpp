@@ -8,7 +8,7 @@
 
 namespace platform::fs {
 
-int OpenRegularFile(const char* path, int flags, mode_t mode) {
+int OpenRegularFile(const char* path, int flags, mode_t mode, struct stat* info) {
   const int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, mode);
   if (fd < 0) return -1;
   struct stat st;
@@ -17,9 +17,12 @@ int OpenRegularFile(const char* path, int flags, mode_t mode) {
     error = errno;
   else if (!S_ISREG(st.st_mode))
     error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+  else if (fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)  // the status flags asked for, blocking
     error = errno;
-  if (error == 0) return fd;
+  if (error == 0) {
+    if (info) *info = st;
+    return fd;
+  }
   close(fd);
   errno = error;
   return -1;

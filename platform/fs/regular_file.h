@@ -3,12 +3,14 @@
 // Every open of a named file therefore goes through here: it never blocks and yields regular files
 // only.
 #pragma once
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace platform::fs {
 
 // open(2) of a resolved path with O_NONBLOCK added, refused (-1, errno EINVAL, or EISDIR for a folder)
 // unless the file is a regular one; the descriptor returned blocks again as usual.
-int OpenRegularFile(const char* path, int flags, mode_t mode = 0666);
+// `info`, when given, receives the file's status as the check read it.
+int OpenRegularFile(const char* path, int flags, mode_t mode = 0666, struct stat* info = nullptr);
 
 }  // namespace platform::fs
