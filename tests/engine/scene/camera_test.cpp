@@ -162,6 +162,25 @@ TEST_F(CameraTest, ThePassClearsDepthOnlyUntilTheBackgroundIsOn) {
   EXPECT_EQ(viewport.height, 480u);
 }
 
+// A quad over the whole back buffer at depth 0.5, depth-tested (less or equal) without writing depth.
+void DrawScreenQuadAtHalfDepth(uint32_t colour) {
+  struct Vertex {
+    float x, y, z, rhw;
+    uint32_t colour;
+  };
+  const Vertex quad[4] = {{0, 0, 0.5f, 1, colour}, {640, 0, 0.5f, 1, colour}, {0, 480, 0.5f, 1, colour},
+                          {640, 480, 0.5f, 1, colour}};
+  gfx::Device* device = SceneTest::Device();
+  device->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE);
+  device->SetTexture(0, nullptr);
+  device->SetRenderState(gfx::RS_LIGHTING, 0);
+  device->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+  device->SetRenderState(gfx::RS_ZENABLE, 1);
+  device->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
+  device->SetRenderState(gfx::RS_ZFUNC, gfx::CMP_LESSEQUAL);
+  device->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
 // What a pixel holds after the camera's clear, seen through two screen quads at depth 0.5: red where
 // the stencil is still 5, blue where it is 0, and the clear's own colour where the depth was not cleared.
 uint32_t ProbeAfterClear(uint32_t stencilMode, bool background) {
@@ -171,24 +190,11 @@ uint32_t ProbeAfterClear(uint32_t stencilMode, bool background) {
   Camera0().backgroundOn = background ? 1 : 0;
   Camera0().backgroundColor = 0xFF00FF00;
   BeginCameraPasses();
-  struct Vertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-  };
-  device->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE);
-  device->SetTexture(0, nullptr);
-  device->SetRenderState(gfx::RS_LIGHTING, 0);
-  device->SetRenderState(gfx::RS_ZENABLE, 1);
-  device->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
-  device->SetRenderState(gfx::RS_ZFUNC, gfx::CMP_LESSEQUAL);
   device->SetRenderState(gfx::RS_STENCILENABLE, 1);
   device->SetRenderState(gfx::RS_STENCILFUNC, gfx::CMP_EQUAL);
   for (const auto& [ref, colour] : {std::pair<uint32_t, uint32_t>{5, 0xFFFF0000}, {0, 0xFF0000FF}}) {
     device->SetRenderState(gfx::RS_STENCILREF, ref);
-    const Vertex quad[4] = {{0, 0, 0.5f, 1, colour}, {640, 0, 0.5f, 1, colour}, {0, 480, 0.5f, 1, colour},
-                            {640, 480, 0.5f, 1, colour}};
-    device->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
-    device->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    DrawScreenQuadAtHalfDepth(colour);
   }
   device->SetRenderState(gfx::RS_STENCILENABLE, 0);
   device->SetRenderState(gfx::RS_ZWRITEENABLE, 1);
@@ -225,16 +231,7 @@ TEST_F(CameraTest, TheClearTakesTheStencilAlongUnlessMirrorsKeepTheirMarksInIt) 
   Camera0().backgroundColor = 0xFF00FF00;
   BeginCameraPasses();
   EXPECT_EQ(PixelAt(320, 240) | 0xFF000000u, 0xFF00FF00u) << "the colour is cleared";
-  struct Vertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-  };
-  const Vertex quad[4] = {{0, 0, 0.5f, 1, 0xFF0000FF}, {640, 0, 0.5f, 1, 0xFF0000FF}, {0, 480, 0.5f, 1, 0xFF0000FF},
-                          {640, 480, 0.5f, 1, 0xFF0000FF}};
-  Device()->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE);
-  Device()->SetRenderState(gfx::RS_ZENABLE, 1);
-  Device()->SetRenderState(gfx::RS_ZFUNC, gfx::CMP_LESSEQUAL);
-  Device()->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  DrawScreenQuadAtHalfDepth(0xFF0000FF);
   EXPECT_EQ(PixelAt(320, 240) | 0xFF000000u, 0xFF0000FFu) << "and so is the depth";
   AdvanceCameraPass();
   Device()->SetDepthStencilSurface(own);
