@@ -39,10 +39,6 @@ int32_t LoadTextureByName(const char* fileName, int32_t loadMode);
 
 // --- empty images (the new texture, or null)
 platform::gfx::Texture* CreateImage(int32_t image, int32_t width, int32_t height);
-// As CreateImage, for images drawn anew every frame: an image already there that CreateImage would
-// make again (same size and format, one managed level, not locked, not from a file) keeps its texture
-// with every pixel cleared to 0, as a new one starts.
-platform::gfx::Texture* CreateBlankImage(int32_t image, int32_t width, int32_t height);
 platform::gfx::Texture* CreateImageWithUsage(int32_t image, int32_t width, int32_t height, uint32_t usage);
 // A render target in the given format (render-to-image).
 platform::gfx::Texture* CreateImageWithFormat(int32_t image, int32_t width, int32_t height, uint32_t format);

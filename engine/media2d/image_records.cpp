@@ -180,33 +180,6 @@ gfx::Texture* CreateImage(int32_t image, int32_t width, int32_t height) {
   return CreateImageRecord(image, width, height, Images().format, 0);
 }
 
-namespace {
-
-// The record's texture is the one CreateImage would make for this size; its level is cleared.
-bool ClearReusableImage(ImageRecord& record, int32_t width, int32_t height) {
-  gfx::Texture* texture = FlatTexture(record);
-  if (!texture || record.locked || record.cubeTarget || record.fileName[0] || record.width != width ||
-      record.height != height || texture->GetLevelCount() != 1)
-    return false;
-  gfx::SurfaceDesc desc{};
-  if (gfx::Failed(texture->GetLevelDesc(0, &desc)) || desc.format != Images().format ||
-      desc.pool != gfx::POOL_MANAGED || desc.usage != 0)
-    return false;
-  gfx::LockedRect locked{};
-  if (gfx::Failed(texture->LockRect(0, &locked, nullptr, 0))) return false;
-  std::memset(locked.bits, 0, size_t(locked.pitch) * desc.height);
-  texture->UnlockRect(0);
-  return true;
-}
-
-}  // namespace
-
-gfx::Texture* CreateBlankImage(int32_t image, int32_t width, int32_t height) {
-  ImageRecord* record = FindImage(image);
-  if (record && ClearReusableImage(*record, width, height)) return FlatTexture(*record);
-  return CreateImage(image, width, height);
-}
-
 gfx::Texture* CreateImageWithUsage(int32_t image, int32_t width, int32_t height, uint32_t usage) {
   return CreateImageRecord(image, width, height, Images().format, usage);
 }

@@ -30,6 +30,8 @@ void DrawBand(ImageCanvas& canvas, int32_t b, uint32_t top, uint32_t rest) {
   for (int32_t k = 0; k < 4; ++k) canvas.Line(0, b + 4 + k, 128, b + k, rest);
 }
 
+// A texture of its own for every drawing: the rasteriser threads may still be drawing the last frame
+// with the old one, and rewriting that would make the upload wait for them.
 void RemakeImage(int32_t image) {
   if (HasImage(image)) DeleteImage(image);
   CreateImage(image, kGeneratedImageSize, kGeneratedImageSize);
@@ -143,8 +145,7 @@ void TextureLevelHearts() {
 
 void BuildMusicLevelImages(uint8_t left) {
   const int32_t image = left ? kLeftLevelImage : kRightLevelImage;
-  // Redrawn every frame: the texture is kept and cleared rather than made anew.
-  CreateBlankImage(image, kGeneratedImageSize, kGeneratedImageSize);
+  RemakeImage(image);
   float levels[2] = {};
   GetMusicLevels(&levels[0], &levels[1]);
   const float level = (left ? levels[0] : levels[1]) * 127.0f;

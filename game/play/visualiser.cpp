@@ -19,11 +19,12 @@ constexpr int32_t kMiddleRow = 63;
 VisualiserState gVisualiser;
 const float* (*gSpectrumSource)() = nullptr;
 
-// The spectrum and image 5000 empty to draw it into (drawn every frame: the texture is kept and
-// cleared rather than made anew).
+// The spectrum and a fresh empty image 5000 to draw it into (a new texture every frame: the last one may
+// still be in use by the rasteriser threads).
 const float* BeginDrawing() {
   const float* spectrum = gSpectrumSource ? gSpectrumSource() : GetMusicSpectrum();
-  CreateBlankImage(kVisualiserImage, kVisualiserImageSize, kVisualiserImageSize);
+  if (HasImage(kVisualiserImage)) DeleteImage(kVisualiserImage);
+  CreateImage(kVisualiserImage, kVisualiserImageSize, kVisualiserImageSize);
   return spectrum;
 }
 

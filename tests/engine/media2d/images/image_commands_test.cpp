@@ -1,9 +1,6 @@
 // Commands on existing images: capture, stretching, pixel access, translucency, memory-block
 // conversions, sampler settings, and what holders of an image's texture are told.
-#include <algorithm>
 #include <cstdlib>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "tests/engine/media2d/images/media_fixture.h"
@@ -220,56 +217,6 @@ TEST_F(ImageCommands, HoldersAreToldOfEveryTextureThatGoes) {
   texture = CreateImage(2, 4, 4);
   ImageModule::RefreshD3D(0);
   EXPECT_EQ(g_released, texture);
-}
-
-// A blank image keeps the texture of the image already there when CreateImage would make the same one
-// again, with every pixel 0 as in a new texture; any other image under the number is made anew.
-TEST_F(ImageCommands, BlankImagesClearTheTextureCreateImageWouldMakeAgain) {
-  gfx::Texture* texture = CreateImage(1, 16, 16);
-  ASSERT_NE(texture, nullptr);
-  const d3dx::Picture fresh = TexturePixels(texture);
-  gfx::LockedRect locked{};
-  ASSERT_TRUE(gfx::Succeeded(texture->LockRect(0, &locked, nullptr, 0)));
-  for (int32_t y = 0; y < 16; ++y) std::memset(static_cast<uint8_t*>(locked.bits) + y * locked.pitch, 0x7F, 16 * 4);
-  texture->UnlockRect(0);
-  SetSprite(1, 0, 0, 1);
-
-  EXPECT_EQ(CreateBlankImage(1, 16, 16), texture);
-  EXPECT_EQ(TexturePixels(texture).pixels, fresh.pixels) << "every pixel, the last row and column too";
-  EXPECT_EQ(FindSprite(1)->texture, texture);
-  // What the device shows of it is the cleared texture: drawn opaque over white, it leaves black.
-  FillRect(0, 0, 16, 16, 0xFFFFFFFF);
-  Device()->BeginScene();
-  PasteImage(1, 0, 0, GetImageU(1), GetImageV(1), 0);
-  Device()->EndScene();
-  EXPECT_EQ(BackBuffer().At(5, 5), 0xFF000000u);
-
-  struct Case {
-    const char* what;
-    std::function<void()> make;
-    int32_t width, height;
-  };
-  const std::string bmp = WritePicture("blank.bmp", d3dx::IFF_BMP, d3dx::Picture(16, 16, 0xFF102030u));
-  const Case made[] = {
-      {"another size", [] { CreateImage(1, 16, 16); }, 32, 16},
-      {"a picture file", [&] { LoadImage(bmp.c_str(), 1); }, 16, 16},
-      {"a render target", [] { CreateImageWithFormat(1, 16, 16, gfx::FMT_A8R8G8B8); }, 16, 16},
-      {"a missing image", [] { DeleteImage(1); }, 16, 16},
-  };
-  for (const Case& c : made) {
-    SCOPED_TRACE(c.what);
-    c.make();
-    gfx::Texture* before = GetImageTexture(1);
-    gfx::Texture* blank = CreateBlankImage(1, c.width, c.height);
-    ASSERT_NE(blank, nullptr);
-    if (before) EXPECT_NE(blank, before);
-    EXPECT_EQ(GetImageWidth(1), c.width);
-    EXPECT_STREQ(GetImageFileName(1), "");
-    EXPECT_EQ(Level0Desc(1).usage, 0u);
-    const d3dx::Picture pixels = TexturePixels(blank);
-    EXPECT_TRUE(std::all_of(pixels.pixels.begin(), pixels.pixels.end(), [](uint32_t p) { return p == 0; }));
-  }
-  EXPECT_EQ(word_, 0u);
 }
 
 }  // namespace
