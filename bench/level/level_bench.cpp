@@ -7,10 +7,12 @@
 //   ... bench_level --map 'Tutorial\tutor00.qel' --frames 1200
 //   ... bench_level --all          (every map of assets/Maps, each in a process of its own)
 //   ... bench_level --no-limit     (frames as fast as they draw: the work alone)
+//   ... bench_level --fixed-clock  (the game's clock steps one period a frame, whatever the frame took:
+//       a run under a profiler plays the same frames as a run at full speed; with --no-limit)
 // The game reads its own command line, so each map runs in a child process started as
 // "bench_level -map 'Class\name.qel' --frames N"; run that form directly under a profiler, e.g.
 //   LP_NUM_THREADS=0 valgrind --tool=callgrind --toggle-collect='*PlayLevel*' bench_level -map
-//       'Beginner\beginner00.qel' --frames 300 --no-limit
+//       'Beginner\beginner00.qel' --frames 300 --no-limit --fixed-clock
 //   ... bench_level --startup      (the game started without arguments: the time from the process's
 //       start to the end of the menu's first frame, splash screens included)
 // The media come from assets/ in the source tree or $QEL_ASSETS and are copied to a scratch folder, where
@@ -56,6 +58,7 @@ struct Options {
   int32_t frames = 1200;
   bool all = false;
   bool noLimit = false;
+  bool fixedClock = false;
   bool startUp = false;
   fs::path assets;
 };
@@ -65,6 +68,7 @@ Options gOptions;
 HookFn gFileUpdate = nullptr;
 int32_t gFrame = -1;  // frames of play so far; -1 before play starts
 Clock::time_point gFrameStart;
+uint32_t gFixedNow = 0;  // the game's clock with --fixed-clock
 std::vector<double> gIntervals, gWork;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -82,6 +86,7 @@ void FrameHook() {
     gIntervals.push_back(Ms(start - gFrameStart));
   }
   gFrameStart = start;
+  gFixedNow += kPeriodMs;
   ++gFrame;
   if (gFrame >= gOptions.frames) Core().quitRequest = 1;
   if (gFileUpdate) gFileUpdate();
@@ -131,6 +136,10 @@ int32_t ScriptedPlay() {
   SetFrameRateLimit(0);  // the hook waits for the period instead, as the engine would
   SetControlInput(&kScriptControls);
   SetPlayInput(&kScriptInput);
+  if (gOptions.fixedClock) {
+    if (gFixedNow == 0) gFixedNow = GetTimer();
+    SetGameTimerSource([] { return gFixedNow; });
+  }
   if (gFrame < 0) gFrame = 0, gFrameStart = Clock::now();
   Game().lives = 99;
   PlayLevel();
@@ -224,6 +233,7 @@ bool RunChild(const char* self, const std::string* map) {
   if (map) {
     argv.insert(argv.end(), {"-map", map->c_str(), "--frames", frames.c_str()});
     if (gOptions.noLimit) argv.push_back("--no-limit");
+    if (gOptions.fixedClock) argv.push_back("--fixed-clock");
   }
   argv.push_back(nullptr);
   std::vector<std::string> variables;
@@ -267,9 +277,12 @@ int main(int argc, char** argv) {
     else if (a == "--frames" && i + 1 < argc) gOptions.frames = std::max(1, std::atoi(argv[++i]));
     else if (a == "--all") gOptions.all = true;
     else if (a == "--no-limit") gOptions.noLimit = true;
+    else if (a == "--fixed-clock") gOptions.fixedClock = true;
     else if (a == "--startup") gOptions.startUp = true;
     else {
-      std::fprintf(stderr, "usage: %s [--map 'Class\\name.qel' | --all | --startup] [--frames N] [--no-limit]\n",
+      std::fprintf(stderr,
+                   "usage: %s [--map 'Class\\name.qel' | --all | --startup] [--frames N] [--no-limit] "
+                   "[--fixed-clock]\n",
                    argv[0]);
       return 2;
     }

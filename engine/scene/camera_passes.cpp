@@ -34,6 +34,15 @@ void SetClampedViewport(gfx::Viewport viewport) {
   s.device->SetViewport(&viewport);
 }
 
+// Depth and stencil share one buffer, and the software rasteriser keeps the stencil bits of a depth-only
+// clear by reading every pixel back: clearing the stencil with the depth makes the clear a plain fill.
+// Nothing reads the stencil the camera's clear finds, unless mirrors are on (their marks carry from
+// render pass to render pass and camera to camera); shadows clear it again before they draw.
+bool StencilFreeToClear() {
+  const CameraState& s = Cameras();
+  return s.core && s.core->stencilMode != 2;
+}
+
 // Matrices, view rectangle and clear of the current record, the camera about to be drawn.
 void PrepareCamera(CameraRecord* camera) {
   CameraState& s = Cameras();
@@ -41,7 +50,10 @@ void PrepareCamera(CameraRecord* camera) {
   SetClampedViewport(camera->viewRect);
   if (s.device) {
     const uint32_t flags = camera->backgroundOn == 1 ? gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER : gfx::CLEAR_ZBUFFER;
-    s.device->Clear(0, nullptr, flags, camera->backgroundColor, 1.0f, 0);
+    // The device refuses the stencil flag, clearing nothing, where the depth buffer has no stencil.
+    if (!StencilFreeToClear() ||
+        gfx::Failed(s.device->Clear(0, nullptr, flags | gfx::CLEAR_STENCIL, camera->backgroundColor, 1.0f, 0)))
+      s.device->Clear(0, nullptr, flags, camera->backgroundColor, 1.0f, 0);
   }
   if (s.core) {
     s.core->cameraX = camera->position.x;

@@ -19,7 +19,8 @@ constexpr int32_t kMiddleRow = 63;
 VisualiserState gVisualiser;
 const float* (*gSpectrumSource)() = nullptr;
 
-// The spectrum and a fresh empty image 5000 to draw it into.
+// The spectrum and a fresh empty image 5000 to draw it into (a new texture every frame: the last one may
+// still be in use by the rasteriser threads).
 const float* BeginDrawing() {
   const float* spectrum = gSpectrumSource ? gSpectrumSource() : GetMusicSpectrum();
   if (HasImage(kVisualiserImage)) DeleteImage(kVisualiserImage);
@@ -35,12 +36,12 @@ uint32_t VisualiserColour() { return Rgb(gVisualiser.colour[0], gVisualiser.colo
 // One run of the pattern: pixel k of the run at (x(k), y(k)) while k < band x 64, each a little
 // brighter than the last.
 template <typename At>
-void PatternRun(float band, At at) {
+void PatternRun(ImageCanvas& canvas, float band, At at) {
   for (int32_t k = 0; float(k) < band * 64.0f; ++k) {
     int32_t channel[3];
     for (int c = 0; c < 3; ++c) channel[c] = std::clamp(gVisualiser.colour[c] - 32 + 7 * k, 0, 255);
     const auto [x, y] = at(k);
-    SetImagePixel(kVisualiserImage, x, y, Rgb(channel[0], channel[1], channel[2]));
+    canvas.Write(x, y, Rgb(channel[0], channel[1], channel[2]));
   }
 }
 
@@ -80,29 +81,28 @@ void SpinVisualiserBox() {
 void DrawSpectrumBars() {
   const float* s = BeginDrawing();
   const uint32_t white = Rgb(255, 255, 255);
-  for (int32_t x = 0; x <= 127; ++x) DrawImageLine(kVisualiserImage, x, kMiddleRow, x, kMiddleRow - Rows(s[x]), white);
+  ImageCanvas canvas(kVisualiserImage);
+  for (int32_t x = 0; x <= 127; ++x) canvas.Line(x, kMiddleRow, x, kMiddleRow - Rows(s[x]), white);
 }
 
 void DrawMirroredSpectrum() {
   const float* s = BeginDrawing();
   const uint32_t colour = VisualiserColour();
-  for (int32_t x = 63; x <= 125; ++x)
-    DrawImageLine(kVisualiserImage, x, kMiddleRow, x, kMiddleRow - Rows(s[x - 63]), colour);
-  for (int32_t x = 0; x <= 62; ++x)
-    DrawImageLine(kVisualiserImage, x, kMiddleRow, x, kMiddleRow - Rows(s[63 - x]), colour);
-  for (int32_t x = 63; x <= 125; ++x)
-    DrawImageLine(kVisualiserImage, x, kMiddleRow, x, kMiddleRow + Rows(s[x - 63]), colour);
-  for (int32_t x = 0; x <= 62; ++x)
-    DrawImageLine(kVisualiserImage, x, kMiddleRow, x, kMiddleRow + Rows(s[63 - x]), colour);
+  ImageCanvas canvas(kVisualiserImage);
+  for (int32_t x = 63; x <= 125; ++x) canvas.Line(x, kMiddleRow, x, kMiddleRow - Rows(s[x - 63]), colour);
+  for (int32_t x = 0; x <= 62; ++x) canvas.Line(x, kMiddleRow, x, kMiddleRow - Rows(s[63 - x]), colour);
+  for (int32_t x = 63; x <= 125; ++x) canvas.Line(x, kMiddleRow, x, kMiddleRow + Rows(s[x - 63]), colour);
+  for (int32_t x = 0; x <= 62; ++x) canvas.Line(x, kMiddleRow, x, kMiddleRow + Rows(s[63 - x]), colour);
 }
 
 void DrawSpectrumPattern() {
   const float* s = BeginDrawing();
+  ImageCanvas canvas(kVisualiserImage);
   struct Point { int32_t x, y; };
-  for (int32_t i = 0; i <= 63; ++i) PatternRun(s[i], [i](int32_t k) { return Point{i, i + k}; });
-  for (int32_t i = 64; i >= 0; --i) PatternRun(s[i], [i](int32_t k) { return Point{i, 127 - i - k}; });
-  for (int32_t j = 64; j <= 127; ++j) PatternRun(s[128 - j], [j](int32_t k) { return Point{j, j - k}; });
-  for (int32_t j = 0; j <= 63; ++j) PatternRun(s[j], [j](int32_t k) { return Point{127 - j, j + k}; });
+  for (int32_t i = 0; i <= 63; ++i) PatternRun(canvas, s[i], [i](int32_t k) { return Point{i, i + k}; });
+  for (int32_t i = 64; i >= 0; --i) PatternRun(canvas, s[i], [i](int32_t k) { return Point{i, 127 - i - k}; });
+  for (int32_t j = 64; j <= 127; ++j) PatternRun(canvas, s[128 - j], [j](int32_t k) { return Point{j, j - k}; });
+  for (int32_t j = 0; j <= 63; ++j) PatternRun(canvas, s[j], [j](int32_t k) { return Point{127 - j, j + k}; });
 }
 
 void DrawVisualiser() {

@@ -1,5 +1,7 @@
 // Camera 0: its matrices from position and angles, aiming, automatic placement, field of view and
 // range, the view rectangle, the camera loop of the frame step, errors and the device reset.
+#include <utility>
+
 #include "engine/core/core.h"
 #include "engine/core/core_state.h"
 #include "tests/engine/scene/scene_fixture.h"
@@ -158,6 +160,83 @@ TEST_F(CameraTest, ThePassClearsDepthOnlyUntilTheBackgroundIsOn) {
   Device()->GetViewport(&viewport);
   EXPECT_EQ(viewport.width, 640u);  // the whole back buffer again
   EXPECT_EQ(viewport.height, 480u);
+}
+
+// A quad over the whole back buffer at depth 0.5, depth-tested (less or equal) without writing depth.
+void DrawScreenQuadAtHalfDepth(uint32_t colour) {
+  struct Vertex {
+    float x, y, z, rhw;
+    uint32_t colour;
+  };
+  const Vertex quad[4] = {{0, 0, 0.5f, 1, colour}, {640, 0, 0.5f, 1, colour}, {0, 480, 0.5f, 1, colour},
+                          {640, 480, 0.5f, 1, colour}};
+  gfx::Device* device = SceneTest::Device();
+  device->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE);
+  device->SetTexture(0, nullptr);
+  device->SetRenderState(gfx::RS_LIGHTING, 0);
+  device->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+  device->SetRenderState(gfx::RS_ZENABLE, 1);
+  device->SetRenderState(gfx::RS_ZWRITEENABLE, 0);
+  device->SetRenderState(gfx::RS_ZFUNC, gfx::CMP_LESSEQUAL);
+  device->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// What a pixel holds after the camera's clear, seen through two screen quads at depth 0.5: red where
+// the stencil is still 5, blue where it is 0, and the clear's own colour where the depth was not cleared.
+uint32_t ProbeAfterClear(uint32_t stencilMode, bool background) {
+  gfx::Device* device = SceneTest::Device();
+  device->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER | gfx::CLEAR_STENCIL, 0xFF102030, 0.25f, 5);
+  GetCoreDataPointer()->stencilMode = stencilMode;
+  Camera0().backgroundOn = background ? 1 : 0;
+  Camera0().backgroundColor = 0xFF00FF00;
+  BeginCameraPasses();
+  device->SetRenderState(gfx::RS_STENCILENABLE, 1);
+  device->SetRenderState(gfx::RS_STENCILFUNC, gfx::CMP_EQUAL);
+  for (const auto& [ref, colour] : {std::pair<uint32_t, uint32_t>{5, 0xFFFF0000}, {0, 0xFF0000FF}}) {
+    device->SetRenderState(gfx::RS_STENCILREF, ref);
+    DrawScreenQuadAtHalfDepth(colour);
+  }
+  device->SetRenderState(gfx::RS_STENCILENABLE, 0);
+  device->SetRenderState(gfx::RS_ZWRITEENABLE, 1);
+  AdvanceCameraPass();
+  GetCoreDataPointer()->stencilMode = 0;
+  return SceneTest::PixelAt(320, 240) | 0xFF000000u;
+}
+
+// The clear takes the stencil along with the depth (a plain fill for the rasteriser) unless mirrors
+// carry their marks in it; depth and colour come out of it as before, and a depth buffer without
+// stencil is still cleared.
+TEST_F(CameraTest, TheClearTakesTheStencilAlongUnlessMirrorsKeepTheirMarksInIt) {
+  struct Case {
+    uint32_t stencilMode;
+    bool background;
+    uint32_t pixel;
+  };
+  const Case cases[] = {
+      {0, true, 0xFF0000FF}, {0, false, 0xFF0000FF}, {1, true, 0xFF0000FF},
+      {2, true, 0xFFFF0000}, {2, false, 0xFFFF0000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "stencil mode " << c.stencilMode << ", background " << c.background);
+    EXPECT_EQ(ProbeAfterClear(c.stencilMode, c.background), c.pixel);
+  }
+
+  gfx::Surface* own = nullptr;
+  gfx::Surface* noStencil = nullptr;
+  ASSERT_TRUE(gfx::Succeeded(Device()->GetDepthStencilSurface(&own)));
+  ASSERT_TRUE(gfx::Succeeded(Device()->CreateDepthStencilSurface(640, 480, gfx::FMT_D16, 0, 0, 0, &noStencil, nullptr)));
+  Device()->SetDepthStencilSurface(noStencil);
+  Device()->Clear(0, nullptr, gfx::CLEAR_ZBUFFER, 0, 0.25f, 0);
+  Camera0().backgroundOn = 1;
+  Camera0().backgroundColor = 0xFF00FF00;
+  BeginCameraPasses();
+  EXPECT_EQ(PixelAt(320, 240) | 0xFF000000u, 0xFF00FF00u) << "the colour is cleared";
+  DrawScreenQuadAtHalfDepth(0xFF0000FF);
+  EXPECT_EQ(PixelAt(320, 240) | 0xFF000000u, 0xFF0000FFu) << "and so is the depth";
+  AdvanceCameraPass();
+  Device()->SetDepthStencilSurface(own);
+  own->Release();
+  noStencil->Release();
 }
 
 TEST_F(CameraTest, RectanglesReachingPastTheBackBufferAreCutToIt) {

@@ -12,6 +12,7 @@
 #include "game/play/generated_textures.h"
 #include "engine/core/core_data.h"
 #include "engine/media2d/sprite.h"
+#include "game/play/music.h"
 #include "game/play/visualiser.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/test_hooks.h"
@@ -250,6 +251,64 @@ TEST_F(GeneratedTexturesTest, HundredsOfLinesInAFrameTravelOnceAndShowOnScreen) 
       }
     EXPECT_EQ(wrong, 0) << "image " << image;
   }
+}
+
+// The visualiser and the level hearts are drawn anew every frame, each drawing under one lock: a frame
+// shows its own drawing only, on the screen as in the image, pixel for pixel what the same drawing shows
+// with no frame before it.
+TEST_F(GeneratedTexturesTest, ImagesDrawnEveryFrameShowOnlyTheirOwnFrame) {
+  namespace gfx = platform::gfx;
+  gfx::Device* device = GetDirect3DDevice();
+  ASSERT_NE(device, nullptr);
+  static float spectrum[512];
+  SetVisualiserSpectrumSource([]() -> const float* { return spectrum; });
+  auto fillSpectrum = [](int32_t seed) {
+    for (int i = 0; i < 512; ++i) spectrum[i] = float((i * seed) % 64) / 63.0f;
+  };
+  // The image as it reaches the screen, drawn opaque at the top left over black.
+  auto onScreen = [&](int32_t image) {
+    device->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    DrawImageAt(image, 0, 0);
+    uint32_t width = 0;
+    const std::vector<uint32_t> screen =
+        engine_test::ReadSurfacePixels(GetCoreDataPointer()->backBufferSurface, &width);
+    std::vector<uint32_t> shown;
+    for (int32_t y = 0; y < kSize && !screen.empty(); ++y)
+      for (int32_t x = 0; x < kSize; ++x) shown.push_back(screen[size_t(y) * width + size_t(x)] | 0xFF000000u);
+    return shown;
+  };
+  Visualiser().colour[0] = 200, Visualiser().colour[1] = 100, Visualiser().colour[2] = 50;
+  for (const VisualiserMode mode : {kVisualiserBars, kVisualiserMirrored, kVisualiserPattern}) {
+    SCOPED_TRACE(mode);
+    Visualiser().mode = mode;
+    fillSpectrum(37);
+    DrawVisualiser();
+    (void)onScreen(kVisualiserImage);  // last frame's drawing reaches the device
+    fillSpectrum(11);
+    DrawVisualiser();
+    const std::vector<uint32_t> kept = ImagePixels(kVisualiserImage), keptShown = onScreen(kVisualiserImage);
+    DeleteImage(kVisualiserImage);
+    DrawVisualiser();  // with no frame before it
+    EXPECT_EQ(ImagePixels(kVisualiserImage), kept);
+    EXPECT_EQ(onScreen(kVisualiserImage), keptShown);
+    EXPECT_GT(Drawn(kept).size(), 100u);
+  }
+  SetVisualiserSpectrumSource(nullptr);
+
+  // A level heart drawn full, then with no music: empty.
+  Game().playerColour[0] = 255;
+  Settings().musicVolume = 255;
+  Settings().musicPan = 0;
+  ASSERT_EQ(PlayMusicFile(kSineTrack), 0);
+  ASSERT_EQ(StartMusicStream(), 0);
+  MixPeak(4096);
+  BuildMusicLevelImages(1);
+  EXPECT_FALSE(Drawn(ImagePixels(kLeftLevelImage)).empty());
+  EXPECT_FALSE(Drawn(onScreen(kLeftLevelImage)).empty());
+  CloseMusicStream();
+  BuildMusicLevelImages(1);
+  EXPECT_TRUE(Drawn(ImagePixels(kLeftLevelImage)).empty());
+  for (uint32_t pixel : onScreen(kLeftLevelImage)) ASSERT_EQ(pixel, 0xFF000000u);
 }
 
 }  // namespace

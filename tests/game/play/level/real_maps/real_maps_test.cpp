@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "engine/media2d/image.h"
 #include "engine/objects/object_commands.h"
 #include "engine/objects/object_table.h"
+#include "engine/objects/records.h"
 #include "engine/scene/camera.h"
 #include "game/play/ball.h"
 #include "game/play/entities.h"
@@ -27,6 +29,7 @@
 #include "game/shell/start_up.h"
 #include "tests/game/play/level/level_engine.h"
 #include "tests/game/play/media/media_files.h"
+#include "platform/gfx/device.h"
 
 namespace {
 
@@ -159,4 +162,50 @@ TEST_F(RealMapsTest, EveryMapBuildsAndTheBallStandsAtItsStart) {
   }
 }
 
+
+// The camera's clear once kept the stencil and cleared the depth alone; it now clears both where no
+// mirror keeps its marks there. A frame of every map drawn both ways, the old one over a stencil full of
+// leftovers, is the same to the pixel.
+HookFn g_cameraPasses = nullptr;
+void CameraPassesKeepingTheStencil() {
+  GetDirect3DDevice()->Clear(0, nullptr, platform::gfx::CLEAR_STENCIL, 0, 1.0f, 0x5A);
+  CoreData* core = GetCoreDataPointer();
+  const uint32_t mode = core->stencilMode;
+  core->stencilMode = 2;  // the mode whose clear leaves the stencil alone
+  g_cameraPasses();
+  core->stencilMode = mode;
+}
+
+TEST_F(RealMapsTest, EveryMapDrawsTheSameFrameWhetherTheCameraClearKeepsTheStencilOrNot) {
+  ASSERT_FALSE(maps_.empty());
+  CoreTable& table = GetCoreTable();
+  g_cameraPasses = table.BeginCameraPasses;
+  for (const std::string& path : maps_) {
+    SCOPED_TRACE(path);
+    Game() = GameVariables{};
+    Ball() = BallMotion{};
+    MapFileError error = MapFileError::kNone;
+    ASSERT_TRUE(LoadMap(path.c_str(), &error)) << MapFileErrorText(error);
+    TintLevelTexture(30, 30, 30);
+    SimulationStep();
+    // Nothing moves between the frames.
+    for (int32_t object = 0; object <= kHeartCentreObject; ++object)
+      if (ObjectRecord* record = FindObjectRecord(object)) record->playing = 0;
+    auto frame = [] {
+      Sync();
+      return engine_test::ReadSurfacePixels(GetCoreDataPointer()->backBufferSurface);
+    };
+    const std::vector<uint32_t> cleared = frame();
+    ASSERT_GT(std::set<uint32_t>(cleared.begin(), cleared.end()).size(), 100u) << "the level is on screen";
+    table.BeginCameraPasses = CameraPassesKeepingTheStencil;
+    const std::vector<uint32_t> kept = frame();
+    table.BeginCameraPasses = g_cameraPasses;
+    size_t differing = 0;
+    for (size_t i = 0; i < cleared.size() && i < kept.size(); ++i) differing += cleared[i] != kept[i];
+    EXPECT_EQ(kept.size(), cleared.size());
+    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(frame(), cleared) << "the next frame drawn the new way is the same again";
+  }
+  ClearLevel();
+}
 }  // namespace
