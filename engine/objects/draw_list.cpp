@@ -96,7 +96,14 @@ bool ObjectManager::BuildDrawList() {
 
 bool ObjectManager::CullDrawList() {
   visibleCount = 0;
+  constexpr uint32_t kAhead = 8;  // records fetched into the cache ahead of the walk
   for (uint32_t i = 0; i < listedCount; ++i) {
+    if (i + kAhead < listedCount && drawList[i + kAhead]) {
+      const ObjectRecord* ahead = drawList[i + kAhead];
+      __builtin_prefetch(&ahead->excluded);
+      __builtin_prefetch(&ahead->placement.position);
+      __builtin_prefetch(&ahead->bounds);
+    }
     ObjectRecord* object = drawList[i];
     if (!object) return false;
     if (object->excluded) continue;
