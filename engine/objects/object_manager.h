@@ -26,9 +26,11 @@ struct VertexBufferPool {
   uint8_t* lockedData = nullptr;
   std::vector<uint32_t> starts;  // first vertex of every place given out, rising
   // A pool made for one mesh whose place identical meshes share (FindSharedPool): the bytes it was
-  // made from (empty: not shared), its index pool, and how many places beyond the first use it.
+  // made from (empty: not shared) and their hash, the place every sharer copies, and how many places
+  // beyond the first use it.
   std::vector<uint8_t> sharedBytes;
-  IndexBufferPool* sharedIndexPool = nullptr;
+  uint64_t sharedHash = 0;
+  DrawBufferInfo sharedPlace{};
   uint32_t sharers = 0;
 };
 
@@ -240,7 +242,6 @@ class ObjectManager {
   std::unordered_multimap<uint64_t, VertexBufferPool*> sharedPools_;
   VertexBufferPool* FindSharedPool(uint64_t hash, const std::vector<uint8_t>& bytes) const;
   void ForgetSharedPool(VertexBufferPool* pool);
-  void ShareMeshPlace(MeshRecord* mesh, VertexBufferPool* pool);
   template <class Pool>
   void AppendPool(Pool** head, Pool** tail, Pool* node);
   template <class Pool>

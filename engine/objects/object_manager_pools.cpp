@@ -237,7 +237,8 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
     placeBytes = PlaceBytes(*mesh);
     placeHash = HashBytes(placeBytes);
     if (VertexBufferPool* shared = FindSharedPool(placeHash, placeBytes)) {
-      ShareMeshPlace(mesh, shared);
+      mesh->bufferPlace = std::make_unique<DrawBufferInfo>(shared->sharedPlace);
+      ++shared->sharers;
       return true;
     }
   }
@@ -289,12 +290,13 @@ bool ObjectManager::AddMeshToBuffers(MeshRecord* mesh, bool separate) {
   vertexPool->starts.push_back(vertexPool->verticesUsed);
   vertexPool->wordsUsed += mesh->vertexSize / 4 * vertexCount;
   vertexPool->verticesUsed += vertexCount;
-  mesh->bufferPlace = std::move(place);
   if (!placeBytes.empty()) {
     vertexPool->sharedBytes = std::move(placeBytes);
-    vertexPool->sharedIndexPool = indexPool;
+    vertexPool->sharedHash = placeHash;
+    vertexPool->sharedPlace = *place;
     sharedPools_.emplace(placeHash, vertexPool);
   }
+  mesh->bufferPlace = std::move(place);
   return true;
 }
 
@@ -307,7 +309,7 @@ VertexBufferPool* ObjectManager::FindSharedPool(uint64_t hash, const std::vector
 
 void ObjectManager::ForgetSharedPool(VertexBufferPool* pool) {
   if (pool->sharedBytes.empty()) return;
-  auto [first, last] = sharedPools_.equal_range(HashBytes(pool->sharedBytes));
+  auto [first, last] = sharedPools_.equal_range(pool->sharedHash);
   for (auto it = first; it != last; ++it) {
     if (it->second == pool) {
       sharedPools_.erase(it);
@@ -315,20 +317,6 @@ void ObjectManager::ForgetSharedPool(VertexBufferPool* pool) {
     }
   }
   pool->sharedBytes.clear();
-}
-
-// The mesh draws from the shared pool's one place (a separate pool holds one place, at its start).
-void ObjectManager::ShareMeshPlace(MeshRecord* mesh, VertexBufferPool* pool) {
-  auto place = std::make_unique<DrawBufferInfo>();
-  place->primitiveType = mesh->primitiveType;
-  place->vertexBuffer = pool->buffer;
-  SetPlaceCounts(place.get(), mesh);
-  place->stride = mesh->vertexSize;
-  place->vertexPool = pool;
-  place->indexPool = pool->sharedIndexPool;
-  place->indexBuffer = pool->sharedIndexPool->buffer;
-  mesh->bufferPlace = std::move(place);
-  ++pool->sharers;
 }
 
 bool ObjectManager::AddObjectToBuffers(ObjectRecord* object) {
