@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libjpeg-dev libpng-dev zlib1g-dev libvorbis-dev libimgui-dev
-  glslang-dev libspirv-cross-c-shared-dev
+  glslang-dev glslang-tools libspirv-cross-c-shared-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libx11-dev libxtst-dev
 )
