@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/objects/records.h"
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 
 // Semantic handle slots of an effect.
 enum EffectSlot : int {

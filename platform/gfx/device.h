@@ -130,7 +130,7 @@ class Device : public RefCounted {
                                         const void* vertexData, uint32_t vertexStride) = 0;
 
   // --- programmable shaders
-  // From a function of the shader compilers (platform/d3dx/shader_compiler.h); kInvalidCall for a
+  // From a function of the shader compilers (platform/d3dx/shaders/shader_compiler.h); kInvalidCall for a
   // stream that is not one of theirs or does not compile on this GL. Setting null returns to the
   // fixed pipeline for that stage: a vertex shader with no pixel shader feeds the fixed texture
   // stages through its COLORn/TEXCOORDn outputs, a pixel shader with no vertex shader reads the fixed

@@ -90,7 +90,7 @@ class StateBlock : public RefCounted {
   virtual Result Apply() = 0;
 };
 
-// Programmable shaders made from compiled shader functions (platform/d3dx/shader_compiler.h).
+// Programmable shaders made from compiled shader functions (platform/d3dx/shaders/shader_compiler.h).
 class VertexShader : public RefCounted {
  public:
   virtual Result GetDevice(Device** device) = 0;

@@ -1,4 +1,4 @@
-// The container of a compiled shader function (see platform/d3dx/shader_compiler.h): version token,
+// The container of a compiled shader function (see platform/d3dx/shaders/shader_compiler.h): version token,
 // dcl instructions of the vertex inputs, tagged comment blocks with our payload, end token. The
 // compilers write it and the device reads it.
 #pragma once

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/d3dx/effect_parse.h"
-#include "platform/d3dx/effect_preprocess.h"
+#include "platform/d3dx/effects/effect_parse.h"
+#include "platform/d3dx/effects/effect_preprocess.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   namespace dx = platform::d3dx;

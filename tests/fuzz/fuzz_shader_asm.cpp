@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/d3dx/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   namespace d3dx = platform::d3dx;

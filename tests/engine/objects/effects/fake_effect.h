@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 
 namespace effect_test {
 

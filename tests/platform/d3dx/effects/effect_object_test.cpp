@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/d3dx/effect.h"
-#include "platform/d3dx/effect_compile.h"
+#include "platform/d3dx/effects/effect.h"
+#include "platform/d3dx/effects/effect_compile.h"
 #include "tests/platform/gfx/gfx_fixture.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <map>
 #include <string>
 
-#include "platform/d3dx/effect.h"
-#include "platform/d3dx/effect_parse.h"
-#include "platform/d3dx/effect_preprocess.h"
+#include "platform/d3dx/effects/effect.h"
+#include "platform/d3dx/effects/effect_parse.h"
+#include "platform/d3dx/effects/effect_preprocess.h"
 #include "platform/gfx/types.h"
 
 namespace {

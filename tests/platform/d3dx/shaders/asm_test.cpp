@@ -2,7 +2,7 @@
 // the instruction and line, and a vs.1.1 / ps.1.1 pair draws what the API would.
 #include <gtest/gtest.h>
 
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 #include "tests/platform/d3dx/shaders/shader_fixture.h"
 
 namespace shadertest {

@@ -2,7 +2,7 @@
 // compile cache and limits that keep hostile sources from running away.
 #include <gtest/gtest.h>
 
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 #include "tests/platform/d3dx/shaders/shader_fixture.h"
 
 namespace shadertest {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
 #include "tests/platform/gfx/gfx_fixture.h"
 
 namespace shadertest {

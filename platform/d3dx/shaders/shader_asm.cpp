@@ -7,10 +7,10 @@
 #include <map>
 #include <set>
 
-#include "platform/d3dx/shader_asm_parse.h"
-#include "platform/d3dx/shader_compiler.h"
-#include "platform/d3dx/shader_glsl.h"
-#include "platform/d3dx/shader_table.h"
+#include "platform/d3dx/shaders/shader_asm_parse.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_glsl.h"
+#include "platform/d3dx/shaders/shader_table.h"
 #include "platform/gfx/types.h"
 
 namespace platform::d3dx {

@@ -1,11 +1,11 @@
 // Effect files compiled for the device: preprocessed, parsed, their shaders compiled, made into an
 // effect object.
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 
-#include "platform/d3dx/effect_compile.h"
-#include "platform/d3dx/effect_impl.h"
-#include "platform/d3dx/effect_parse.h"
-#include "platform/d3dx/effect_preprocess.h"
+#include "platform/d3dx/effects/effect_compile.h"
+#include "platform/d3dx/effects/effect_impl.h"
+#include "platform/d3dx/effects/effect_parse.h"
+#include "platform/d3dx/effects/effect_preprocess.h"
 #include "platform/fs/path.h"
 
 namespace platform::d3dx {

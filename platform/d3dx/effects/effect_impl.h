@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/d3dx/effect.h"
-#include "platform/d3dx/effect_compile.h"
-#include "platform/d3dx/effect_parse.h"
+#include "platform/d3dx/effects/effect.h"
+#include "platform/d3dx/effects/effect_compile.h"
+#include "platform/d3dx/effects/effect_parse.h"
 #include "platform/gfx/device.h"
 #include "platform/gfx/ref_counted_impl.h"
 

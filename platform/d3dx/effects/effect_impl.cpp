@@ -1,5 +1,5 @@
 // The effect object: handles, descriptions and building from a parsed file.
-#include "platform/d3dx/effect_impl.h"
+#include "platform/d3dx/effects/effect_impl.h"
 
 #include <strings.h>
 

@@ -1,5 +1,5 @@
 // The state table of effect files.
-#include "platform/d3dx/effect_states.h"
+#include "platform/d3dx/effects/effect_states.h"
 
 #include <strings.h>
 

@@ -1,7 +1,7 @@
 // Reading the constant table and size of a compiled function.
-#include "platform/d3dx/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
 
-#include "platform/d3dx/shader_table.h"
+#include "platform/d3dx/shaders/shader_table.h"
 
 namespace platform::d3dx {
 

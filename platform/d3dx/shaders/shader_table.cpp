@@ -1,5 +1,5 @@
 // Constant tables, profiles and function building shared by the shader compilers.
-#include "platform/d3dx/shader_table.h"
+#include "platform/d3dx/shaders/shader_table.h"
 
 #include <charconv>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/effect_states.h"
+#include "platform/d3dx/effects/effect_states.h"
 
 namespace platform::d3dx {
 

@@ -1,5 +1,5 @@
 // The input declarations of a compiled vertex shader, read from its token stream.
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 
 namespace platform::d3dx {
 

@@ -1,5 +1,5 @@
 // GLSL conventions shared by the shader compilers (see shader_glsl.h).
-#include "platform/d3dx/shader_glsl.h"
+#include "platform/d3dx/shaders/shader_glsl.h"
 
 #include <cctype>
 

@@ -18,10 +18,10 @@
 #include <map>
 #include <mutex>
 
-#include "platform/d3dx/shader_compiler.h"
-#include "platform/d3dx/shader_glsl.h"
-#include "platform/d3dx/shader_hlsl_source.h"
-#include "platform/d3dx/shader_table.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_glsl.h"
+#include "platform/d3dx/shaders/shader_hlsl_source.h"
+#include "platform/d3dx/shaders/shader_table.h"
 
 namespace platform::d3dx {
 namespace {

@@ -1,5 +1,5 @@
 // The effect-file preprocessor (see effect_preprocess.h).
-#include "platform/d3dx/effect_preprocess.h"
+#include "platform/d3dx/effects/effect_preprocess.h"
 
 #include <cctype>
 #include <cstdint>

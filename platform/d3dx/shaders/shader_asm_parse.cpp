@@ -1,5 +1,5 @@
 // Shader assembly reading (see shader_asm_parse.h).
-#include "platform/d3dx/shader_asm_parse.h"
+#include "platform/d3dx/shaders/shader_asm_parse.h"
 
 #include <cctype>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
 
 namespace platform::d3dx {
 

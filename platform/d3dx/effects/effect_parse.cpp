@@ -1,6 +1,6 @@
 // The effect-file parser (see effect_parse.h). Tokens are read on demand from the preprocessed text;
 // the first error ends the parse.
-#include "platform/d3dx/effect_parse.h"
+#include "platform/d3dx/effects/effect_parse.h"
 
 #include <strings.h>
 
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/d3dx/effect.h"
+#include "platform/d3dx/effects/effect.h"
 #include "platform/gfx/types.h"
 
 namespace platform::d3dx {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/d3dx/shader_compiler.h"
+#include "platform/d3dx/shaders/shader_compiler.h"
 #include "platform/gfx/shader_function.h"
 
 namespace platform::d3dx {

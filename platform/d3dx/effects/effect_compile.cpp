@@ -1,5 +1,5 @@
 // The shader compilers behind effects.
-#include "platform/d3dx/effect_compile.h"
+#include "platform/d3dx/effects/effect_compile.h"
 
 namespace platform::d3dx {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/d3dx/effect_impl.h"
+#include "platform/d3dx/effects/effect_impl.h"
 
 namespace platform::d3dx {
 

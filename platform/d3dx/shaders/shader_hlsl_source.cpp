@@ -1,5 +1,5 @@
 // HLSL source limits and rewrites (see shader_hlsl_source.h).
-#include "platform/d3dx/shader_hlsl_source.h"
+#include "platform/d3dx/shaders/shader_hlsl_source.h"
 
 #include <cctype>
 #include <map>
