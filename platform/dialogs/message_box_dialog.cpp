@@ -6,7 +6,6 @@
 
 #include "platform/dialogs/dialog_internal.h"
 #include "platform/window/message_box.h"
-#include "platform/window/messages.h"
 #include "platform/window/window.h"
 
 namespace platform::dialogs {
