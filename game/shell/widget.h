@@ -62,6 +62,11 @@ void SetMenuTextColour(const MenuColour& colour);
 uint32_t PackColour(const MenuColour& colour);
 // Frame in the colour, which stays the engine's foreground ink afterwards.
 void DrawRectFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour);
+// A line in the engine's foreground ink.
+void DrawMenuLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// The rectangle filled with a colour in each corner: bottom-left, top-left, bottom-right, top-right.
+void FillGradient(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t bottomLeft, uint32_t topLeft,
+                  uint32_t bottomRight, uint32_t topRight);
 // The rectangle filled in one colour.
 void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour);
 // A selected list row: the bottom-left corner blue, the other three a darker blue.
@@ -74,9 +79,6 @@ bool MenuItem(const char* text, int32_t y);
 // A left-aligned text button at (x, y) in `font`; its box is boxWidth x boxHeight from (x, y). True when
 // clicked.
 bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, int32_t boxWidth, int32_t boxHeight);
-// The row of a button at the foot of a screen ("Apply Settings" at 462, "Back" at 482): on a display
-// too short for the row at 482 (640 x 480) both rows move up together until "Back" is on screen.
-int32_t BottomRowY(int32_t y);
 // The left-aligned item-font button the screens use, boxed by its text and the line height.
 bool TextButton(int32_t x, int32_t y, const char* text);
 // "Load", "Save", "Cancel" under a file list: boxed by the text "Cancel" whatever they say.
@@ -123,6 +125,7 @@ void EffectVolumeSlider(int32_t x, int32_t y);
 // settings' width, height and depth (the first when none matches).
 void FillAdapterList();
 void FillDisplayModeList();
+// The rows start a pixel below y, inside the list's background.
 void DisplayAdapterDropDown(int32_t x, int32_t y);  // 3 rows, arrows step every pass while held
 // 5 rows, arrows step once per 50 ms of the game clock (GameNow, which tests replace) while held.
 void DisplayModeDropDown(int32_t x, int32_t y);

@@ -76,7 +76,7 @@ int32_t ScrollingFileList(FileNameList& list, int32_t& scroll, int32_t x, int32_
   }
   DrawRectFrame(x + kArrowLeft, top, x + kListWidth, top + kArrowSize, kFramePurple);
   DrawRectFrame(x + kArrowLeft, bottom - kArrowSize, x + kListWidth, bottom, kFramePurple);
-  DrawLine(x + kArrowLeft, top + kArrowSize, x + kArrowLeft, bottom - kArrowSize);
+  DrawMenuLine(x + kArrowLeft, top + kArrowSize, x + kArrowLeft, bottom - kArrowSize);
 
   scroll = std::max(std::min(scroll, list.count - kFileListScrollSpan), 0);
 
