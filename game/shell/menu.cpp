@@ -155,7 +155,7 @@ std::string FitMessageToWindow(const char* message) {
 
 // A message over the menu, in the game's message box: the screen under it takes no input until
 // Return (or a joystick button) closes it.
-void MessagePass() {
+int32_t MessagePass() {
   MenuState& m = Menu();
   const std::string message = FitMessageToWindow(m.message);
   DrawMessagePanel(message.c_str(), true);
@@ -163,6 +163,7 @@ void MessagePass() {
   ReportLaidOut(LaidOut::kOverlay, box.left, box.top, box.right, box.bottom, message);
   const int32_t joystick = ReadJoystickInput();
   if (IsKeyDown(kReturnKey) || (joystick >= 0 && joystick <= kJoystickLastButton)) m.message[0] = '\0';
+  return kMenuContinues;
 }
 
 int32_t RunScreen() {
@@ -232,12 +233,10 @@ int32_t DrawMenuPass() {
   MoveScene();
   Menu().lineHeight = MeasureLineHeight();
   DrawHeader();
-  if (Menu().message[0]) {
-    MessagePass();
-    UpdateClickLatch();
-    return kMenuContinues;
-  }
-  const int32_t result = RunScreen();
+  const int32_t result = Menu().message[0] ? MessagePass() : RunScreen();
+  // Typed text belongs to the pass it arrived in: a text field that has the keyboard has taken it, and
+  // what was typed while none had it, or while a message covered the screen, is not for a later one.
+  ClearTypedText();
   if (result != kMenuContinues) return result;
   UpdateClickLatch();
   return kMenuContinues;

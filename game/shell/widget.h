@@ -9,6 +9,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "game/shell/menu_state.h"
 
@@ -105,9 +107,10 @@ struct TextBox;
 TextBox ScreenBox();
 
 // --- text entry field (200 x 18 at x, y): a click inside focuses it, a click elsewhere or Return ends
-// the editing. While focused, typed characters are added while the text is shorter than 28 and a key
-// other than Backspace or Return is down; Backspace takes one character a pass. The text never grows
-// past 255 characters. The screen draws the text.
+// the editing. While focused, the characters typed since the last pass are added while the text is
+// shorter than 28; one the game's text cannot hold, or the font cannot draw, is refused with a message
+// over the menu. Backspace takes one character a pass. The text never grows past 255 characters. The
+// screen draws the text.
 void TextEntryField(TextField& field, int32_t x, int32_t y);
 // The field's text, inside the field at (x, y): white, and dark on the light fill while focused.
 void DrawFieldText(const TextField& field, int32_t x, int32_t y);
@@ -134,3 +137,12 @@ constexpr uint32_t kModeListStepMs = 50;
 // A name typed by the player that may become a file name inside its folder: 1 to `maxLength`
 // characters, no folder separators ("/", "\"), no "..", no control characters.
 bool IsPlainFileName(const char* name, size_t maxLength);
+
+// Names the player types, sees in the lists and finds in "Config.ini" are game text (Windows-1252);
+// on disk they are UTF-8, as the desktop names files. FileNameOnDisk gives the file name in `folder`
+// ("" the current folder) of a game name: its UTF-8 form, unless only a file of the name's own bytes
+// is there (one written before names were stored in UTF-8). FileNameInGame is the way back for a
+// name found on disk; a name that is not UTF-8 of characters the game's text holds is kept as its
+// bytes, which FileNameOnDisk finds again.
+std::string FileNameOnDisk(std::string_view folder, std::string_view name);
+std::string FileNameInGame(std::string_view diskName);
