@@ -83,9 +83,11 @@ void DrawMessagePanel(const char* message, bool withCloseLine) {
 
 void ShowMessageOverlay() {
   DrawMessagePanel(Game().message, true);
-  if (PlayReturnPressed()) Game().overlay = 0;
   const int32_t joystick = ReadJoystickInput();
-  if (joystick >= 0 && joystick <= kJoystickLastButton) Game().overlay = 0;
+  if (PlayReturnPressed() || (joystick >= 0 && joystick <= kJoystickLastButton)) {
+    Game().overlay = 0;
+    IgnoreInputHeldNow();  // the button that closed it may be bound to a command
+  }
 }
 
 void ShowYesNoOverlay() { DrawMessagePanel(Game().message, false); }

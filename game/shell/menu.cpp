@@ -39,6 +39,7 @@ constexpr int32_t kConveyorBoxes = 20;
 constexpr float kConveyorEnd = 380.0f;
 constexpr uint32_t kModelPeriodMs = 10000;
 constexpr int32_t kReturnKey = 28;
+constexpr int32_t kEscapeKey = 1;
 
 // Backdrop sprites, each showing the image of its number.
 constexpr int32_t kMenuBackdrop = 920;
@@ -229,7 +230,7 @@ bool EnterMainMenu() {
 }
 
 int32_t DrawMenuPass() {
-  if (EscapeKeyPressed()) return Quit();
+  if (FreshKeyDown(kEscapeKey, EscapeKeyPressed() != 0)) return Quit();
   MoveScene();
   Menu().lineHeight = MeasureLineHeight();
   DrawHeader();
