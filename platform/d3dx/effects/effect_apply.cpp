@@ -116,13 +116,44 @@ void EffectImpl::ApplyState(const EffectStateDecl& s) {
       device_->SetPixelShader(shader >= 0 ? shaders_[size_t(shader)].pixel : nullptr);
       break;
     }
-    case StateKind::kVertexConstant: case StateKind::kPixelConstant: {
-      const size_t count = info.value == StateValueKind::kMatrix ? 16 : 4;
-      const float* n = NumbersOf(s, count);
-      if (info.kind == StateKind::kVertexConstant) device_->SetVertexShaderConstantF(s.index, n, uint32_t(count / 4));
-      else device_->SetPixelShaderConstantF(s.index, n, uint32_t(count / 4));
-      break;
-    }
+    case StateKind::kVertexConstant: case StateKind::kPixelConstant: ApplyConstantState(s); break;
+  }
+}
+
+// A shader-constant state: the value into consecutive registers from [index] (see
+// LayOutConstantRegisters), as many as the register file has from there.
+void EffectImpl::ApplyConstantState(const EffectStateDecl& s) {
+  const StateInfo& info = *s.state;
+  const std::vector<float>* registers = &s.numbers;
+  if (s.kind == EffectStateDecl::kParameter) {
+    const EffectParameterDecl& value = values_[parameters_[s.parameter]].decl;
+    LayOutConstantRegisters(info, value.numbers.data(), value.numbers.size(), value.columns, &scratch_);
+    registers = &scratch_;
+  }
+  const uint32_t width = info.id == kConstantBool ? 1 : 4;
+  const uint32_t count = std::min(uint32_t(registers->size() / width), ConstantRegisterCount(info) - s.index);
+  const ConstantFile file = ConstantFile(info.id);
+  SetRegisters(info.kind == StateKind::kVertexConstant, file, s.index, registers->data(), count, width);
+}
+
+void EffectImpl::SetRegisters(bool vertex, ConstantFile file, uint32_t start, const float* values, uint32_t count,
+                              uint32_t width) {
+  if (count == 0) return;
+  if (file == kConstantFloat) {
+    if (vertex) device_->SetVertexShaderConstantF(start, values, count);
+    else device_->SetPixelShaderConstantF(start, values, count);
+    return;
+  }
+  int32_t words[256 * 4];
+  count = std::min(count, 256u);
+  if (file == kConstantInt) {
+    for (uint32_t i = 0; i < count * 4; ++i) words[i] = int32_t(values[i]);
+    if (vertex) device_->SetVertexShaderConstantI(start, words, count);
+    else device_->SetPixelShaderConstantI(start, words, count);
+  } else {
+    for (uint32_t r = 0; r < count; ++r) words[r] = values[r * width] != 0.0f;
+    if (vertex) device_->SetVertexShaderConstantB(start, words, count);
+    else device_->SetPixelShaderConstantB(start, words, count);
   }
 }
 
@@ -163,28 +194,11 @@ void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
       for (uint32_t e = 0; e < elements && e < registers; ++e)
         for (uint32_t j = 0; j < std::min(stride, 4u); ++j) scratch_[e * 4 + j] = n[e * stride + j];
     }
-    if (constant.registerSet == 2) {
-      if (vertex) device_->SetVertexShaderConstantF(constant.registerIndex, scratch_.data(), registers);
-      else device_->SetPixelShaderConstantF(constant.registerIndex, scratch_.data(), registers);
-    } else {
-      int32_t ints[256 * 4];
-      for (uint32_t i = 0; i < registers * 4; ++i) ints[i] = int32_t(scratch_[i]);
-      UploadIntegers(constant, ints, registers, vertex);
-    }
+    const ConstantFile file = constant.registerSet == RS_FLOAT4 ? kConstantFloat
+                              : constant.registerSet == RS_INT4 ? kConstantInt
+                                                                : kConstantBool;
+    SetRegisters(vertex, file, constant.registerIndex, scratch_.data(), registers, 4);
   }
-}
-
-void EffectImpl::UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers,
-                                bool vertex) {
-  if (constant.registerSet == RS_INT4) {
-    if (vertex) device_->SetVertexShaderConstantI(constant.registerIndex, values, registers);
-    else device_->SetPixelShaderConstantI(constant.registerIndex, values, registers);
-    return;
-  }
-  int32_t bools[256];
-  for (uint32_t r = 0; r < registers; ++r) bools[r] = values[r * 4];
-  if (vertex) device_->SetVertexShaderConstantB(constant.registerIndex, bools, registers);
-  else device_->SetPixelShaderConstantB(constant.registerIndex, bools, registers);
 }
 
 void EffectImpl::ApplyPass(const Pass& pass) {

@@ -109,9 +109,11 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   void ApplyPass(const Pass& pass);
   void ApplyState(const EffectStateDecl& state);
   void ApplySampler(const Value& sampler, uint32_t stage);
+  void ApplyConstantState(const EffectStateDecl& state);
   void UploadConstants(const Shader& shader, bool vertex);
-  // Int (set 1) and bool (set 0) registers, four numbers per register.
-  void UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers, bool vertex);
+  // `count` registers of `file` from `start`, `width` numbers each (a bool register reads the first).
+  void SetRegisters(bool vertex, ConstantFile file, uint32_t start, const float* values, uint32_t count,
+                    uint32_t width);
   void SaveStates(const Technique& technique);
   void RestoreStates();
   uint32_t WordOf(const EffectStateDecl& state) const;
