@@ -157,47 +157,82 @@ void EffectImpl::SetRegisters(bool vertex, ConstantFile file, uint32_t start, co
   }
 }
 
-// Parameters into registers as compiled effects always had them: a column_major matrix gives column i
-// to register r + i, a row_major one row i; scalars and vectors take one register per array element.
-void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
-  for (size_t c = 0; c < shader.constants.size(); ++c) {
-    const ShaderConstant& constant = shader.constants[c];
-    if (shader.constantValues[c] < 0) continue;
-    const Value& v = values_[size_t(shader.constantValues[c])];
-    if (constant.registerSet == 3) {
-      if (v.decl.type >= PT_SAMPLER && v.decl.type <= PT_SAMPLERCUBE) ApplySampler(v, constant.registerIndex);
+// Parameters into registers as compiled effects always had them: a column_major matrix gives column k
+// to register r + k, a row_major one row k; scalars and vectors take one register per array element;
+// bool registers one number each.
+void EffectImpl::PlanUploads(Shader* shader) {
+  for (size_t c = 0; c < shader->constants.size(); ++c) {
+    const ShaderConstant& constant = shader->constants[c];
+    if (shader->constantValues[c] < 0) continue;
+    const EffectParameterDecl& v = values_[size_t(shader->constantValues[c])].decl;
+    ConstantUpload upload;
+    upload.value = uint32_t(shader->constantValues[c]);
+    upload.start = constant.registerIndex;
+    if (constant.registerSet == RS_SAMPLER) {
+      upload.sampler = true;
+      if (v.type >= PT_SAMPLER && v.type <= PT_SAMPLERCUBE) shader->uploads.push_back(upload);
       continue;
     }
-    if (v.decl.parameterClass == PC_OBJECT || v.decl.parameterClass == PC_STRUCT || constant.registerCount == 0) continue;
-    const uint32_t registers = std::min(constant.registerCount, 256u);
-    scratch_.assign(size_t(registers) * 4, 0.0f);
-    const std::vector<float>& n = v.decl.numbers;
-    const uint32_t rows = v.decl.rows, columns = v.decl.columns, stride = rows * columns;
-    const uint32_t elements = std::max(v.decl.elements, 1u);
-    const bool matrix = v.decl.parameterClass == PC_MATRIX_ROWS || v.decl.parameterClass == PC_MATRIX_COLUMNS;
-    if (constant.registerSet == 0) {
-      for (uint32_t r = 0; r < registers && r < n.size(); ++r) scratch_[r * 4] = n[r] != 0.0f ? 1.0f : 0.0f;
-    } else if (matrix) {
-      const bool rowMajor = constant.rowMajor || v.decl.parameterClass == PC_MATRIX_ROWS;
-      const uint32_t perElement = rowMajor ? rows : columns;
-      for (uint32_t e = 0; e < elements; ++e) {
-        for (uint32_t k = 0; k < perElement; ++k) {
-          const uint32_t reg = e * perElement + k;
-          if (reg >= registers) break;
-          for (uint32_t j = 0; j < 4; ++j) {
-            if (rowMajor && j < columns) scratch_[reg * 4 + j] = n[e * stride + k * columns + j];
-            if (!rowMajor && j < rows) scratch_[reg * 4 + j] = n[e * stride + j * columns + k];
-          }
-        }
-      }
-    } else {
-      for (uint32_t e = 0; e < elements && e < registers; ++e)
-        for (uint32_t j = 0; j < std::min(stride, 4u); ++j) scratch_[e * 4 + j] = n[e * stride + j];
+    if (v.parameterClass == PC_OBJECT || v.parameterClass == PC_STRUCT || constant.registerCount == 0 ||
+        v.columns == 0 || v.columns > 4 || v.rows > 4)
+      continue;
+    upload.count = std::min(constant.registerCount, 256u);
+    upload.file = constant.registerSet == RS_FLOAT4 ? kConstantFloat
+                  : constant.registerSet == RS_INT4 ? kConstantInt
+                                                    : kConstantBool;
+    const bool matrix = v.parameterClass == PC_MATRIX_ROWS || v.parameterClass == PC_MATRIX_COLUMNS;
+    upload.byColumn = matrix && !constant.rowMajor && v.parameterClass != PC_MATRIX_ROWS;
+    shader->uploads.push_back(upload);
+  }
+}
+
+void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl& value) {
+  const float* n = value.numbers.data();
+  const size_t size = value.numbers.size();
+  float* out = registers_;
+  if (u.file == kConstantBool) {
+    for (uint32_t r = 0; r < u.count; ++r) out[r * 4] = r < size && n[r] != 0.0f ? 1.0f : 0.0f;
+    return;
+  }
+  const uint32_t rows = value.rows, columns = value.columns;
+  // The usual cases in straight copies: float4 rows (row_major matrices, vectors, arrays of them), and
+  // a whole column_major float4x4.
+  if (!u.byColumn && columns == 4 && size >= size_t(u.count) * 4) {
+    std::memcpy(out, n, size_t(u.count) * 4 * sizeof(float));
+    return;
+  }
+  if (u.byColumn && rows == 4 && columns == 4 && u.count <= 4 && size >= 16) {
+    for (uint32_t r = 0; r < u.count; ++r)
+      for (uint32_t j = 0; j < 4; ++j) out[r * 4 + j] = n[j * 4 + r];
+    return;
+  }
+  if (!u.byColumn) {
+    // Row r of the numbers (a matrix row, or a vector or scalar element) in register r.
+    for (uint32_t r = 0; r < u.count; ++r) {
+      const size_t first = size_t(r) * columns;
+      for (uint32_t j = 0; j < 4; ++j) out[r * 4 + j] = j < columns && first + j < size ? n[first + j] : 0.0f;
     }
-    const ConstantFile file = constant.registerSet == RS_FLOAT4 ? kConstantFloat
-                              : constant.registerSet == RS_INT4 ? kConstantInt
-                                                                : kConstantBool;
-    SetRegisters(vertex, file, constant.registerIndex, scratch_.data(), registers, 4);
+    return;
+  }
+  const uint32_t stride = rows * columns;
+  for (uint32_t r = 0; r < u.count; ++r) {
+    const size_t element = r / columns, column = r % columns;
+    for (uint32_t j = 0; j < 4; ++j) {
+      const size_t at = element * stride + size_t(j) * columns + column;
+      out[r * 4 + j] = j < rows && at < size ? n[at] : 0.0f;
+    }
+  }
+}
+
+void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
+  for (const ConstantUpload& u : shader.uploads) {
+    const Value& v = values_[u.value];
+    if (u.sampler) {
+      ApplySampler(v, u.start);
+      continue;
+    }
+    LayOutUpload(u, v.decl);
+    SetRegisters(vertex, u.file, u.start, registers_, u.count, 4);
   }
 }
 
@@ -209,26 +244,39 @@ void EffectImpl::ApplyPass(const Pass& pass) {
 
 void EffectImpl::SaveStates(const Technique& technique) {
   saved_.clear();
+  savedLights_.clear();
+  savedMaterials_.clear();
+  savedMatrices_.clear();
   for (const StateKey& key : technique.touched) {
-    SavedState s;
+    SavedState& s = saved_.emplace_back();
     s.key = key;
     switch (key.kind) {
       case StateKind::kRender: device_->GetRenderState(key.id, &s.word); break;
       case StateKind::kSampler: device_->GetSamplerState(key.index, key.id, &s.word); break;
       case StateKind::kStage: device_->GetTextureStageState(key.index, key.id, &s.word); break;
       case StateKind::kTexture: device_->GetTexture(key.index, &s.texture); break;
-      case StateKind::kLightEnable: device_->GetLightEnable(key.index, &s.enabled); break;
-      case StateKind::kLight:
-        s.light = DefaultLight();
-        device_->GetLight(key.index, &s.light);
+      case StateKind::kLightEnable: {
+        int32_t enabled = 0;
+        device_->GetLightEnable(key.index, &enabled);
+        s.word = uint32_t(enabled);
         break;
-      case StateKind::kMaterial: device_->GetMaterial(&s.material); break;
-      case StateKind::kTransform: device_->GetTransform(key.id, &s.matrix); break;
+      }
+      case StateKind::kLight:
+        s.block = uint32_t(savedLights_.size());
+        device_->GetLight(key.index, &savedLights_.emplace_back(DefaultLight()));
+        break;
+      case StateKind::kMaterial:
+        s.block = uint32_t(savedMaterials_.size());
+        device_->GetMaterial(&savedMaterials_.emplace_back());
+        break;
+      case StateKind::kTransform:
+        s.block = uint32_t(savedMatrices_.size());
+        device_->GetTransform(key.id, &savedMatrices_.emplace_back());
+        break;
       case StateKind::kVertexShader: device_->GetVertexShader(&s.vertexShader); break;
       case StateKind::kPixelShader: device_->GetPixelShader(&s.pixelShader); break;
       default: break;
     }
-    saved_.push_back(s);
   }
 }
 
@@ -240,10 +288,10 @@ void EffectImpl::RestoreStates() {
       case StateKind::kSampler: device_->SetSamplerState(key.index, key.id, s.word); break;
       case StateKind::kStage: device_->SetTextureStageState(key.index, key.id, s.word); break;
       case StateKind::kTexture: device_->SetTexture(key.index, s.texture); break;
-      case StateKind::kLightEnable: device_->LightEnable(key.index, s.enabled); break;
-      case StateKind::kLight: device_->SetLight(key.index, &s.light); break;
-      case StateKind::kMaterial: device_->SetMaterial(&s.material); break;
-      case StateKind::kTransform: device_->SetTransform(key.id, &s.matrix); break;
+      case StateKind::kLightEnable: device_->LightEnable(key.index, int32_t(s.word)); break;
+      case StateKind::kLight: device_->SetLight(key.index, &savedLights_[s.block]); break;
+      case StateKind::kMaterial: device_->SetMaterial(&savedMaterials_[s.block]); break;
+      case StateKind::kTransform: device_->SetTransform(key.id, &savedMatrices_[s.block]); break;
       case StateKind::kVertexShader: device_->SetVertexShader(s.vertexShader); break;
       case StateKind::kPixelShader: device_->SetPixelShader(s.pixelShader); break;
       default: break;
