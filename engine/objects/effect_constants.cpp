@@ -127,8 +127,12 @@ void EffectObject::ApplyConstants(MeshRecord* mesh) {
       {kSlotViewInverseTranspose, kSlotViewInverse},
       {kSlotWorldViewInverseTranspose, kSlotWorldViewInverse},
   };
-  for (const auto& t : kTransposes)
-    if (bound & (1u << t.slot)) m[t.slot] = dx::MatrixTranspose(m[t.of]);
+  if (bound & Slots({kSlotWorldTranspose, kSlotViewTranspose, kSlotProjectionTranspose, kSlotWorldViewTranspose,
+                     kSlotViewProjectionTranspose, kSlotWorldViewProjectionTranspose, kSlotWorldInverseTranspose,
+                     kSlotViewInverseTranspose, kSlotWorldViewInverseTranspose})) {
+    for (const auto& t : kTransposes)
+      if (bound & (1u << t.slot)) m[t.slot] = dx::MatrixTranspose(m[t.of]);
+  }
 
   // The bound matrices and vectors, by the bits of their slots.
   for (uint32_t left = bound & ((1u << (kSlotEyePosition + 1)) - 1); left; left &= left - 1) {

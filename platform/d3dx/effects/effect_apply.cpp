@@ -186,10 +186,9 @@ void EffectImpl::PlanUploads(Shader* shader) {
   }
 }
 
-void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl& value) {
+void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl& value, float* out) {
   const float* n = value.numbers.data();
   const size_t size = value.numbers.size();
-  float* out = registers_;
   if (u.file == kConstantBool) {
     for (uint32_t r = 0; r < u.count; ++r) out[r * 4] = r < size && n[r] != 0.0f ? 1.0f : 0.0f;
     return;
@@ -198,12 +197,21 @@ void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl
   // The usual cases in straight copies: float4 rows (row_major matrices, vectors, arrays of them), and
   // a whole column_major float4x4.
   if (!u.byColumn && columns == 4 && size >= size_t(u.count) * 4) {
-    std::memcpy(out, n, size_t(u.count) * 4 * sizeof(float));
+    for (uint32_t k = 0; k < u.count * 4; k += 4) {
+      out[k] = n[k];
+      out[k + 1] = n[k + 1];
+      out[k + 2] = n[k + 2];
+      out[k + 3] = n[k + 3];
+    }
     return;
   }
   if (u.byColumn && rows == 4 && columns == 4 && u.count <= 4 && size >= 16) {
-    for (uint32_t r = 0; r < u.count; ++r)
-      for (uint32_t j = 0; j < 4; ++j) out[r * 4 + j] = n[j * 4 + r];
+    for (uint32_t r = 0; r < u.count; ++r) {
+      out[r * 4] = n[r];
+      out[r * 4 + 1] = n[4 + r];
+      out[r * 4 + 2] = n[8 + r];
+      out[r * 4 + 3] = n[12 + r];
+    }
     return;
   }
   if (!u.byColumn) {
@@ -224,16 +232,25 @@ void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl
   }
 }
 
+// Constants in consecutive registers of one file go to the device in one call.
 void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
+  uint32_t runStart = 0, runCount = 0;
+  ConstantFile runFile = kConstantFloat;
   for (const ConstantUpload& u : shader.uploads) {
     const Value& v = values_[u.value];
     if (u.sampler) {
       ApplySampler(v, u.start);
       continue;
     }
-    LayOutUpload(u, v.decl);
-    SetRegisters(vertex, u.file, u.start, registers_, u.count, 4);
+    if (runCount && (u.file != runFile || u.start != runStart + runCount || runCount + u.count > 256)) {
+      SetRegisters(vertex, runFile, runStart, registers_, runCount, 4);
+      runCount = 0;
+    }
+    if (!runCount) runStart = u.start, runFile = u.file;
+    LayOutUpload(u, v.decl, registers_ + size_t(runCount) * 4);
+    runCount += u.count;
   }
+  if (runCount) SetRegisters(vertex, runFile, runStart, registers_, runCount, 4);
 }
 
 void EffectImpl::ApplyPass(const Pass& pass) {
@@ -243,12 +260,14 @@ void EffectImpl::ApplyPass(const Pass& pass) {
 }
 
 void EffectImpl::SaveStates(const Technique& technique) {
-  saved_.clear();
   savedLights_.clear();
   savedMaterials_.clear();
   savedMatrices_.clear();
-  for (const StateKey& key : technique.touched) {
-    SavedState& s = saved_.emplace_back();
+  if (saved_.size() < technique.touched.size()) saved_.resize(technique.touched.size());
+  savedCount_ = technique.touched.size();
+  for (size_t k = 0; k < savedCount_; ++k) {
+    const StateKey& key = technique.touched[k];
+    SavedState& s = saved_[k];
     s.key = key;
     switch (key.kind) {
       case StateKind::kRender: device_->GetRenderState(key.id, &s.word); break;
@@ -281,7 +300,8 @@ void EffectImpl::SaveStates(const Technique& technique) {
 }
 
 void EffectImpl::RestoreStates() {
-  for (SavedState& s : saved_) {
+  for (size_t k = 0; k < savedCount_; ++k) {
+    SavedState& s = saved_[k];
     const StateKey& key = s.key;
     switch (key.kind) {
       case StateKind::kRender: device_->SetRenderState(key.id, s.word); break;
@@ -299,8 +319,11 @@ void EffectImpl::RestoreStates() {
     if (s.texture) s.texture->Release();
     if (s.vertexShader) s.vertexShader->Release();
     if (s.pixelShader) s.pixelShader->Release();
+    s.texture = nullptr;
+    s.vertexShader = nullptr;
+    s.pixelShader = nullptr;
   }
-  saved_.clear();
+  savedCount_ = 0;
 }
 
 Result EffectImpl::Begin(uint32_t* passes, uint32_t flags) {

@@ -120,8 +120,8 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   void ApplyConstantState(const EffectStateDecl& state);
   void PlanUploads(Shader* shader);
   void UploadConstants(const Shader& shader, bool vertex);
-  // The registers of one upload into registers_.
-  void LayOutUpload(const ConstantUpload& upload, const EffectParameterDecl& value);
+  // The registers of one upload, four numbers each, from `out` on.
+  void LayOutUpload(const ConstantUpload& upload, const EffectParameterDecl& value, float* out);
   // `count` registers of `file` from `start`, `width` numbers each (a bool register reads the first).
   void SetRegisters(bool vertex, ConstantFile file, uint32_t start, const float* values, uint32_t count,
                     uint32_t width);
@@ -141,7 +141,8 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   int32_t technique_ = -1;
   int32_t pass_ = -1;
   bool begun_ = false;
-  std::vector<SavedState> saved_;
+  std::vector<SavedState> saved_;  // the first savedCount_ hold what Begin saved
+  size_t savedCount_ = 0;
   std::vector<gfx::Light> savedLights_;
   std::vector<gfx::Material> savedMaterials_;
   std::vector<gfx::Matrix> savedMatrices_;
