@@ -550,8 +550,12 @@ class Parser {
     } else if (IsWord(t, "asm")) {
       shader.kind = EffectShaderDecl::kAssembly;
       const Token open = Expect("{", "after asm");
-      const size_t close = text_.find('}', open.end);
-      if (close == std::string::npos) Fail(open, "'}' missing after asm");
+      // The block ends at the first '}' outside the assembler's "; ..." comments (the preprocessor has
+      // blanked the others).
+      size_t close = open.end;
+      while (close < text_.size() && text_[close] != '}')
+        close = text_[close] == ';' ? std::min(text_.find('\n', close), text_.size()) : close + 1;
+      if (close >= text_.size()) Fail(open, "'}' missing after asm");
       shader.assembly = std::string(open.line > 0 ? open.line - 1 : 0, '\n') + text_.substr(open.end, close - open.end);
       shader.file = lexer_.FileName(open.file);
       lexer_.Resume(close + 1);

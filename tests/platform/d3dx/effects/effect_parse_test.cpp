@@ -128,7 +128,7 @@ technique Best < string group = "high"; > {
     AlphaRef = (Shine);
   }
   pass P1 { VertexShader = (Shared); PixelShader = asm { ps.1.1
-    tex t0
+    tex t0 ; comments may hold braces: {}
     mov r0, t0 }; }
 }
 )";
@@ -193,6 +193,7 @@ TEST(EffectParse, ParametersAnnotationsSamplersAndPasses) {
   EXPECT_EQ(second[0].kind, dx::EffectStateDecl::kParameter);  // a shader variable
   const dx::EffectShaderDecl& assembly = e.shaders[second[1].shader];
   EXPECT_EQ(assembly.kind, dx::EffectShaderDecl::kAssembly);
+  EXPECT_NE(assembly.assembly.find("mov r0, t0 "), std::string::npos) << assembly.assembly;
   // Preceded by blank lines up to its own line, so the assembler's line numbers are the file's.
   const std::string before = assembly.assembly.substr(0, assembly.assembly.find("ps.1.1"));
   EXPECT_EQ(std::count(before.begin(), before.end(), '\n'), 26);
