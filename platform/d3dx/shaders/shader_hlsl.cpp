@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -123,6 +124,9 @@ void CompileJobNow(CompileJob* job) {
   if (!MapParameters(c, resources, job, &constants) || !MapSamplers(c, resources, job, &constants) ||
       !MapStageVariables(c, resources, job, &mapping))
     return;
+  for (const ShaderConstant& constant : constants)
+    if (constant.registerSet == RS_FLOAT4)
+      mapping.floatRegisters = std::max(mapping.floatRegisters, constant.registerIndex + constant.registerCount);
 
   spvc_compiler_options glslOptions = nullptr;
   spvc_compiler_create_compiler_options(c, &glslOptions);
