@@ -280,10 +280,13 @@ Result CompileShaderHLSL(std::string_view source, std::string_view sourceName, s
   } else if (!CheckHlslLimits(source, &problem, &place)) {
     job.Fail(place, problem);
   } else {
-    job.source = BlankEffectSyntax(RenameMain(FloatGlobalParameters(source)));
+    std::vector<std::string> textures;
+    job.source = BlankEffectSyntax(RenameMain(FloatGlobalParameters(source)), &textures);
     const std::string_view entryName = entry == "main" ? std::string_view(kUserMain) : entry;
     job.entryPlace = EntryPlace(job.source, entryName);
-    if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
+    if (!CheckTextureMethods(job.source, textures, &problem, &place)) {
+      job.Fail(place, problem);
+    } else if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
       job.Fail({}, problem);
     } else {
       CompileIsolated(&job);

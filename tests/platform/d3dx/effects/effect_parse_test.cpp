@@ -230,6 +230,11 @@ TEST(EffectParse, MistakesGiveTheirLineAndNoEffect) {
       {"float4 f() {" + std::string(100, '{'), "'}' missing"},
       {"float a = (((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((1;", "nested too deeply"},
       {"#line 7 \"inc.fxh\"\nfloat4 oops", "inc.fxh(7): ';' expected"},
+      // Objects of the later effect language are named with their line.
+      {"Texture2D Diffuse;\nsampler2D S;\nfloat4 P(float2 uv : TEXCOORD0) : COLOR\n{\n  return Diffuse.Sample(S, uv);\n}",
+       "a.fx(5): 'Diffuse.Sample': methods of texture objects are not supported"},
+      {"float4 a;\nTexture2D<float4> Diffuse;", "a.fx(2): 'Texture2D<...>': texture types with an element type"},
+      {"SamplerState Linear\n{\n  Filter = MIN_MAG_MIP_LINEAR;\n};", "a.fx(1): 'SamplerState Linear { ... }': state objects"},
   };
   for (const auto& c : cases) {
     std::string errors;
