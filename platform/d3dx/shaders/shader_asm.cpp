@@ -175,6 +175,7 @@ bool Translator::Register(const ::platform::d3dx::Operand& o, uint32_t offset, s
         auto found = pixelInputs_.find(index);
         if (found == pixelInputs_.end()) return Fail("input v" + std::to_string(index) + " is not declared");
         *out = StageVariable(false, found->second.usage, found->second.usageIndex, 4);
+        if (found->second.usage == gfx::DECLUSAGE_FOG) *out = "vec4(" + StageVariable(false, gfx::DECLUSAGE_FOG, 0, 1) + ")";
         if (out->empty()) return Fail("input v" + std::to_string(index) + ": usage is not supported");
         return true;
       }

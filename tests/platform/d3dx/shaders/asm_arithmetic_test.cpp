@@ -117,9 +117,9 @@ const Case kVertexCases[] = {
 };
 
 // Every pixel case has A, B and C in c1, c2 and c3, (0.5, 0.5, 0.5, 0.5) in c4, ones in c5 and
-// (2, 1.5, -3, 1) in c7 (ps_2_0 also A, B and C in r1 to r3). The vertex colour is (0.5, 0.25, 0.75), the specular colour
-// (0.25, 0.25, 0); texture set 0 is (-0.25, 0.5, 1.5), sets 1 to 3 are (0, 0, 1), (1, 0, 0) and
-// (0, 1, 0). Stage 0 holds one texel (0.125, 0.878, 0.376, 0.627); stages 1 to 3 a 4 x 4 texture
+// (2, 1.5, -3, 1) in c7 (ps_2_0 and ps_3_0 also A, B and C in r1 to r3). The vertex colour is
+// (0.5, 0.25, 0.75), the specular colour (0.25, 0.25, 0), the fog 0.5; texture set 0 is
+// (-0.25, 0.5, 1.5), sets 1 to 3 are (0, 0, 1), (1, 0, 0) and (0, 1, 0). Stage 0 holds one texel (0.125, 0.878, 0.376, 0.627); stages 1 to 3 a 4 x 4 texture
 // whose texel (i, j) is (i * 64 + 32, j * 64 + 32, 0), so a sample shows where it was taken.
 const Case kPixelCases[] = {
     {"ps.1.1", "mov r0, v0", 0.5f, 0.25f, 0.75f},
@@ -179,6 +179,7 @@ const Case kPixelCases[] = {
     // ps 2.0.
     {"ps_2_0", "add r0, r1, r2", 0.75f, 0.75f, 0.875f},
     {"ps_2_0", "dcl_centroid t1\ndcl_pp t2\nadd r0, t1, t2", 1.0f, 0.0f, 1.0f},
+    {"ps_3_0", "dcl_color0 v0\ndcl_fog v1.x\nmul r0, v0, v1.x", 0.25f, 0.125f, 0.375f},
     {"ps_2_0", "mad r0, r1, -r2, r3", 0.0f, 0.375f, 0.15625f},
     {"ps_2_0", "lrp r0, r1, r2, r3", 0.21875f, 0.375f, 0.15625f},
     {"ps_2_0", "def c6, -0.5, 0, 0.5, 0\ncmp r0, c6, r1, r2", 0.5f, 0.5f, 0.75f},
@@ -257,8 +258,9 @@ class AsmArithmeticTest : public ShaderTest {
            body.substr(0, labels) + "\nmov oPos, v0\nmov oD0, r0\n" + subroutines;
       ps = "ps.1.1\nmov r0, v0\n";
     } else {
-      vs = "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oD1, c5\nmov oT0, c1\nmov oT1, c2\nmov oT2, c3\nmov oT3, c4\n";
-      const bool ps2 = profile == "ps_2_0";
+      vs = "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oD1, c5\nmov oT0, c1\nmov oT1, c2\nmov oT2, c3\nmov oT3, c4\n"
+           "mov oFog, c1.y\n";
+      const bool ps2 = profile == "ps_2_0" || profile == "ps_3_0";
       ps = profile + "\n" + kConstants + "def c4, 0.5, 0.5, 0.5, 0.5\ndef c5, 1, 1, 1, 1\n" +
            (ps2 ? "def c0, 0, 0, 0, 0\nmov r1, c1\nmov r2, c2\nmov r3, c3\n" : "") + c.body +
            (ps2 ? "\nmov oC0, r0\n" : "\n");
