@@ -21,6 +21,7 @@
 #include "platform/d3dx/shaders/shader_compiler.h"
 #include "platform/d3dx/shaders/shader_glsl.h"
 #include "platform/d3dx/shaders/shader_hlsl_source.h"
+#include "platform/d3dx/shaders/shader_spirv_indices.h"
 #include "platform/d3dx/shaders/shader_table.h"
 
 namespace platform::d3dx {
@@ -134,6 +135,7 @@ void CompileJobNow(CompileJob* job) {
   std::vector<unsigned> spirv;
   glslang::SpvOptions options;
   glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
+  MakeIndicesSigned(&spirv);
 
   auto fail = [&](const std::string& message) { job->errors += ErrorLine(job->sourceName, 0, message); };
   CrossCompiler cross;
