@@ -26,10 +26,18 @@ sampler WrapBorder = sampler_state
     MipFilter   = NONE;
 };
 
-void VS(float4 p : POSITION, float2 t : TEXCOORD0, out float4 op : POSITION, out float2 ot : TEXCOORD0)
+struct VS_OUT
 {
-    op = mul(p, WorldViewProj);
-    ot = t;
+    float4 p : POSITION;
+    float2 t : TEXCOORD0;
+};
+
+VS_OUT VS(float4 p : POSITION, float2 t : TEXCOORD0)
+{
+    VS_OUT o;
+    o.p = mul(p, WorldViewProj);
+    o.t = t;
+    return o;
 }
 
 float4 PS(float2 t : TEXCOORD0) : COLOR
