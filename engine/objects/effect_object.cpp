@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <string>
 
 #include "engine/formats/temp_folder.h"
@@ -47,9 +48,14 @@ std::string EffectTempFolder() {
   return folder;
 }
 
-bool Compile(const std::string& path, dx::Effect** effect) {
-  std::string errors;  // the compiler's messages are not shown anywhere
-  return platform::gfx::Succeeded(dx::CreateEffectFromFile(GetRecordDevice(), path, effect, &errors)) && *effect;
+// Compiles the effect file at one of the places tried. The messages of the first file that is there
+// but does not compile go to *failure, to be shown when no place gives an effect.
+bool Compile(const std::string& path, dx::Effect** effect, std::string* failure) {
+  std::string errors;
+  const platform::gfx::Result result = dx::CreateEffectFromFile(GetRecordDevice(), path, effect, &errors);
+  if (platform::gfx::Succeeded(result) && *effect) return true;
+  if (result != platform::gfx::kNotFound && failure->empty()) failure->assign(errors.empty() ? path + ": does not compile\n" : errors);
+  return false;
 }
 
 // Changes the current folder for the time of a load and always changes it back.
@@ -85,27 +91,35 @@ bool EffectObject::Load(const char* name, uint8_t loadXFileMesh, uint8_t loadTex
 
   if (effect) effect->Release();
   effect = nullptr;
-  bool made = Compile(split.bare, &effect);
+  std::string failure;
+  bool made = Compile(split.bare, &effect, &failure);
   // Without a temporary folder the further places would be relative to wherever the process stands.
   const std::string temp = made ? std::string() : EffectTempFolder();
-  if (!made && !temp.empty()) made = Compile(temp + split.bare, &effect);
+  if (!made && !temp.empty()) made = Compile(temp + split.bare, &effect, &failure);
   if (!made && !temp.empty()) {
-    made = Compile(temp + "media/" + fullName, &effect);
+    made = Compile(temp + "media/" + fullName, &effect, &failure);
     if (made) fs::ChangeCurrentFolder(temp + "media/" + split.folder);
   }
   if (!made && !temp.empty()) {
     const std::string destination = temp + "_modified_fx.fx";
     if (PatchShaderDeclarations(split.bare.c_str(), destination.c_str())) {
-      made = Compile(destination, &effect);
+      made = Compile(destination, &effect, &failure);
       fs::DeleteFile(destination);
     }
   }
-  if (!made) return false;
+  // The mesh draws without the effect either way; the reason is not kept from whoever looks.
+  if (!made) {
+    if (!failure.empty()) std::fprintf(stderr, "qel: effect \"%s\" does not compile:\n%s", fileName, failure.c_str());
+    return false;
+  }
 
   ParseParameters(loadXFileMesh, loadTexturesFlag);
   loadTextures = loadTexturesFlag;
   dx::EffectHandle technique = 0;
-  if (platform::gfx::Failed(effect->FindNextValidTechnique(0, &technique))) return false;
+  if (platform::gfx::Failed(effect->FindNextValidTechnique(0, &technique))) {
+    std::fprintf(stderr, "qel: effect \"%s\" has no technique this device runs\n", fileName);
+    return false;
+  }
   if (technique) effect->SetTechnique(technique);
   return true;
 }

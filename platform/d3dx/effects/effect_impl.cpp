@@ -97,7 +97,7 @@ uint32_t EffectImpl::AddValue(EffectParameterDecl decl) {
   return index;
 }
 
-Result EffectImpl::CompileShader(uint32_t index, std::string* errors) {
+Result EffectImpl::CompileShader(uint32_t index, const std::string& fileName, std::string* errors) {
   const EffectShaderDecl& decl = file_.shaders[index];
   Shader& shader = shaders_[index];
   if (decl.kind == EffectShaderDecl::kNull) return gfx::kOk;
@@ -111,7 +111,8 @@ Result EffectImpl::CompileShader(uint32_t index, std::string* errors) {
   const uint32_t deviceVersion = (vertex ? caps_.vertexShaderVersion : caps_.pixelShaderVersion) & 0xFFFF;
   if (decl.kind == EffectShaderDecl::kCompile) {
     const std::vector<std::string> arguments = SplitArguments(decl.arguments);
-    result = compiler.compileHlsl(file_.hlsl, decl.file, decl.entry, decl.target, arguments, &shader.function, &messages);
+    // The HLSL text is the whole file: its lines are the file's (and its includes', by their markers).
+    result = compiler.compileHlsl(file_.hlsl, fileName, decl.entry, decl.target, arguments, &shader.function, &messages);
     if (gfx::Failed(result) && TargetVersion(decl.target) > deviceVersion) {
       shader.runs = false;  // a technique for better hardware than this: not an error
       return gfx::kOk;
@@ -120,8 +121,16 @@ Result EffectImpl::CompileShader(uint32_t index, std::string* errors) {
     result = compiler.assemble(decl.assembly, decl.file, &shader.function, &messages);
   }
   if (gfx::Failed(result) || shader.function.empty()) {
+    // What concerns no line of the source (an entry or profile not found) is the compile statement's.
+    const std::string statement = decl.file + "(" + std::to_string(decl.line) + "): ";
+    for (const std::string& name : {fileName, decl.file}) {
+      for (size_t at = messages.find(name + "(0): "); at != std::string::npos; at = messages.find(name + "(0): ", at)) {
+        messages.replace(at, name.size() + 5, statement);
+        at += statement.size();
+      }
+    }
     if (errors) {
-      *errors += messages.empty() ? decl.file + "(" + std::to_string(decl.line) + "): shader does not compile\n" : messages;
+      *errors += messages.empty() ? statement + "shader does not compile\n" : messages;
       if (!errors->empty() && errors->back() != '\n') *errors += "\n";
     }
     return gfx::kFail;
@@ -155,9 +164,8 @@ Result EffectImpl::Build(const std::string& fileName, std::string* errors) {
   file_.parameters.clear();
   shaders_.resize(file_.shaders.size());
   bool failed = false;
-  for (uint32_t i = 0; i < shaders_.size(); ++i) failed |= gfx::Failed(CompileShader(i, errors));
+  for (uint32_t i = 0; i < shaders_.size(); ++i) failed |= gfx::Failed(CompileShader(i, fileName, errors));
   if (failed) return gfx::kFail;
-  (void)fileName;
 
   for (Shader& shader : shaders_) {
     for (const ShaderConstant& c : shader.constants) {

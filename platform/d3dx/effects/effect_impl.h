@@ -100,7 +100,7 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
 
   EffectImpl(gfx::Device* device, EffectFileDecl file);
   Result Build(const std::string& fileName, std::string* errors);
-  Result CompileShader(uint32_t index, std::string* errors);
+  Result CompileShader(uint32_t index, const std::string& fileName, std::string* errors);
   uint32_t AddValue(EffectParameterDecl decl);
   void CollectTouched(Technique* technique);
   Value* FindValue(EffectHandle handle);

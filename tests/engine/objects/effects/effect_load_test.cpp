@@ -98,7 +98,9 @@ TEST_F(EffectLoadTest, ATechniqueQueryThatFailsFailsTheLoadButKeepsTheEffect) {
     }
   };
   dx::SetEffectCompilerForTest(Invalid::Compile);
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(effect.Load("plain.fx", 0, 0));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "qel: effect \"plain.fx\" has no technique this device runs\n");
   EXPECT_EQ(effect.effect, g_made);  // released by the destructor
 }
 
@@ -111,10 +113,18 @@ TEST_F(EffectLoadTest, AFileThatDoesNotParseGivesItsLineAndNoEffect) {
   EXPECT_EQ(made, nullptr);
   EXPECT_EQ(errors.rfind(Scratch("game/fx/shiny.fx") + "(1): ", 0), 0u) << errors;
   EXPECT_EQ(dx::CreateEffectFromFile(GetDirect3DDevice(), Scratch("none.fx"), &made, &errors), gfx::kNotFound);
+  // The mesh goes on without its effect, and says why: the messages of the file that was there.
   MeshEffect effect;
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(effect.Load("fx\\shiny.fx", 1, 1));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("qel: effect \"fx\\shiny.fx\" does not compile:\nshiny.fx(1): ", 0), 0u) << said;
   EXPECT_EQ(effect.effect, nullptr);
   EXPECT_EQ(platform::fs::CurrentFolder(), Scratch("game"));
+  // Nowhere to be found is no compile failure: nothing is said.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(effect.Load("fx\\absent.fx", 1, 1));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(EffectLoadTest, SourceRewritingAddsDeclarationsAndCommentsOutTargets) {

@@ -6,18 +6,6 @@
 namespace shadertest {
 namespace {
 
-struct PosColor {
-  float x, y, z;
-  uint32_t color;
-};
-
-// A quad over the clip-space rectangle [x0, x1] x [y0, y1] (y up) at depth 0.5.
-void Quad(gfx::Device* dev, float x0, float y0, float x1, float y1, uint32_t color) {
-  PosColor v[4] = {{x0, y1, 0.5f, color}, {x1, y1, 0.5f, color}, {x0, y0, 0.5f, color}, {x1, y0, 0.5f, color}};
-  dev->SetFVF(gfx::FVF_XYZ | gfx::FVF_DIFFUSE);
-  EXPECT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof v[0]), gfx::kOk);
-}
-
 const char* kTransformColor = R"(
 float4x4 WorldViewProj;
 float4 Tint;
@@ -44,7 +32,7 @@ TEST_F(ShaderTest, HlslVertexAndPixelShaderDrawWhatTheRegistersSay) {
   dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
   dev->SetRenderState(gfx::RS_LIGHTING, 0);
-  Quad(dev, -1.0f, -1.0f, 0.0f, 1.0f, 0xFFC08040);
+  ClipQuad(-1.0f, -1.0f, 0.0f, 1.0f, 0xFFC08040);
   std::vector<uint32_t> pixels = ReadTarget();
   // 0xC0 * 1 * 0.5, 0x80 * 0.5 * 1, 0x40.
   EXPECT_TRUE(gfxtest::Near(pixels[10 * kWidth + 48], 0xFF604040, 3)) << std::hex << pixels[10 * kWidth + 48];
@@ -77,7 +65,7 @@ float4 main(float4 pos : POSITION) : POSITION { return mul(mul(pos, Move), Squas
   dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
   dev->SetRenderState(gfx::RS_LIGHTING, 0);
   dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-  Quad(dev, -1.0f, -1.0f, 0.0f, 1.0f, 0xFFFFFFFF);
+  ClipQuad(-1.0f, -1.0f, 0.0f, 1.0f, 0xFFFFFFFF);
   // The quad now covers x in [0, 1] and y in [0, 1] (clip space): the top right quarter.
   std::vector<uint32_t> pixels = ReadTarget();
   EXPECT_EQ(pixels[6 * kWidth + 48] & 0xFFFFFF, 0xFFFFFFu & 0xFFFFFF);
@@ -107,7 +95,7 @@ VS_OUT main(float4 pos : POSITION) {
   // Stage 0 as set by default: texture x diffuse.
   dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
   dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-  Quad(dev, -1.0f, -1.0f, 1.0f, 1.0f, 0xFFFFFFFF);
+  ClipQuad(-1.0f, -1.0f, 1.0f, 1.0f, 0xFFFFFFFF);
   EXPECT_TRUE(gfxtest::Near(Pixel(30, 20), 0xFF808040, 3)) << std::hex << Pixel(30, 20);
   dev->SetTexture(0, nullptr);
   texture->Release();
@@ -170,7 +158,7 @@ float4 main(float4 pos : POSITION, uniform float scale, uniform bool shrink) : P
   EXPECT_TRUE(Table(vsFunction_).empty());
   dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
   dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-  Quad(dev, -1.0f, -1.0f, 1.0f, 1.0f, 0xFFFFFFFF);
+  ClipQuad(-1.0f, -1.0f, 1.0f, 1.0f, 0xFFFFFFFF);
   EXPECT_EQ(Pixel(32, 24) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(Pixel(4, 4), 0xFF000000u);
   // Too many arguments for the entry's uniform parameters.

@@ -1,6 +1,10 @@
 // HLSL compiling: constant tables laid out as the older API laid them out, errors with lines, the
 // compile cache and limits that keep hostile sources from running away.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "platform/d3dx/effects/effect.h"
 #include "tests/platform/d3dx/shaders/shader_fixture.h"
@@ -71,28 +75,98 @@ float4 main(float4 pos : TEXCOORD1, float2 uv : TEXCOORD0) : COLOR {
   if (shader) shader->Release();
 }
 
+// Every error names the file and line of what it is about: the front end's own messages, those of
+// mapping parameters, samplers, inputs and outputs to the device, those of the wrapper that binds
+// compile-time arguments, and lines of included files by their "#line" markers.
 TEST_F(ShaderTest, HlslErrorsGiveFileAndLine) {
   struct Case {
     const char* source;
     const char* entry;
     const char* profile;
+    std::vector<std::string> arguments;
     const char* expected;
   } cases[] = {
-      {"float4 main() : POSITION {\n  return undefinedThing;\n}\n", "main", "vs_2_0", "test.fx(2): "},
-      {"float4 main() : POSITION { return 0; }\n", "missing", "vs_2_0", "test.fx("},
-      {"float4 main() : POSITION { return 0; }\n", "main", "vs_9_9", "unknown profile 'vs_9_9'"},
-      {"float4 main(float4 p : POSITION) : POSITION { return p; }\n", "main", "ps_2_0", "test.fx(0): "},
-      {"struct S { float a; };\nS s;\nfloat4 main() : COLOR { return s.a; }\n", "main", "ps_2_0", "only float"},
+      {"float4 main() : POSITION {\n  return undefinedThing;\n}\n", "main", "vs_2_0", {}, "test.fx(2): "},
+      {"float4 main() : POSITION { return 0; }\n", "missing", "vs_2_0", {}, "test.fx(0): entry point 'missing' not found"},
+      {"float4 main() : POSITION { return 0; }\n", "main", "vs_9_9", {}, "test.fx(0): unknown profile 'vs_9_9'"},
+      {"\nfloat4 main(float4 p\n  : POSITION) : POSITION { return p; }\n", "main", "ps_2_0", {},
+       "test.fx(2): input 'p': a pixel shader cannot read POSITION"},
+      {"struct S { float a; };\nS s;\nfloat4 main() : COLOR { return s.a; }\n", "main", "ps_2_0", {},
+       "test.fx(2): parameter 's': only float"},
+      {"cbuffer Lights\n{\n  float4 Colour;\n};\nfloat4 main() : COLOR { return Colour; }\n", "main", "ps_2_0", {},
+       "test.fx(1): cbuffer 'Lights'"},
+      {"float4 Small;\nfloat4 Big[40];\nfloat4 main() : COLOR { return Small + Big[39]; }\n", "main", "ps_2_0", {},
+       "test.fx(2): parameters need 41 constant registers"},
+      {"\nsampler2D Maps[2];\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(Maps[1], uv); }\n", "main",
+       "ps_2_0", {}, "test.fx(2): sampler array 'Maps'"},
+      {"void main(float4 p : POSITION,\n          out float4 o : POSITION,\n          out float4 w : BLENDWEIGHT)\n"
+       "{ o = p; w = p; }\n", "main", "vs_2_0", {}, "test.fx(3): output 'w': semantic 'BLENDWEIGHT' is not supported"},
+      {"struct VS_OUTPUT { float4 Pos : POSITION; float4 Diffuse : COLOR0; };\n"
+       "VS_OUTPUT main(float4 p : POSITION,\n  out float4 c : COLOR0)\n{ VS_OUTPUT o; o.Pos = p; o.Diffuse = p; c = p; return o; }\n",
+       "main", "vs_2_0", {}, "test.fx(3): output 'c': semantic 'COLOR0' is written twice"},
+      {"\n\nvoid main(float4 p : POSITION, out float4 c : COLOR0) { c = p; }\n", "main", "vs_2_0", {},
+       "test.fx(3): the vertex shader writes no POSITION"},
+      {"float4 Scale;\n\nfloat4 main(float4 p : POSITION,\n  uniform float4 s) : POSITION { return p * s; }\n", "main",
+       "vs_2_0", {"NoSuchParameter"}, "test.fx(3): 'NoSuchParameter'"},
+      {"float4 Tint;\n#line 20 \"lights.fxh\"\nfloat4 Shade(float4 c) {\n  return c * undefinedThing;\n}\n"
+       "#line 3 \"test.fx\"\nfloat4 main(float4 c : COLOR0) : COLOR { return Shade(c); }\n",
+       "main", "ps_2_0", {}, "lights.fxh(21): "},
+      {"#line 40 \"io.fxh\"\nstruct PS_IN {\n  float4 Colour : COLOR0;\n  float4 Where : POSITION;\n};\n"
+       "#line 2 \"test.fx\"\nfloat4 main(PS_IN i) : COLOR { return i.Where; }\n",
+       "main", "ps_2_0", {}, "io.fxh(42): input 'i.Where'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     std::vector<uint32_t> function;
     std::string errors;
-    EXPECT_EQ(d3dx::CompileShaderHLSL(c.source, "test.fx", c.entry, c.profile, {}, &function, &errors),
+    EXPECT_EQ(d3dx::CompileShaderHLSL(c.source, "test.fx", c.entry, c.profile, c.arguments, &function, &errors),
               gfx::kInvalidCall);
     EXPECT_NE(errors.find(c.expected), std::string::npos) << errors;
     EXPECT_TRUE(function.empty());
   }
+}
+
+// In an effect the HLSL text is the whole file with its includes: errors name the included file's
+// own lines, and what concerns no line of the source names the compile statement.
+TEST_F(ShaderTest, HlslErrorsInAnEffectNameTheFileAndLineOfTheirConstruct) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("qel_hlsl_effect_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  auto effect = [&](const char* shadeFactor, const std::string& pixelShader) {
+    std::ofstream(folder / "lights.fxh") << "float4 Ambient;\n"
+                                            "float4 Shade(float4 c : COLOR0) : COLOR\n"
+                                            "{\n"
+                                            "    return c * Ambient * " << shadeFactor << ";\n"
+                                            "}\n";
+    const std::string path = (folder / "main.fx").string();
+    std::ofstream(path) << "#include \"lights.fxh\"\n"
+                           "float4x4 WorldViewProj;\n"
+                           "float4 VS(float4 p : POSITION, uniform float4x4 M) : POSITION { return mul(p, M); }\n"
+                           "technique T\n"
+                           "{\n"
+                           "    pass P0\n"
+                           "    {\n"
+                           "        VertexShader = compile vs_2_0 VS(\n"
+                           "                           WorldViewProj);\n"
+                           "        PixelShader = " << pixelShader << ";\n"
+                           "    }\n"
+                           "}\n";
+    d3dx::Effect* made = nullptr;
+    std::string errors;
+    d3dx::CreateEffectFromFile(dev, path, &made, &errors);
+    if (made) made->Release();
+    return std::make_pair(made != nullptr, errors);
+  };
+  const auto [builds, none] = effect("2", "compile ps_2_0 Shade()");
+  EXPECT_TRUE(builds) << none;
+  const auto [included, inInclude] = effect("undefinedThing", "compile ps_2_0 Shade()");
+  EXPECT_FALSE(included);
+  EXPECT_NE(inInclude.find((folder / "lights.fxh").string() + "(4): 'undefinedThing'"), std::string::npos) << inInclude;
+  const auto [missing, noEntry] = effect("2", "compile ps_2_0 Missing()");
+  EXPECT_FALSE(missing);
+  EXPECT_NE(noEntry.find((folder / "main.fx").string() + "(10): entry point 'Missing' not found"), std::string::npos)
+      << noEntry;
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ShaderTest, HlslSameSourceCompilesOnce) {

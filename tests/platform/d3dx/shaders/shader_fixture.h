@@ -88,6 +88,24 @@ class ShaderTest : public gfxtest::DeviceTest {
     else dev->SetPixelShaderConstantF(c->registerIndex, v, 1);
   }
 
+  // A quad over the clip-space rectangle [x0, x1] x [y0, y1] (y up) at depth z, with a colour and the
+  // texture coordinates (0, 0) to (1, 1).
+  void ClipQuad(float x0, float y0, float x1, float y1, uint32_t color, float z = 0.5f) {
+    struct Vertex {
+      float x, y, z;
+      uint32_t color;
+      float u, v;
+    } v[4] = {{x0, y1, z, color, 0, 0}, {x1, y1, z, color, 1, 0}, {x0, y0, z, color, 0, 1}, {x1, y0, z, color, 1, 1}};
+    dev->SetFVF(gfx::FVF_XYZ | gfx::FVF_DIFFUSE | gfx::FVF_TEX1);
+    EXPECT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof v[0]), gfx::kOk);
+  }
+  // A black target and depth 1, no culling, no lighting.
+  void ClearForShaders() {
+    dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+    dev->SetRenderState(gfx::RS_LIGHTING, 0);
+  }
+
   static gfx::Matrix Identity() {
     gfx::Matrix m{};
     for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
