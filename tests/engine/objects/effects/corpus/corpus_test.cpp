@@ -144,8 +144,8 @@ std::unique_ptr<ObjectRecord> MakeQuadModel(const Quad& q, const std::string& ef
 }
 
 // --- The scene -------------------------------------------------------------------------------------
-// What the draw used, read back from the device, and the values the engine's effect semantics give for
-// it: "directionalight" the light's direction (normalised, w 0), "UIDirectionalInv" that direction taken
+// What the draw used (the object's world matrix, the device's view, projection and light 0), and the
+// values the engine's effect semantics give for it: "directionalight" the light's direction (normalised, w 0), "UIDirectionalInv" that direction taken
 // into object space by the inverse world matrix, "pointlight" the light's position (w 1),
 // "cameraposition" the translation of the inverse view matrix.
 struct Scene {
@@ -402,6 +402,9 @@ class EffectCorpusTest : public objects_test::ObjectModuleTest, public ::testing
  protected:
   void SetUp() override {
     ObjectModuleTest::SetUp();
+    const char* source = std::getenv("QEL_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "run through ctest, which names the source folder";
+    corpus_ = std::filesystem::path(source) / "tests/engine/objects/effects/corpus/fx";
     start_ = std::filesystem::current_path();
     folder_ = std::filesystem::temp_directory_path() / ("qel_effect_corpus_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
@@ -413,14 +416,9 @@ class EffectCorpusTest : public objects_test::ObjectModuleTest, public ::testing
     ObjectModuleTest::TearDown();
   }
 
-  static std::filesystem::path CorpusFolder() {
-    const char* source = std::getenv("QEL_SOURCE_DIR");
-    return std::filesystem::path(source ? source : ".") / "tests/engine/objects/effects/corpus/fx";
-  }
-
   // The model of the case in the current folder (its effect file and textures beside it), loaded.
-  static MeshRecord* LoadCase(const Case& c) {
-    std::filesystem::copy_file(CorpusFolder() / c.file, c.file, std::filesystem::copy_options::overwrite_existing);
+  MeshRecord* LoadCase(const Case& c) const {
+    std::filesystem::copy_file(corpus_ / c.file, c.file, std::filesystem::copy_options::overwrite_existing);
     WriteTga("base.tga", kBase);
     WriteTga("detail.tga", kDetail);
     effect_test::WriteModelFile(MakeQuadModel(c.quad, c.file, c.stages).get(), "model.kvo");
@@ -436,7 +434,7 @@ class EffectCorpusTest : public objects_test::ObjectModuleTest, public ::testing
     return FirstMesh(kModel);
   }
 
-  // What the compiler says about a file the engine would not load (the engine keeps no messages).
+  // What the compiler says about a file the engine would not load, for the failure message.
   static std::string CompileMessages(const char* file) {
     dx::Effect* effect = nullptr;
     std::string errors;
@@ -445,7 +443,7 @@ class EffectCorpusTest : public objects_test::ObjectModuleTest, public ::testing
     return errors;
   }
 
-  std::filesystem::path start_, folder_;
+  std::filesystem::path corpus_, start_, folder_;
 };
 
 TEST_P(EffectCorpusTest, DrawsTheColoursDirect3D9Gives) {
