@@ -21,10 +21,6 @@ struct float4 {
   explicit float4(float s) : v{s, s, s, s} {}
   float& operator[](int i) { return v[i]; }
   float operator[](int i) const { return v[i]; }
-  float x() const { return v[0]; }
-  float y() const { return v[1]; }
-  float z() const { return v[2]; }
-  float w() const { return v[3]; }
 };
 
 inline float4 Map(const float4& a, float (*f)(float)) { return {f(a[0]), f(a[1]), f(a[2]), f(a[3])}; }
@@ -34,9 +30,8 @@ inline float4 operator*(const float4& a, const float4& b) { return {a[0] * b[0],
 inline float4 operator*(const float4& a, float s) { return {a[0] * s, a[1] * s, a[2] * s, a[3] * s}; }
 inline float4 operator*(float s, const float4& a) { return a * s; }
 inline float4 operator-(const float4& a) { return a * -1.0f; }
-// .xyz with w = 0 (directions) and w = 1 (points).
+// .xyz with w = 0.
 inline float4 Xyz0(const float4& a) { return {a[0], a[1], a[2], 0}; }
-inline float4 Xyz1(const float4& a) { return {a[0], a[1], a[2], 1}; }
 inline float4 WithAlpha(const float4& a, float alpha) { return {a[0], a[1], a[2], alpha}; }
 inline float Dot3(const float4& a, const float4& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 inline float Dot4(const float4& a, const float4& b) { return Dot3(a, b) + a[3] * b[3]; }
