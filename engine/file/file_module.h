@@ -47,8 +47,8 @@ char* GetCurrentFolder();                 // a new engine string
 // order; value A is 1 for a folder.
 void ListFolder();
 
-// Starting programs. "qel.exe" (any letter case), the game's own executable under its original name,
-// starts the running executable, as its path was when the program started (renamed or rebuilt since,
+// Starting programs. "qel.exe" (any letter case), the name by which the editor's test run starts the
+// game, starts the running executable, as its path was when the program started (renamed or rebuilt since,
 // that file is still the one started). ExecuteFileAndWait pumps window messages until the started process
 // has ended (whatever its exit code) or the quit message was seen; the fourth argument is not used.
 // Both return 1 when the program was started.

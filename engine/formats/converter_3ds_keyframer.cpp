@@ -295,7 +295,10 @@ void WriteXAnimationSet() {
     if (node.name == kDummyName) continue;
     std::snprintf(line, sizeof line, "Animation x3ds_anim_%d {", number++);
     w.AppendLine(line);
-    w.AppendLine("{" + XTextWriter::XName(node.name) + "}");
+    std::string frameReference = "{";
+    frameReference += XTextWriter::XName(node.name);
+    frameReference += '}';
+    w.AppendLine(frameReference);
     if (!node.rotationKeys.empty()) WriteKeys(w, "0;", 4, node.rotationKeys);
     const bool unitScale = node.scaleKeys.size() == 1 && node.scaleKeys[0].value[0] == 1.0f &&
                            node.scaleKeys[0].value[1] == 1.0f && node.scaleKeys[0].value[2] == 1.0f;

@@ -13,6 +13,7 @@
 #include "game/play/play_loop_input.h"
 #include "game/play/sound_effects.h"
 #include "game/play/visualiser.h"
+#include "game/shell/control_bindings.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ void ShowGameOver() {
     if (scanCode <= 0) game.menuQuestionArmed = 1;
     else if (game.menuQuestionArmed) break;
   }
+  IgnoreInputHeldNow();  // Escape that ended it does not also leave the menu
   game.returnToMenu = 1;
 }
 

@@ -130,5 +130,8 @@ void DrawPlanningHud() {
   char text[64];
   const CountdownClock& clock = Game().planningClock;
   std::snprintf(text, sizeof text, "Planning time remaining: %d:%02d", clock.minutes, clock.seconds);
+  // The engine's text takes the ink colour, which whatever drew last left behind (the level texture's
+  // tint, a door's colour): white on the black panel, and for the frame rate drawn after it.
+  SetDrawColors(Rgb(255, 255, 255), 0);
   DrawTextAt(10, h - 95, text);
 }

@@ -33,6 +33,14 @@ constexpr int32_t kCarriedLabelX[3] = {232, 268, 303};
 // A box of one colour (packed ARGB) in all four corners.
 void FillBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
+// The message box of a message ("#" between lines): centred on the display, as wide as its widest
+// line (the closing line "Press Return to Close" included when it is shown) plus 20, and as high as
+// its lines plus 70. Both edges are inside the box.
+struct MessagePanelBox {
+  int32_t left, top, right, bottom;
+};
+MessagePanelBox MessagePanelBounds(const char* message, bool withCloseLine);
+
 // Share of the level's plasma collected, 0-100; 100 for a level without plasma.
 int32_t ClearedPercentage();
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr const char* kCloseLine = "Press Return to Close";
+
 // The message split at "#"; empty lines are dropped. Lines point into `copy`.
 struct MessageLines {
   char copy[kMessageBufferSize];
@@ -37,17 +39,37 @@ void SplitMessage(const char* message, MessageLines& out) {
   }
 }
 
+// The panel of a message: its lines, their height and the half sizes of the box round the centre.
+struct MessagePanel {
+  MessageLines text;
+  int32_t lineHeight, cx, cy, halfWidth, halfHeight;
+};
+
+void LayOutMessagePanel(const char* message, bool withCloseLine, MessagePanel& panel) {
+  SplitMessage(message, panel.text);
+  panel.lineHeight = GetTextHeight(message);
+  // The closing line counts as well: a short message would leave it sticking out of the box.
+  int32_t widest = withCloseLine ? GetTextWidth(kCloseLine) : 0;
+  for (int32_t k = 0; k < panel.text.count; ++k) widest = std::max(widest, GetTextWidth(panel.text.lines[k]));
+  panel.cx = GetDisplayWidth() / 2;
+  panel.cy = GetDisplayHeight() / 2;
+  panel.halfWidth = (widest + 20) / 2;
+  panel.halfHeight = (panel.text.count * panel.lineHeight + 70) / 2;
+}
+
 }  // namespace
 
-void DrawMessagePanel(const char* message, bool withCloseLine) {
-  MessageLines text;
-  SplitMessage(message, text);
-  const int32_t lineHeight = GetTextHeight(message);
-  int32_t widest = 0;
-  for (int32_t k = 0; k < text.count; ++k) widest = std::max(widest, GetTextWidth(text.lines[k]));
+MessagePanelBox MessagePanelBounds(const char* message, bool withCloseLine) {
+  MessagePanel p;
+  LayOutMessagePanel(message, withCloseLine, p);
+  // FillBox covers x1..x2 - 1 and y1..y2 - 1.
+  return {p.cx - p.halfWidth, p.cy - p.halfHeight, p.cx + p.halfWidth - 1, p.cy + p.halfHeight - 1};
+}
 
-  const int32_t cx = GetDisplayWidth() / 2, cy = GetDisplayHeight() / 2;
-  const int32_t hw = (widest + 20) / 2, hh = (text.count * lineHeight + 70) / 2;
+void DrawMessagePanel(const char* message, bool withCloseLine) {
+  MessagePanel p;
+  LayOutMessagePanel(message, withCloseLine, p);
+  const int32_t cx = p.cx, cy = p.cy, hw = p.halfWidth, hh = p.halfHeight;
   const uint32_t frame = Rgb(8, 247, 244), inside = Rgb(9, 24, 98);
   FillBox(cx - hw, cy - hh, cx + hw, cy + hh, frame);
   FillBox(cx - hw + 1, cy - hh + 1, cx + hw - 1, cy + hh - 1, inside);
@@ -55,15 +77,17 @@ void DrawMessagePanel(const char* message, bool withCloseLine) {
   // White ink for every line, the closing line included: the ink left by earlier drawing could match
   // the panel.
   SetDrawColors(Rgb(255, 255, 255), 0);
-  if (withCloseLine) DrawTextCentered(cx, cy + hh - lineHeight - 2, "Press Return to Close");
-  for (int32_t k = 0; k < text.count; ++k) DrawTextCentered(cx, cy - hh + 20 + k * lineHeight, text.lines[k]);
+  if (withCloseLine) DrawTextCentered(cx, cy + hh - p.lineHeight - 2, kCloseLine);
+  for (int32_t k = 0; k < p.text.count; ++k) DrawTextCentered(cx, cy - hh + 20 + k * p.lineHeight, p.text.lines[k]);
 }
 
 void ShowMessageOverlay() {
   DrawMessagePanel(Game().message, true);
-  if (PlayReturnPressed()) Game().overlay = 0;
   const int32_t joystick = ReadJoystickInput();
-  if (joystick >= 0 && joystick <= kJoystickLastButton) Game().overlay = 0;
+  if (PlayReturnPressed() || (joystick >= 0 && joystick <= kJoystickLastButton)) {
+    Game().overlay = 0;
+    IgnoreInputHeldNow();  // the button that closed it may be bound to a command
+  }
 }
 
 void ShowYesNoOverlay() { DrawMessagePanel(Game().message, false); }

@@ -6,6 +6,7 @@
 #include "game/play/hud.h"
 #include "game/play/play_loop_input.h"
 #include "game/play/play_loop_steps.h"
+#include "game/shell/control_bindings.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ int32_t AskQuestion(const char* question, uint8_t& armed, uint8_t& request) {
   constexpr int32_t kYKey = 21;
   if (answer == kYKey) request = 1;
   Game().overlay = 0;
+  IgnoreInputHeldNow();  // a key that cancelled does not act in play
   return answer;
 }
 

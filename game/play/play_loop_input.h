@@ -15,6 +15,7 @@ struct PlayInput {
 void SetPlayInput(const PlayInput* input);
 
 int32_t PlayPressedScanCode();
+// Escape and Return down; a key held since IgnoreInputHeldNow (control_bindings.h) reads up.
 bool PlayEscapePressed();
 bool PlayReturnPressed();
 int32_t PlayMouseX();

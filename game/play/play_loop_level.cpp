@@ -22,6 +22,7 @@
 #include "game/play/play_loop_steps.h"
 #include "game/play/visualiser.h"
 #include "game/shell/settings.h"
+#include "game/shell/control_bindings.h"
 
 namespace {
 
@@ -116,5 +117,7 @@ bool RunIntroFrame() {
   }
   Sync();
   LoopCheck();
-  return AnyKeyOrJoystickButton() && GameNow() - game.levelStartTime > kIntroMinimum;
+  if (!AnyKeyOrJoystickButton() || GameNow() - game.levelStartTime <= kIntroMinimum) return false;
+  IgnoreInputHeldNow();  // the key that began the level does not also act in it
+  return true;
 }

@@ -17,6 +17,7 @@
 #include "game/play/play_loop_input.h"
 #include "game/play/play_loop_steps.h"
 #include "game/play/visualiser.h"
+#include "game/shell/control_bindings.h"
 
 namespace {
 
@@ -34,9 +35,12 @@ int32_t RemainingSeconds() {
 // Whole seconds since a millisecond time.
 int64_t SecondsSince(uint32_t start) { return int64_t((GameNow() - start) / 1000); }
 
-// Ends a result panel: a key or joystick button down once the panel has shown long enough.
+// Ends a result panel: a key or joystick button down once the panel has shown long enough. That key
+// does not also act on what follows (Escape in the menu).
 bool PanelKeyEnds(uint32_t panelStart) {
-  return GameNow() - panelStart > kPanelKeyDelay && AnyKeyOrJoystickButton();
+  if (GameNow() - panelStart <= kPanelKeyDelay || !AnyKeyOrJoystickButton()) return false;
+  IgnoreInputHeldNow();
+  return true;
 }
 
 void DrawContinuePrompt(uint32_t panelStart) {

@@ -50,6 +50,15 @@ bool IsCommandDown(int32_t slot);
 // when nothing is.
 int32_t ReadJoystickInput();
 
+// What ends a panel on a key (the intro, a result panel, a question, a message, "Game Over") is still
+// down when the screen after it starts reading: every key and joystick input down at this call is
+// ignored by IsCommandDown, ReadJoystickInput and FreshKeyDown until it has been let go, so only a new
+// press acts. Keys pressed after the call act at once.
+void IgnoreInputHeldNow();
+// A key read by another query (Escape, Return) under the same rule: false while the key has been held
+// since IgnoreInputHeldNow.
+bool FreshKeyDown(int32_t scanCode, bool down);
+
 // Names on the Controls screen.
 const char* GetCommandName(int32_t slot);  // "" outside 0..9
 // "Button %i" (in one buffer that the next call overwrites), the direction names, "" for other codes.

@@ -5,6 +5,7 @@
 
 #include "game/shell/data_file_report.h"
 #include "game/shell/profile_bytes.h"
+#include "game/shell/widget.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
 
@@ -38,10 +39,8 @@ bool ParseControlConfig(const uint8_t* data, size_t size, ControlBindings& bindi
 
 std::string ControlConfigPath(std::string_view fileName) {
   // As if changing into the folder first: when it is missing, the game folder stands in for it.
-  std::string path;
-  if (platform::fs::FolderExists(kControlConfigFolder)) path = std::string(kControlConfigFolder) + "\\";
-  path += fileName;
-  return path;
+  if (!platform::fs::FolderExists(kControlConfigFolder)) return FileNameOnDisk("", fileName);
+  return std::string(kControlConfigFolder) + "\\" + FileNameOnDisk(kControlConfigFolder, fileName);
 }
 
 bool SaveControlConfig(char* name, size_t nameSize) {

@@ -9,6 +9,7 @@
 #include "game/shell/control_bindings.h"
 #include "game/shell/control_file.h"
 #include "game/shell/data_file_report.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_state.h"
 #include "game/shell/menu_text.h"
 #include "game/shell/settings.h"
@@ -54,8 +55,8 @@ TextBox ColumnBox(int32_t x, int32_t column) { return {x + kColumnEdges[column] 
 void DrawTable(int32_t x, int32_t y) {
   DrawRectFrame(x, y, x + kTableWidth, y + kTableHeight, kFramePurple);
   SetDrawColors(PackColour(kFramePurple), 0);
-  for (int32_t i = 1; i <= kInputColumns; ++i) DrawLine(x + kColumnEdges[i], y, x + kColumnEdges[i], y + kTableHeight);
-  for (int32_t r = 1; r < kGameCommandCount; ++r) DrawLine(x, y + kRowHeight * r, x + kTableWidth, y + kRowHeight * r);
+  for (int32_t i = 1; i <= kInputColumns; ++i) DrawMenuLine(x + kColumnEdges[i], y, x + kColumnEdges[i], y + kTableHeight);
+  for (int32_t r = 1; r < kGameCommandCount; ++r) DrawMenuLine(x, y + kRowHeight * r, x + kTableWidth, y + kRowHeight * r);
 
   SetMenuTextColour(kWhite);
   for (int32_t i = 0; i < 4; ++i)
@@ -105,7 +106,7 @@ void BindingsTable(int32_t x, int32_t y) {
 void ConfigList(int32_t x, int32_t top, int32_t anchorY, int32_t rows, const char* label) {
   MenuState& m = Menu();
   SetMenuTextColour(kWhite);
-  DrawMenuText(kItemFont, GetDisplayWidth() - 450, 103, 0, label, ScreenBox());
+  DrawMenuText(kItemFont, GetDisplayWidth() - 450, ColumnY(103), 0, label, ScreenBox());
   const int32_t clicked = ScrollingFileList(m.configs, m.configScroll, x, top, anchorY, rows);
   if (clicked != -1) StoreText(m.configName.text, m.configs.names[clicked]);
 }

@@ -1,5 +1,5 @@
-// The game's log for developers: the debugger output of its original platform, here the standard error
-// stream. Nothing here is meant for the player, who sees message boxes.
+// The game's log for developers, on the standard error stream. Nothing here is meant for the player,
+// who sees message boxes.
 #pragma once
 #include <cstdarg>
 

@@ -21,12 +21,19 @@ std::string CDataFile::SaveText() const {
   std::string out;
   for (const IniSection& section : sections_) {
     const bool commented = !section.comment.empty();
-    if (commented) AppendLine(out, "\n" + MakeCommentText(section.comment));
+    if (commented) {
+      out += "\r\n";  // the empty line before a section's comment
+      AppendLine(out, MakeCommentText(section.comment));
+    }
     if (!section.name.empty()) AppendLine(out, (commented ? "[" : "\n[") + section.name + "]");
     for (const IniKey& key : section.keys) {
       if (key.name.empty() || key.value.empty()) continue;
       std::string line;
-      if (!key.comment.empty()) line = "\n" + MakeCommentText(key.comment) + "\n";
+      if (!key.comment.empty()) {
+        line = '\n';
+        line += MakeCommentText(key.comment);
+        line += '\n';
+      }
       line += key.name;
       line += kEqualityIndicators[0];
       line += key.value;

@@ -2,11 +2,13 @@
 // screen shown. Its timing reads the game clock (GameNow), so that tests can drive it.
 #include "game/shell/menu.h"
 
-#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "engine/core/core.h"
 #include "engine/display/display.h"
 #include "engine/input/input.h"
+#include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
 #include "engine/objects/object_commands.h"
 #include "engine/scene/camera.h"
@@ -14,12 +16,14 @@
 #include "game/play/game_font.h"
 #include "game/play/game_state.h"
 #include "game/play/hud.h"
+#include "game/play/hud_layout.h"
 #include "game/play/level_builder.h"
 #include "game/play/music.h"
 #include "game/play/visualiser.h"
 #include "game/shell/control_bindings.h"
 #include "game/shell/controls_screen.h"
 #include "game/shell/menu_screens.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_state.h"
 #include "game/shell/menu_text.h"
 #include "game/shell/option_screen.h"
@@ -35,14 +39,13 @@ constexpr int32_t kConveyorBoxes = 20;
 constexpr float kConveyorEnd = 380.0f;
 constexpr uint32_t kModelPeriodMs = 10000;
 constexpr int32_t kReturnKey = 28;
+constexpr int32_t kEscapeKey = 1;
 
 // Backdrop sprites, each showing the image of its number.
 constexpr int32_t kMenuBackdrop = 920;
 constexpr int32_t kPanelBackdrop = 921;
 constexpr int32_t kMenuFrame = 922;
 constexpr int32_t kBackdropAlpha = 120;
-
-constexpr const char* kBuildText = "qel engine 1.0 - build 071805a";
 
 int32_t Quit() {
   Game().state = kStateQuit;
@@ -55,6 +58,8 @@ void DrawSpriteOnce(int32_t sprite, int32_t x, int32_t y) {
   ShowSprite(sprite);
   DrawSpriteAt(sprite, x, y);
   HideSprite(sprite);
+  ReportLaidOut(LaidOut::kPicture, x, y, x + GetImageWidth(sprite) - 1, y + GetImageHeight(sprite) - 1,
+                "picture " + std::to_string(sprite));
 }
 
 void SetUpScene() {
@@ -105,10 +110,10 @@ void MoveScene() {
 
   const int32_t w = GetDisplayWidth();
   if (m.mainFrame) {
-    DrawSpriteOnce(kMenuBackdrop, w - 468, 58);
-    DrawSpriteOnce(kMenuFrame, w - 472, 56);
+    DrawSpriteOnce(kMenuBackdrop, w - 468, ColumnY(58));
+    DrawSpriteOnce(kMenuFrame, w - 472, ColumnY(56));
   } else {
-    DrawSpriteOnce(kPanelBackdrop, m.centreX - 300, m.centreY - 250);
+    DrawSpriteOnce(kPanelBackdrop, m.centreX - 300, PanelCentreY() - 250);
   }
 
   // The visualiser box, centred 350 units in front of the camera and slowly rolling.
@@ -120,13 +125,8 @@ void MoveScene() {
 }
 
 void DrawHeader() {
-  char line[300];
-  std::snprintf(line, sizeof line, "Active Profile: %s", GetProfileName());
   BeginTextBatch();
-  SetMenuTextColour(kWhite);
-  DrawMenuText(kSmallFont, 2, 2, 0, line, DisplayBox());
-  DrawMenuText(kSmallFont, GetDisplayWidth() - 128, GetDisplayHeight() - GetTextHeight(kBuildText), 0, kBuildText,
-               DisplayBox());
+  DrawMenuHeader(GetProfileName());
   EndTextBatch();
 }
 
@@ -134,17 +134,37 @@ void DrawHeader() {
 void TitleAndBack(const char* title, void (*back)()) {
   BeginTextBatch();
   DrawScreenTitle(title);
-  if (TextButton(GetDisplayWidth() - 450, BottomRowY(482), "Back")) back();
+  if (TextButton(GetDisplayWidth() - 450, ColumnY(482), "Back")) back();
   EndTextBatch();
+}
+
+// The message with each line cut to the window's width ("..." at its end): the names messages hold
+// come from the player or from files, and a long one would carry the box out of the window.
+std::string FitMessageToWindow(const char* message) {
+  constexpr int32_t kPanelPadding = 20;  // the box is this much wider than its widest line
+  const int32_t room = GetDisplayWidth() - kPanelPadding - 4;
+  std::string fitted;
+  for (const char* line = message;;) {
+    const char* end = std::strchr(line, '#');
+    const std::string text = end ? std::string(line, size_t(end - line)) : std::string(line);
+    fitted += GetTextWidth(text.c_str()) > room ? CutTextToWidth(text.c_str(), room, GetTextWidth) : text;
+    if (!end) return fitted;
+    fitted += '#';
+    line = end + 1;
+  }
 }
 
 // A message over the menu, in the game's message box: the screen under it takes no input until
 // Return (or a joystick button) closes it.
-void MessagePass() {
+int32_t MessagePass() {
   MenuState& m = Menu();
-  DrawMessagePanel(m.message, true);
+  const std::string message = FitMessageToWindow(m.message);
+  DrawMessagePanel(message.c_str(), true);
+  const MessagePanelBox box = MessagePanelBounds(message.c_str(), true);
+  ReportLaidOut(LaidOut::kOverlay, box.left, box.top, box.right, box.bottom, message);
   const int32_t joystick = ReadJoystickInput();
   if (IsKeyDown(kReturnKey) || (joystick >= 0 && joystick <= kJoystickLastButton)) m.message[0] = '\0';
+  return kMenuContinues;
 }
 
 int32_t RunScreen() {
@@ -157,7 +177,7 @@ int32_t RunScreen() {
       OptionsScreen();
       return kMenuContinues;
     case kLoadProfileScreen:
-      LoadProfileScreen(w - 452, 119);
+      LoadProfileScreen(w - 452, ColumnY(119));
       TitleAndBack("Load Profile", [] { Menu().screen = kMainScreen; });
       return kMenuContinues;
     case kNewProfileScreen:
@@ -169,7 +189,7 @@ int32_t RunScreen() {
       SoundOptionsScreen();
       return kMenuContinues;
     case kControlsScreen:
-      ControlsScreen(w - 452, 119);
+      ControlsScreen(w - 452, ColumnY(119));
       TitleAndBack("Controls", [] {
         Menu().controlsMode = kBindingsTable;
         Menu().screen = kOptionsScreen;
@@ -210,16 +230,14 @@ bool EnterMainMenu() {
 }
 
 int32_t DrawMenuPass() {
-  if (EscapeKeyPressed()) return Quit();
+  if (FreshKeyDown(kEscapeKey, EscapeKeyPressed() != 0)) return Quit();
   MoveScene();
   Menu().lineHeight = MeasureLineHeight();
   DrawHeader();
-  if (Menu().message[0]) {
-    MessagePass();
-    UpdateClickLatch();
-    return kMenuContinues;
-  }
-  const int32_t result = RunScreen();
+  const int32_t result = Menu().message[0] ? MessagePass() : RunScreen();
+  // Typed text belongs to the pass it arrived in: a text field that has the keyboard has taken it, and
+  // what was typed while none had it, or while a message covered the screen, is not for a later one.
+  ClearTypedText();
   if (result != kMenuContinues) return result;
   UpdateClickLatch();
   return kMenuContinues;

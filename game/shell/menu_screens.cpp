@@ -7,6 +7,7 @@
 #include "game/play/game_font.h"
 #include "game/play/game_state.h"
 #include "game/shell/menu.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_state.h"
 #include "game/shell/menu_text.h"
 #include "game/shell/profile.h"
@@ -44,7 +45,7 @@ constexpr ModeChoice kModes[] = {{-240, -290}, {-90, -220}};
 
 void DrawScreenTitle(const char* title) {
   SetMenuTextColour(kWhite);
-  DrawMenuText(kTitleFont, MenuColumnX(), 75, 1, title, ScreenBox());
+  DrawMenuText(kTitleFont, MenuColumnX(), ColumnY(75), 1, title, ScreenBox());
 }
 
 int32_t MainScreen() {
@@ -56,24 +57,24 @@ int32_t MainScreen() {
   DrawScreenTitle("Main Menu");
   if (!IsProfileLoaded()) {
     SetMenuTextColour(kInertGrey);
-    DrawMenuText(kItemFont, MenuColumnX(), 130, 1, "Play Game", ScreenBox());
-  } else if (MenuItem("Play Game", 130)) {
+    DrawMenuText(kItemFont, MenuColumnX(), ColumnY(130), 1, "Play Game", ScreenBox());
+  } else if (MenuItem("Play Game", ColumnY(130))) {
     m.screen = kGameModeScreen;
   }
-  if (MenuItem("New Profile", 150)) {
+  if (MenuItem("New Profile", ColumnY(150))) {
     m.newProfileName = TextField{};
     ClearTypedText();
     m.screen = kNewProfileScreen;
   }
-  if (MenuItem("Load Profile", 170)) {
+  if (MenuItem("Load Profile", ColumnY(170))) {
     ListProfileFiles();
     m.screen = kLoadProfileScreen;
   }
-  if (MenuItem("Options", 190)) m.screen = kOptionsScreen;
+  if (MenuItem("Options", ColumnY(190))) m.screen = kOptionsScreen;
   SetMenuTextColour(kGreyedText);
-  DrawMenuText(kItemFont, MenuColumnX(), 210, 1, "Visualisation (Unavailiable)", ScreenBox());
-  if (MouseOverMenuButton("Visualisation", 210) && MenuClick()) TakeClick();
-  const bool exit = MenuItem("Exit", 230);
+  DrawMenuText(kItemFont, MenuColumnX(), ColumnY(210), 1, "Visualisation (Unavailiable)", ScreenBox());
+  if (MouseOverMenuButton("Visualisation", ColumnY(210)) && MenuClick()) TakeClick();
+  const bool exit = MenuItem("Exit", ColumnY(230));
   EndTextBatch();
   if (!exit) return kMenuContinues;
   Game().state = kStateQuit;
@@ -85,21 +86,21 @@ void OptionsScreen() {
   const GameSettings& s = Settings();
   BeginTextBatch();
   DrawScreenTitle("Options");
-  if (MenuItem("Graphics Options", 130)) {
+  if (MenuItem("Graphics Options", ColumnY(130))) {
     m.windowed = s.windowed;
     m.sphereMapping = s.sphereMapping;
     m.shadows = s.shadows;
     m.clip = s.clip;
     m.screen = kGraphicsScreen;
   }
-  if (MenuItem("Sound Options", 150)) {
+  if (MenuItem("Sound Options", ColumnY(150))) {
     m.musicVolume = s.musicVolume;
     m.musicPan = s.musicPan;
     m.effectVolume = s.effectVolume;
     m.screen = kSoundScreen;
   }
-  if (MenuItem("Controls", 170)) m.screen = kControlsScreen;
-  if (MenuItem("Back", 210)) m.screen = kMainScreen;
+  if (MenuItem("Controls", ColumnY(170))) m.screen = kControlsScreen;
+  if (MenuItem("Back", ColumnY(210))) m.screen = kMainScreen;
   EndTextBatch();
 }
 
@@ -118,7 +119,7 @@ void BeginLevelClass(uint32_t levelClass) {
 
 int32_t GameModeScreen() {
   MenuState& m = Menu();
-  const int32_t cx = m.centreX, cy = m.centreY, h = m.lineHeight;
+  const int32_t cx = m.centreX, cy = PanelCentreY(), h = m.lineHeight;
   m.mainFrame = 0;
 
   DrawRectFrame(cx - 300, cy - 250, cx + 300, cy + 200, kPanelPurple);

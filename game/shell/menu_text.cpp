@@ -7,6 +7,7 @@
 
 #include "engine/display/display.h"
 #include "game/play/game_font.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/widget.h"
 #include "platform/d3dx/font.h"
 
@@ -37,18 +38,17 @@ int32_t RoomAt(int32_t x, int32_t alignment, const TextBox& box) {
   }
 }
 
-// The longest start of the text that fits with "..." after it, in the font of `slot`.
-std::string CutToFit(int32_t slot, const char* text, int32_t room) {
+}  // namespace
+
+std::string CutTextToWidth(const char* text, int32_t room, const std::function<int32_t(const char*)>& width) {
   std::string cut(text);
   while (!cut.empty()) {
     cut.pop_back();
     const std::string candidate = cut + kEllipsis;
-    if (GameTextWidth(slot, candidate.c_str()) <= room) return candidate;
+    if (width(candidate.c_str()) <= room) return candidate;
   }
-  return GameTextWidth(slot, kEllipsis) <= room ? kEllipsis : "";
+  return width(kEllipsis) <= room ? kEllipsis : "";
 }
-
-}  // namespace
 
 int32_t GameTextWidth(int32_t slot, const char* text) {
   const platform::gfx::Rect rect = Measure(slot, text);
@@ -69,10 +69,15 @@ void DrawMenuText(int32_t slot, int32_t x, int32_t y, int32_t alignment, const c
     // The smaller text stands on the middle of the line the full-size text would fill.
     y += (GameTextHeight(slot, "Wg") - GameTextHeight(kSmallFont, "Wg")) / 2;
     drawSlot = kSmallFont;
-    if (GameTextWidth(kSmallFont, text) > room) drawn = CutToFit(kSmallFont, text, room);
+    if (GameTextWidth(kSmallFont, text) > room)
+      drawn = CutTextToWidth(text, room, [](const char* t) { return GameTextWidth(kSmallFont, t); });
   }
   DrawGameText(drawSlot, x, y, alignment, drawn.c_str());
   if (Observer()) Observer()({drawSlot, x, y, alignment, drawn, text, box});
+  if (const int32_t width = GameTextWidth(drawSlot, drawn.c_str()); width > 0) {
+    const int32_t left = alignment == 1 ? x - width / 2 : alignment == 2 ? x - width : x;
+    ReportLaidOut(LaidOut::kText, left, y, left + width - 1, y + GameTextHeight(drawSlot, drawn.c_str()) - 1, drawn);
+  }
 }
 
 TextBox MenuFrameBox() {

@@ -15,6 +15,9 @@ struct TextBox {
   int32_t left, right;
 };
 
+// The longest start of the text that is no wider than `room` with "..." after it, as `width` measures.
+std::string CutTextToWidth(const char* text, int32_t room, const std::function<int32_t(const char*)>& width);
+
 // Draws like DrawGameText (alignment 0 left at x, 1 centred on x, 2 right at x), fitted into `box`.
 void DrawMenuText(int32_t slot, int32_t x, int32_t y, int32_t alignment, const char* text, TextBox box);
 

@@ -7,6 +7,7 @@
 #include "game/play/game_state.h"
 #include "game/play/music.h"
 #include "game/shell/menu.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/menu_state.h"
 #include "game/shell/menu_text.h"
@@ -35,25 +36,26 @@ constexpr CheckRow kCheckRows[] = {
 void DrawCheckBoxes(int32_t w, int32_t h) {
   const uint32_t corner = PackColour(kFramePurple), other = PackColour(kPressedPink);
   for (const CheckRow& row : kCheckRows) {
-    const int32_t x = w - 286;
-    if (Menu().*row.flag) DrawGradientBox(x, row.y, x + h, row.y + h, corner, other, other, other);
-    DrawRectFrame(x, row.y, x + h, row.y + h, kFramePurple);
+    const int32_t x = w - 286, y = ColumnY(row.y);
+    if (Menu().*row.flag) FillGradient(x, y, x + h, y + h, corner, other, other, other);
+    DrawRectFrame(x, y, x + h, y + h, kFramePurple);
   }
 }
 
 // Each row is a click target from its label to its box.
 void CheckRows(int32_t w, int32_t h) {
   for (const CheckRow& row : kCheckRows) {
-    const bool over = MouseInside(w - 450, row.y, w - 286 + h, row.y + h);
+    const int32_t y = ColumnY(row.y);
+    const bool over = MouseInside(w - 450, y, w - 286 + h, y + h);
     SetMenuTextColour(over ? kHoverPurple : kWhite);
-    DrawMenuText(kItemFont, w - 450, row.y, 0, row.label, {w - 450, w - 287});
+    DrawMenuText(kItemFont, w - 450, y, 0, row.label, {w - 450, w - 287});
     if (over && MenuClick()) {
       Menu().*row.flag = !(Menu().*row.flag);
       TakeClick();
     }
   }
   SetMenuTextColour(kWhite);
-  DrawMenuText(kItemFont, w - 240, kCheckRows[0].y, 0, kRestartNote, ScreenBox());
+  DrawMenuText(kItemFont, w - 240, ColumnY(kCheckRows[0].y), 0, kRestartNote, ScreenBox());
 }
 
 // "Apply Settings": stores the choices; a new mode or window switch ends the game so that the next
@@ -94,20 +96,20 @@ int32_t GraphicsOptionsScreen() {
   MenuState& m = Menu();
   const int32_t w = GetDisplayWidth(), h = m.lineHeight;
   SetMenuTextColour(kWhite);
-  DisplayAdapterDropDown(w - 450, 119);
-  DisplayModeDropDown(w - 450, 201);
+  DisplayAdapterDropDown(w - 450, ColumnY(119));
+  DisplayModeDropDown(w - 450, ColumnY(201));
   DrawCheckBoxes(w, h);
 
   BeginTextBatch();
   DrawScreenTitle("Graphics Options");
-  DrawMenuText(kItemFont, w - 450, 103, 0, "Select Display Adapter:", ScreenBox());
-  DrawMenuText(kItemFont, w - 450, 185, 0, "Select Display Mode:", ScreenBox());
-  DrawMenuText(kItemFont, w - 240, 103, 0, kRestartNote, ScreenBox());
-  DrawMenuText(kItemFont, w - 240, 185, 0, kRestartNote, ScreenBox());
+  DrawMenuText(kItemFont, w - 450, ColumnY(103), 0, "Select Display Adapter:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, ColumnY(185), 0, "Select Display Mode:", ScreenBox());
+  DrawMenuText(kItemFont, w - 240, ColumnY(103), 0, kRestartNote, ScreenBox());
+  DrawMenuText(kItemFont, w - 240, ColumnY(185), 0, kRestartNote, ScreenBox());
   CheckRows(w, h);
   int32_t result = kMenuContinues;
-  if (TextButton(w - 450, BottomRowY(462), "Apply Settings")) result = ApplyGraphicsSettings();
-  if (result == kMenuContinues && TextButton(w - 450, BottomRowY(482), "Back")) m.screen = kOptionsScreen;
+  if (TextButton(w - 450, ColumnY(462), "Apply Settings")) result = ApplyGraphicsSettings();
+  if (result == kMenuContinues && TextButton(w - 450, ColumnY(482), "Back")) m.screen = kOptionsScreen;
   EndTextBatch();
   return result;
 }
@@ -116,24 +118,24 @@ void SoundOptionsScreen() {
   MenuState& m = Menu();
   GameSettings& s = Settings();
   const int32_t w = GetDisplayWidth();
-  MusicVolumeSlider(w - 450, 119);
-  MusicPanSlider(w - 450, 152);
-  EffectVolumeSlider(w - 450, 185);
+  MusicVolumeSlider(w - 450, ColumnY(119));
+  MusicPanSlider(w - 450, ColumnY(152));
+  EffectVolumeSlider(w - 450, ColumnY(185));
   ApplyMusicVolumeAndPan(m.musicVolume, m.musicPan);
 
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawMenuText(kItemFont, w - 450, 103, 0, "Music Volume:", ScreenBox());
-  DrawMenuText(kItemFont, w - 450, 136, 0, "Music Pan:", ScreenBox());
-  DrawMenuText(kItemFont, w - 450, 169, 0, "Sound Effect Volume:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, ColumnY(103), 0, "Music Volume:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, ColumnY(136), 0, "Music Pan:", ScreenBox());
+  DrawMenuText(kItemFont, w - 450, ColumnY(169), 0, "Sound Effect Volume:", ScreenBox());
   DrawScreenTitle("Sound Options");
-  if (TextButton(w - 450, BottomRowY(462), "Apply Settings")) {
+  if (TextButton(w - 450, ColumnY(462), "Apply Settings")) {
     s.musicPan = m.musicPan;
     s.musicVolume = m.musicVolume;
     s.effectVolume = m.effectVolume;
     SaveConfig();
   }
-  if (TextButton(w - 450, BottomRowY(482), "Back")) {
+  if (TextButton(w - 450, ColumnY(482), "Back")) {
     ApplyMusicVolumeAndPan(s.musicVolume, s.musicPan);
     m.screen = kOptionsScreen;
   }

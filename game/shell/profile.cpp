@@ -8,12 +8,14 @@
 #include "game/shell/data_file_report.h"
 #include "game/shell/profile_bytes.h"
 #include "game/shell/settings.h"
+#include "game/shell/widget.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
 
 namespace {
 
 constexpr std::string_view kExtension = ".prf";
+constexpr std::string_view kProfileFolder = "Profiles";
 constexpr size_t kMaxText = kProfileTextSize - 1;
 
 ProfileRecord g_profile;
@@ -47,10 +49,9 @@ const char* GetProfileName() { return g_profile.name; }
 bool IsProfileLoaded() { return g_profile.loaded; }
 
 std::string ProfilePath(std::string_view name) {
-  std::string path = "Profiles\\";
-  path += name;
-  path += kExtension;
-  return path;
+  std::string file(name);
+  file += kExtension;
+  return std::string(kProfileFolder) + "\\" + FileNameOnDisk(kProfileFolder, file);
 }
 
 std::vector<uint8_t> BuildProfile(const ProfileRecord& p) {

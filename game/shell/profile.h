@@ -50,6 +50,7 @@ bool SaveProfile();
 // missing file, and a damaged one (logged), leave the active profile as it was. True when loaded.
 bool LoadProfile(char* name);
 
+// "Profiles\<name>.prf", the name as it stands on disk (in UTF-8).
 std::string ProfilePath(std::string_view name);
 // The file image of a profile; counts beyond the lists' room are written as that room.
 std::vector<uint8_t> BuildProfile(const ProfileRecord& profile);

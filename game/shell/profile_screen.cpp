@@ -6,6 +6,7 @@
 #include "engine/display/display.h"
 #include "game/play/game_font.h"
 #include "game/shell/data_file_report.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/menu_state.h"
 #include "game/shell/menu_text.h"
@@ -54,16 +55,16 @@ void LoadSelectedProfile() {
 void NewProfileScreen() {
   MenuState& m = Menu();
   const int32_t w = GetDisplayWidth();
-  TextEntryField(m.newProfileName, w - 452, 119);
+  TextEntryField(m.newProfileName, w - 452, ColumnY(119));
   BeginTextBatch();
   DrawScreenTitle("New Profile");
-  DrawMenuText(kItemFont, w - 450, 103, 0, "New Profile Name:", ScreenBox());
-  DrawFieldText(m.newProfileName, w - 452, 119);
-  if (TextButton(w - 450, 146, "Create")) CreateProfile();
-  if (TextButton(w - 450, BottomRowY(482), "Back")) m.screen = kMainScreen;
+  DrawMenuText(kItemFont, w - 450, ColumnY(103), 0, "New Profile Name:", ScreenBox());
+  DrawFieldText(m.newProfileName, w - 452, ColumnY(119));
+  if (TextButton(w - 450, ColumnY(146), "Create")) CreateProfile();
+  if (TextButton(w - 450, ColumnY(482), "Back")) m.screen = kMainScreen;
   if (Settings().NoProfile) {
     SetMenuTextColour(kWhite);
-    DrawMenuText(kItemFont, w - 450, 200, 0, "Please make a profile with which to play the game.", ScreenBox());
+    DrawMenuText(kItemFont, w - 450, ColumnY(200), 0, "Please make a profile with which to play the game.", ScreenBox());
   }
   EndTextBatch();
 }
@@ -72,7 +73,7 @@ void LoadProfileScreen(int32_t x, int32_t y) {
   MenuState& m = Menu();
   BeginTextBatch();
   SetMenuTextColour(kWhite);
-  DrawMenuText(kItemFont, GetDisplayWidth() - 450, 103, 0, "Load Profile:", ScreenBox());
+  DrawMenuText(kItemFont, GetDisplayWidth() - 450, ColumnY(103), 0, "Load Profile:", ScreenBox());
   ScrollingFileList(m.profiles, m.profileScroll, x, y, y, 16);
   if (ListButton(x + 2, y + 325, "Load")) LoadSelectedProfile();
   EndTextBatch();

@@ -4,6 +4,7 @@
 #include "engine/input/input.h"
 #include "engine/media2d/image.h"
 #include "engine/media2d/sprite.h"
+#include "game/shell/control_bindings.h"
 #include "game/shell/start_up.h"
 
 namespace {
@@ -24,7 +25,10 @@ void ShowSplash(const char* file) {
   FullScreenSprite(kSplashImage, kSplashImage);
   while (GetTimer() - start < kSplashMs) {
     LoopCheck();  // pumps the quit message along; the splash runs its time regardless
-    if (GetPressedScanCode()) break;
+    if (GetPressedScanCode()) {
+      IgnoreInputHeldNow();  // Escape that cut the splash short does not also leave the menu
+      break;
+    }
     SetSprite(kSplashImage, 0, 0, kSplashImage);
     Sync();
   }

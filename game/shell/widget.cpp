@@ -1,11 +1,14 @@
 // The shared rules of the menu's widgets: the click latch, hit boxes, colours, frames and buttons.
 #include "game/shell/widget.h"
 
+#include <algorithm>
+
 #include "engine/display/display.h"
 #include "engine/input/input.h"
 #include "engine/media2d/basic2d.h"
 #include "engine/text/text.h"
 #include "game/play/game_font.h"
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_text.h"
 
 int32_t MenuColumnX() { return GetDisplayWidth() - kMenuColumnOffset; }
@@ -50,16 +53,29 @@ void DrawRectFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuCol
   DrawLine(x1, y2, x2, y2);
   DrawLine(x1, y1, x1, y2);
   DrawLine(x2, y1, x2, y2);
+  ReportLaidOut(LaidOut::kFrame, x1, y1, x2, y2, "frame");
+}
+
+void DrawMenuLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  DrawLine(x1, y1, x2, y2);
+  ReportLaidOut(LaidOut::kLine, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2), "line");
+}
+
+void FillGradient(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t bottomLeft, uint32_t topLeft,
+                  uint32_t bottomRight, uint32_t topRight) {
+  DrawGradientBox(x1, y1, x2, y2, bottomLeft, topLeft, bottomRight, topRight);
+  // The fill covers the pixels from x1 and y1 up to, not including, x2 and y2.
+  if (x2 > x1 && y2 > y1) ReportLaidOut(LaidOut::kFill, x1, y1, x2 - 1, y2 - 1, "fill");
 }
 
 void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour) {
   const uint32_t c = PackColour(colour);
-  DrawGradientBox(x1, y1, x2, y2, c, c, c, c);
+  FillGradient(x1, y1, x2, y2, c, c, c, c);
 }
 
 void FillSelectedRow(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   const uint32_t corner = PackColour(kFocusedBlue), other = PackColour(kSelectedRowBlue);
-  DrawGradientBox(x1, y1, x2, y2, corner, other, other, other);
+  FillGradient(x1, y1, x2, y2, corner, other, other, other);
 }
 
 bool MenuItem(const char* text, int32_t y) {
@@ -86,12 +102,6 @@ bool TextButton(int32_t x, int32_t y, const char* text) {
 
 bool ListButton(int32_t x, int32_t y, const char* text) {
   return TextButton(x, y, text, kItemFont, GetTextWidth("Cancel"), GetTextHeight("Cancel"));
-}
-
-int32_t BottomRowY(int32_t y) {
-  constexpr int32_t kLastRow = 482;
-  const int32_t lift = kLastRow + Menu().lineHeight + 2 - GetDisplayHeight();
-  return lift > 0 ? y - lift : y;
 }
 
 TextBox ScreenBox() {

@@ -9,6 +9,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "game/shell/menu_state.h"
 
@@ -62,6 +64,11 @@ void SetMenuTextColour(const MenuColour& colour);
 uint32_t PackColour(const MenuColour& colour);
 // Frame in the colour, which stays the engine's foreground ink afterwards.
 void DrawRectFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour);
+// A line in the engine's foreground ink.
+void DrawMenuLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// The rectangle filled with a colour in each corner: bottom-left, top-left, bottom-right, top-right.
+void FillGradient(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t bottomLeft, uint32_t topLeft,
+                  uint32_t bottomRight, uint32_t topRight);
 // The rectangle filled in one colour.
 void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const MenuColour& colour);
 // A selected list row: the bottom-left corner blue, the other three a darker blue.
@@ -74,9 +81,6 @@ bool MenuItem(const char* text, int32_t y);
 // A left-aligned text button at (x, y) in `font`; its box is boxWidth x boxHeight from (x, y). True when
 // clicked.
 bool TextButton(int32_t x, int32_t y, const char* text, int32_t font, int32_t boxWidth, int32_t boxHeight);
-// The row of a button at the foot of a screen ("Apply Settings" at 462, "Back" at 482): on a display
-// too short for the row at 482 (640 x 480) both rows move up together until "Back" is on screen.
-int32_t BottomRowY(int32_t y);
 // The left-aligned item-font button the screens use, boxed by its text and the line height.
 bool TextButton(int32_t x, int32_t y, const char* text);
 // "Load", "Save", "Cancel" under a file list: boxed by the text "Cancel" whatever they say.
@@ -103,9 +107,10 @@ struct TextBox;
 TextBox ScreenBox();
 
 // --- text entry field (200 x 18 at x, y): a click inside focuses it, a click elsewhere or Return ends
-// the editing. While focused, typed characters are added while the text is shorter than 28 and a key
-// other than Backspace or Return is down; Backspace takes one character a pass. The text never grows
-// past 255 characters. The screen draws the text.
+// the editing. While focused, the characters typed since the last pass are added while the text is
+// shorter than 28; one the game's text cannot hold, or the font cannot draw, is refused with a message
+// over the menu. Backspace takes one character a pass. The text never grows past 255 characters. The
+// screen draws the text.
 void TextEntryField(TextField& field, int32_t x, int32_t y);
 // The field's text, inside the field at (x, y): white, and dark on the light fill while focused.
 void DrawFieldText(const TextField& field, int32_t x, int32_t y);
@@ -123,6 +128,7 @@ void EffectVolumeSlider(int32_t x, int32_t y);
 // settings' width, height and depth (the first when none matches).
 void FillAdapterList();
 void FillDisplayModeList();
+// The rows start a pixel below y, inside the list's background.
 void DisplayAdapterDropDown(int32_t x, int32_t y);  // 3 rows, arrows step every pass while held
 // 5 rows, arrows step once per 50 ms of the game clock (GameNow, which tests replace) while held.
 void DisplayModeDropDown(int32_t x, int32_t y);
@@ -131,3 +137,12 @@ constexpr uint32_t kModeListStepMs = 50;
 // A name typed by the player that may become a file name inside its folder: 1 to `maxLength`
 // characters, no folder separators ("/", "\"), no "..", no control characters.
 bool IsPlainFileName(const char* name, size_t maxLength);
+
+// Names the player types, sees in the lists and finds in "Config.ini" are game text (Windows-1252);
+// on disk they are UTF-8, as the desktop names files. FileNameOnDisk gives the file name in `folder`
+// ("" the current folder) of a game name: its UTF-8 form, unless only a file of the name's own bytes
+// is there (one written before names were stored in UTF-8). FileNameInGame is the way back for a
+// name found on disk; a name that is not UTF-8 of characters the game's text holds is kept as its
+// bytes, which FileNameOnDisk finds again.
+std::string FileNameOnDisk(std::string_view folder, std::string_view name);
+std::string FileNameInGame(std::string_view diskName);

@@ -69,14 +69,17 @@ void ChoiceList(DisplayChoiceList<Room>& list, int32_t x, int32_t y, int32_t row
   }
   list.firstVisible = std::max(std::min(list.firstVisible, list.count - rows), 0);
   for (const Arrow& arrow : arrows) DrawRectFrame(x + kArrowLeft, arrow.y1, x + kListWidth, arrow.y2, kFramePurple);
-  DrawLine(x + kArrowLeft, y + kArrowHeight, x + kArrowLeft, bottom - 12);
+  DrawMenuLine(x + kArrowLeft, y + kArrowHeight, x + kArrowLeft, bottom - 12);
 
+  // The rows start a pixel below the frame's top line, on the background, so that a selected first
+  // row does not cover the line.
+  const auto rowTop = [&](int32_t i) { return y + 1 + i * h; };
   for (int32_t i = 0; i < rows; ++i)
-    if (list.firstVisible + i == list.selected) FillSelectedRow(x + 1, y + i * h, x + kArrowLeft - 1, y + i * h + h);
+    if (list.firstVisible + i == list.selected) FillSelectedRow(x + 1, rowTop(i), x + kArrowLeft - 1, rowTop(i) + h);
 
   BeginTextBatch();
   for (int32_t i = 0; i < rows && list.firstVisible + i < Room; ++i) {
-    const int32_t entry = list.firstVisible + i, yy = y + i * h;
+    const int32_t entry = list.firstVisible + i, yy = rowTop(i);
     if (!list.entries[entry].valid) continue;
     // Long adapter names are fitted to the row, left of the arrow column.
     DrawMenuText(kItemFont, x + 4, yy, 0, list.entries[entry].text, {x + 4, x + kArrowLeft - 2});

@@ -1,6 +1,7 @@
 // File lists: filling a list from a folder's names, and the scrolling list that shows it.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/core/core_alloc.h"
 #include "engine/file/file_module.h"
@@ -37,10 +38,11 @@ void ListFolderFiles(FileNameList& list, const char* folder, const char* filter)
   const int32_t entries = GetResultListCount();
   for (int32_t i = 1; i <= entries && list.count < kFileNameListRoom; ++i) {
     if (GetResultListValueA(i) == 1) continue;  // a sub-folder cannot be loaded
-    char* name = GetResultListString(i);
-    if (name && std::strstr(name, filter) && std::strlen(name) < kMenuTextSize)
-      std::strcpy(list.names[list.count++], name);
-    CoreAllocFree(&name, 0);
+    char* found = GetResultListString(i);
+    const std::string name = FileNameInGame(found ? found : "");
+    CoreAllocFree(&found, 0);
+    if (name.find(filter) != std::string::npos && name.size() < kMenuTextSize)
+      std::strcpy(list.names[list.count++], name.c_str());
   }
   SetCurrentFolder(previous);
   CoreAllocFree(&previous, 0);
@@ -76,7 +78,7 @@ int32_t ScrollingFileList(FileNameList& list, int32_t& scroll, int32_t x, int32_
   }
   DrawRectFrame(x + kArrowLeft, top, x + kListWidth, top + kArrowSize, kFramePurple);
   DrawRectFrame(x + kArrowLeft, bottom - kArrowSize, x + kListWidth, bottom, kFramePurple);
-  DrawLine(x + kArrowLeft, top + kArrowSize, x + kArrowLeft, bottom - kArrowSize);
+  DrawMenuLine(x + kArrowLeft, top + kArrowSize, x + kArrowLeft, bottom - kArrowSize);
 
   scroll = std::max(std::min(scroll, list.count - kFileListScrollSpan), 0);
 

@@ -28,7 +28,7 @@ void StepButton(int32_t& value, int32_t x1, int32_t y, int32_t step) {
 
 void Slider(int32_t& value, int32_t x, int32_t y) {
   const uint32_t start = 0, end = PackColour(kPressedPink);
-  DrawGradientBox(x + kTrackLeft, y, x + kTrackLeft + value, y + kHeight, start, start, end, end);
+  FillGradient(x + kTrackLeft, y, x + kTrackLeft + value, y + kHeight, start, start, end, end);
   DrawRectFrame(x + kTrackLeft, y, x + kTrackRight, y + kHeight, kFramePurple);
 
   StepButton(value, x, y, -1);

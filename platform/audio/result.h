@@ -1,5 +1,5 @@
-// Result codes of the sound-device layer. The values are the documented codes of the API the engine
-// was written against, so callers that compare them by number keep working.
+// Result codes of the sound-device layer. They keep the documented DirectSound values, because the
+// engine's sound module compares them by number.
 #pragma once
 #include <cstdint>
 

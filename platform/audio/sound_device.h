@@ -1,4 +1,4 @@
-// The sound-device layer the engine's sound module is written against: a device, a primary buffer
+// The sound-device layer under the engine's sound module: a device, a primary buffer
 // that holds the output format, secondary buffers of PCM samples (and duplicates sharing their
 // samples) that play once or looping with their own volume, pan and frequency, lockable buffer
 // memory, and the 3D listener. Values of flags, limits and results are the documented ones.

@@ -43,6 +43,8 @@ class Font {
   // Cell height (ascent + descent) is the height of one line.
   const fonts::TextMetrics& Metrics() const { return glyphs_.Metrics(); }
   std::string ResolvedFamily() const { return glyphs_.ResolvedFamily(); }
+  // Whether the face draws the byte with a glyph of its own rather than its missing-glyph shape.
+  bool HasGlyph(uint8_t code) const { return glyphs_.HasGlyph(code); }
   gfx::Device* Device() const { return glyphs_.Device(); }
 
   // Rasterises the byte codes first..last now, so that drawing them later costs no glyph work.

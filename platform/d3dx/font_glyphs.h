@@ -39,6 +39,7 @@ class GlyphCache {
   gfx::Device* Device() const { return device_; }
   const fonts::TextMetrics& Metrics() const { return metrics_; }
   std::string ResolvedFamily() const { return fonts::ResolvedFamily(font_); }
+  bool HasGlyph(uint8_t code) const { return fonts::HasGlyph(font_, code); }
   const FontWork& Work() const { return work_; }
 
   // The glyph of a byte code, rasterised and uploaded now when it is new.

@@ -99,6 +99,8 @@ void DeleteFont(Font* font) { delete font; }
 
 std::string ResolvedFamily(const Font* font) { return font ? font->Family() : std::string(); }
 
+bool HasGlyph(const Font* font, uint8_t byte) { return font && font->GlyphIndex(byte) != 0; }
+
 Context* CreateContext() { return new Context; }
 
 void DeleteContext(Context* context) { delete context; }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/charset/windows1252.h"
 #include "platform/fonts/face_match.h"
 
 namespace platform::fonts {
@@ -113,7 +114,7 @@ const Glyph& Font::GlyphOf(uint8_t byte) {
 unsigned Font::GlyphIndex(uint8_t byte) const {
   // Symbol fonts map their bytes into the private-use page.
   if (symbolEncoding_) return FT_Get_Char_Index(face_, 0xF000u | byte);
-  return FT_Get_Char_Index(face_, CharFromWindows1252(byte));
+  return FT_Get_Char_Index(face_, charset::CharFromWindows1252(byte));
 }
 
 Glyph Font::Render(uint8_t byte) const {

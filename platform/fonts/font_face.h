@@ -34,11 +34,12 @@ class Font {
   const std::string& Family() const { return family_; }
   bool Monochrome() const { return monochrome_; }
   const Glyph& GlyphOf(uint8_t byte);
+  // The face's glyph of the byte; 0, the missing-glyph shape, when it has none.
+  unsigned GlyphIndex(uint8_t byte) const;
 
  private:
   Font() = default;
   Glyph Render(uint8_t byte) const;
-  unsigned GlyphIndex(uint8_t byte) const;
 
   FT_FaceRec_* face_ = nullptr;
   std::string family_;

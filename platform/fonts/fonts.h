@@ -1,7 +1,7 @@
 // Font rasterising for engine and game text: fonts chosen by face name and height, measured and drawn
-// into 32-bit top-down pixel buffers through a drawing context, with the metrics and the look of the
-// desktop text API the engine was written against (96 pixels per inch, cell height = ascent + descent,
-// white-on-black opaque cells by default in the engine's use). Byte strings are Windows-1252.
+// into 32-bit top-down pixel buffers through a drawing context, with the metrics and the look the
+// engine's text layout counts on (96 pixels per inch, cell height = ascent + descent, white-on-black
+// opaque cells by default in the engine's use). Byte strings are Windows-1252.
 // Numeric values (qualities, character sets, options, alignments, caps indexes) keep their documented
 // values because engine code passes them as numbers.
 #pragma once
@@ -114,6 +114,8 @@ Font* CreateFont(const FontSpec& spec);
 void DeleteFont(Font* font);
 // The family the font was resolved to, e.g. "Liberation Sans".
 std::string ResolvedFamily(const Font* font);
+// Whether the face has a glyph of its own for the byte (else it draws its missing-glyph shape).
+bool HasGlyph(const Font* font, uint8_t byte);
 
 // A memory drawing context with the usual defaults: text mapping, top-left alignment, black text,
 // white opaque background, the default font, no bitmap.
@@ -143,8 +145,5 @@ int32_t DeviceCaps(const Context* context, int32_t index);
 // number * numerator / denominator through 64 bits, rounded half away from zero; -1 when the
 // denominator is 0 or the result does not fit in 32 bits.
 int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator);
-
-// The Unicode character of a Windows-1252 byte (unassigned bytes keep their value).
-char32_t CharFromWindows1252(uint8_t byte);
 
 }  // namespace platform::fonts

@@ -1,5 +1,5 @@
-// File operations of the engine's file module and the game, each through the path resolver. The
-// sharing rules of the original platform do not exist here: several opens of one file coexist.
+// File operations of the engine's file module and the game, each through the path resolver. Nothing
+// locks a file against other opens: several opens of one file coexist.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -79,7 +79,8 @@ bool ListFolder(std::string_view folder, std::vector<FolderEntry>& entries) {
     has_parent |= name == "..";
     entries.push_back(DescribeEntry(fd, std::string(name)));
   }
-  // Every folder search of the original listed these two; some file systems leave them out.
+  // Listings always hold these two, as the engine's folder listing promises its callers; some file
+  // systems leave them out.
   if (!has_self) entries.push_back(DescribeEntry(fd, "."));
   if (!has_parent) entries.push_back(DescribeEntry(fd, ".."));
   closedir(dir);

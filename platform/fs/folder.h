@@ -23,8 +23,8 @@ struct FolderEntry {
 };
 
 // Lists the folder (empty name: the current folder) in one pass into `entries`, so callers that walk
-// the result twice see the same entries however the folder changes meanwhile. "." and ".." come first,
-// as the original search gave them; the rest is sorted without regard to letter case, ties in byte
+// the result twice see the same entries however the folder changes meanwhile. "." and ".." are always
+// there and come first, as the engine's listing gives them; the rest is sorted without regard to letter case, ties in byte
 // order, so lists are stable. False (and no entries) when the folder cannot be read.
 bool ListFolder(std::string_view folder, std::vector<FolderEntry>& entries);
 

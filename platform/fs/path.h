@@ -1,5 +1,5 @@
-// Every file the engine and the game open goes through this resolver. The game names files the way
-// its original platform did: "\" as separator and any letter case ("Art\heaven.jpg"). On Linux the
+// Every file the engine and the game open goes through this resolver. The game names files with "\"
+// as separator and in any letter case ("Art\heaven.jpg"). On Linux the
 // resolver maps "\" to "/" and matches each component case-insensitively where the exact name does
 // not exist.
 #pragma once

@@ -1,9 +1,10 @@
 // The rendering device: fixed-function drawing, states, transforms, lights, render targets and
 // presenting, on an OpenGL 2.1 compatibility context created on the device window.
 //
-// Conventions kept from the API the engine was written against: row-vector matrices (p x M),
-// left-handed view space, clockwise front faces, pre-transformed (XYZRHW) vertices with pixel
-// centres on integer coordinates, colours as packed 0xAARRGGBB, float states as bit patterns.
+// Direct3D 9 conventions, which the engine's maths, models and 2D drawing count on: row-vector
+// matrices (p x M), left-handed view space, clockwise front faces, pre-transformed (XYZRHW) vertices
+// with pixel centres on integer coordinates, colours as packed 0xAARRGGBB, float states as bit
+// patterns.
 // The back buffer is an off-screen render target of the back-buffer size; Present scales it (or a
 // source rectangle of it) to the window's client area. The device is never lost.
 #pragma once

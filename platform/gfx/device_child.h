@@ -1,6 +1,6 @@
-// Base of the objects a device creates: holds a reference on the device (as the objects of the
-// API the engine was written against do), except the device's own objects, which would otherwise
-// keep it alive for ever.
+// Base of the objects a device creates: holds a reference on the device, so that the device lives as
+// long as anything made from it, except the device's own objects, which would otherwise keep it alive
+// for ever.
 #pragma once
 #include "platform/gfx/device.h"
 #include "platform/gfx/ref_counted_impl.h"

@@ -1,5 +1,5 @@
-// Values and plain records of the device layer. Numeric values are the documented values of the
-// fixed-function API the engine was written against: stored model files keep vertex-format codes,
+// Values and plain records of the device layer. Numeric values are the documented Direct3D 9 values:
+// stored model files keep vertex-format codes,
 // and engine logic compares formats, states and results by number, so none of them may change.
 #pragma once
 #include <cstdint>

@@ -4,8 +4,10 @@
 // Results, flags and layouts keep their documented values and sizes because engine code tests them
 // by number.
 //
-// The service reads SDL's keyboard and mouse-button state and watches SDL's event stream for mouse
-// motion and the wheel, so whoever pumps SDL events (the window) needs no extra call.
+// The service reads SDL's keyboard and mouse-button state and watches SDL's event stream for key and
+// button presses, mouse motion and the wheel, so whoever pumps SDL events (the window) needs no extra
+// call. A press that begins and ends between two reads still reads as down, for every read until the
+// next pump (press_latch.h); each poll of SDL's events (SDL_PollEvent until it returns 0) is one pump.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,12 +1,14 @@
-// SDL events become window messages in one queue, taken in order by PeekMessage. As on the message
-// system the engine was written against, WM_QUIT comes after every queued message, and WM_PAINT is
-// made only when nothing else waits.
+// SDL events become window messages in one queue, taken in order by PeekMessage. WM_QUIT comes after
+// every queued message, so a loop ends only once it has seen what came before it, and WM_PAINT is made
+// only when nothing else waits.
 #include <SDL.h>
 
 #include <algorithm>
 #include <deque>
+#include <string_view>
 #include <vector>
 
+#include "platform/charset/windows1252.h"
 #include "platform/window/keys.h"
 #include "platform/window/window.h"
 #include "platform/window/window_registry.h"
@@ -35,21 +37,14 @@ uintptr_t ButtonFlags(uint32_t sdlState) {
   return flags;
 }
 
-// Typed text arrives in UTF-8; the engine works in single bytes, so characters up to 255 pass as
-// their byte and others are dropped.
-void QueueTypedText(Window* window, const char* text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    uint32_t code = *p;
-    int extra = code >= 0xF0 ? 3 : code >= 0xE0 ? 2 : code >= 0xC0 ? 1 : 0;
-    if (code >= 0x80 && code < 0xC0) {  // stray continuation byte
-      ++p;
-      continue;
-    }
-    code &= extra == 0 ? 0x7F : extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07;
-    ++p;
-    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p) code = (code << 6) | (*p & 0x3F);
-    if (extra == 0 && code < 256) Queue(window, WM_CHAR, code, 1);
+// Typed text arrives in UTF-8; the engine's text is Windows-1252, one byte a character. A character
+// that set cannot hold (or a malformed sequence) becomes the substitute byte, so that what reads the
+// typed text can refuse it where the player sees it instead of losing it unseen.
+void QueueTypedText(Window* window, std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    const char32_t c = charset::NextUtf8Char(text, pos);
+    const int32_t byte = c == charset::kNotUtf8 ? -1 : charset::Windows1252FromChar(c);
+    Queue(window, WM_CHAR, uint8_t(byte < 0 ? charset::kSubstitute : char(byte)), 1);
   }
 }
 

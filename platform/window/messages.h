@@ -1,5 +1,5 @@
-// Window message and key values the engine's window procedure understands. They keep the values of
-// the message system the engine was written against.
+// Window message and key values the engine's window procedure understands. They keep the documented
+// Win32 values, which the engine's window procedure and the game compare by number.
 #pragma once
 #include <cstdint>
 

@@ -1,6 +1,13 @@
 // Process set-up and screen queries.
 #include <SDL.h>
 #include <malloc.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "platform/window/window.h"
 
@@ -9,6 +16,46 @@ namespace platform::window {
 namespace {
 constexpr int kHeapKeep = 64 * 1024 * 1024;
 bool g_ready = false;
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// Whether SDL_VIDEODRIVER (a name or a comma-separated list of names) asks for the driver.
+bool DriverAskedFor(const char* driver) {
+  const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (!wanted) return false;
+  const std::string_view list = wanted;
+  for (size_t start = 0; start <= list.size();) {
+    const size_t end = std::min(list.find(',', start), list.size());
+    const std::string_view name = list.substr(start, end - start);
+    if (name.size() == std::strlen(driver) && strncasecmp(name.data(), driver, name.size()) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// With no display to reach, SDL falls back to a driver that draws nowhere, and the game would run
+// unseen. Such a driver is taken only when SDL_VIDEODRIVER asks for it (the tests); otherwise this
+// says why there is no display.
+bool DisplayMissing(std::string* why) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+  if (DriverAskedFor(driver)) return false;
+  const std::string x11 = EnvironmentValue("DISPLAY"), wayland = EnvironmentValue("WAYLAND_DISPLAY");
+  std::string reason;
+  if (x11.empty() && wayland.empty()) {
+    reason = "DISPLAY is not set";
+  } else {
+    if (!x11.empty()) reason = "DISPLAY \"" + x11 + "\"";
+    if (!wayland.empty()) reason += (reason.empty() ? "" : " and ") + ("WAYLAND_DISPLAY \"" + wayland + "\"");
+    reason += " cannot be reached";
+  }
+  if (why) *why = reason;
+  return true;
+}
+
 }  // namespace
 
 bool InitPlatform(std::string* why) {
@@ -26,6 +73,10 @@ bool InitPlatform(std::string* why) {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (why) *why = SDL_GetError();
+    return false;
+  }
+  if (DisplayMissing(why)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   g_ready = true;

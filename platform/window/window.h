@@ -28,7 +28,8 @@ struct ScreenRect {
 
 // Process set-up, once before any window: raises glibc's trim threshold and top pad (the GL driver's
 // per-frame memory would otherwise be returned and faulted in again every frame) and starts SDL's
-// video. False, with the reason in `why`, when no display can be opened.
+// video. False, with the reason in `why`, when no display can be opened; SDL's drivers that draw
+// nowhere (offscreen, dummy) count as a display only when SDL_VIDEODRIVER names them.
 bool InitPlatform(std::string* why = nullptr);
 // True when SDL's video is running.
 bool PlatformReady();

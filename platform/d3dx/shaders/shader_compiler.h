@@ -1,8 +1,8 @@
 // The shader compilers: HLSL (through glslang's HLSL front end and SPIRV-Cross) and shader assembly
 // (our own translator), both into a compiled shader "function" the device creates shaders from.
 //
-// A function is a token stream shaped like compiled shader code of the API the engine was written
-// against: the version token (0xFFFE0000 | major << 8 | minor for vertex shaders, 0xFFFF0000 | ... for
+// A function is a token stream shaped like compiled Direct3D 9 shader code, the form the engine's
+// effects and shader commands take shaders in: the version token (0xFFFE0000 | major << 8 | minor for vertex shaders, 0xFFFF0000 | ... for
 // pixel shaders), for vertex shaders one dcl instruction per input register (usage and usage index),
 // comment blocks (0x0000FFFE | dwords << 16) with our payload (the generated GLSL and the constant
 // table), and the end token 0x0000FFFF. GetShaderInputSemantics (effect.h) reads its inputs.

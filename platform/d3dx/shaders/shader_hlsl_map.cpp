@@ -191,7 +191,12 @@ bool MapStageVariables(spvc_compiler c, spvc_resources resources, CompileJob* jo
   auto parse = [&](const spvc_reflected_resource& r, uint32_t* usage, uint32_t* index) {
     const char* semantic = SemanticOf(c, r.id);
     if (ParseSemantic(semantic, usage, index)) return true;
-    job->FailAt(r.name, semantic, "'" + Named(r.name) + "': semantic '" + semantic + "' is not supported");
+    std::string message = "'";
+    message += Named(r.name);
+    message += "': semantic '";
+    message += semantic;
+    message += "' is not supported";
+    job->FailAt(r.name, semantic, message);
     return false;
   };
 

@@ -144,6 +144,46 @@ TEST_F(ControlTest, CommandsFireFromEitherKeyOrTheirJoystickInput) {
   EXPECT_FALSE(IsCommandDown(kGameCommandCount));
 }
 
+// What ended a panel, still held when the next screen reads: ignored until let go, then acting on a
+// new press; what is pressed after acts at once.
+TEST_F(ControlTest, InputHeldWhenAPanelEndsActsOnlyOncePressedAgain) {
+  namespace in = platform::input;
+  g_devices.keys = {in::KEY_SPACE, in::KEY_ESCAPE};
+  g_devices.buttons = {1};
+  g_devices.x = -1000;
+  IgnoreInputHeldNow();
+  EXPECT_TRUE(CommandsDown().empty());
+  EXPECT_EQ(ReadJoystickInput(), kJoystickNone);
+  EXPECT_FALSE(FreshKeyDown(in::KEY_ESCAPE, true));
+  EXPECT_TRUE(FreshKeyDown(in::KEY_RETURN, true)) << "a key that was not held";
+
+  // Pressed since: act at once, beside the held ones.
+  g_devices.keys.insert(in::KEY_UP);
+  g_devices.buttons.insert(5);  // bound to nothing
+  EXPECT_EQ(CommandsDown(), std::set<int32_t>{kAccelerate});
+  EXPECT_EQ(ReadJoystickInput(), 5);
+
+  // Let go of Space and the stick while still holding Escape and button 1: Space acts when pressed
+  // again, Escape and button 1 stay ignored.
+  g_devices.keys = {in::KEY_ESCAPE};
+  g_devices.buttons = {1};
+  g_devices.x = 0;
+  EXPECT_TRUE(CommandsDown().empty());
+  EXPECT_EQ(ReadJoystickInput(), kJoystickNone);
+  g_devices.keys.insert(in::KEY_SPACE);
+  g_devices.x = -1000;
+  EXPECT_EQ(CommandsDown(), (std::set<int32_t>{kEmergencyBreak, kTurnLeft}));
+  EXPECT_FALSE(FreshKeyDown(in::KEY_ESCAPE, true));
+  EXPECT_EQ(ReadJoystickInput(), kJoystickLeft);
+
+  g_devices = FakeDevices{};
+  EXPECT_FALSE(FreshKeyDown(in::KEY_ESCAPE, false));
+  g_devices.keys = {in::KEY_ESCAPE};
+  g_devices.buttons = {1};
+  EXPECT_TRUE(FreshKeyDown(in::KEY_ESCAPE, true));
+  EXPECT_EQ(ReadJoystickInput(), 1);
+}
+
 TEST_F(ControlTest, CodesFromOutsideTheKeyTableAreNeverDown) {
   // Through the engine's own keyboard query: bindings read from a hand-edited file hold any number.
   SetControlInput(nullptr);

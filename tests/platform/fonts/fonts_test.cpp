@@ -184,9 +184,13 @@ TEST(Fonts, HighBytesAreWindows1252) {
   for (char byte : {'\x8A', '\x99', '\xE9', '\xFF'}) {
     EXPECT_NE(Picture(arial.get(), byte), Picture(arial.get(), '\x81')) << int(uint8_t(byte));
   }
-  EXPECT_EQ(fonts::CharFromWindows1252(0x80), U'\u20AC');
-  EXPECT_EQ(fonts::CharFromWindows1252(0x9F), U'\u0178');
-  EXPECT_EQ(fonts::CharFromWindows1252(0xE9), U'\u00E9');
+  // Every assigned printable byte has a glyph of its own; the unassigned ones and controls have not.
+  for (int byte = 32; byte < 256; ++byte) {
+    const bool unassigned = byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+    EXPECT_EQ(fonts::HasGlyph(arial.get(), uint8_t(byte)), !unassigned) << byte;
+  }
+  EXPECT_FALSE(fonts::HasGlyph(arial.get(), 0x1A));
+  EXPECT_FALSE(fonts::HasGlyph(nullptr, 'a'));
 }
 
 TEST(Fonts, AlignmentMovesTheReferencePoint) {

@@ -220,7 +220,7 @@ TEST_F(EffectDrawTest, ASkinnedMeshIsPosedByTheBonePalette) {
   CopyRecordName(moved.name, "moved");
   moved.vertexIndices = all;
   moved.weights.assign(all.size(), 0.75f);
-  moved.offsetMatrix = platform::d3dx::MatrixTranslation(0, 1, 0);
+  moved.offsetMatrix = platform::d3dx::MatrixTranslation(0, 2, 0);
   made->bones = {still, moved};
   made->hasEffect = 1;
   CopyRecordName(made->effectFileName, "skin.fx");
@@ -239,31 +239,48 @@ TEST_F(EffectDrawTest, ASkinnedMeshIsPosedByTheBonePalette) {
   PositionObject(2, 0, 0, 5);
   PositionCameraById(0, 0, 0, -8);
   SetCameraRotation(0, 0, 0, 0);
-  // Pose bone 1: its frame moves 4 along x, so its palette entry moves (4, 1, 0) and the box's
-  // centre goes to 0.75 x that.
+  // Pose bone 1 with a turn, which does not commute with the bone's offset: its frame turns a quarter
+  // round z, then moves 4 along x. The palette entry is the offset, then the frame: the lift of 2 turns
+  // to -2 along x and the move makes it (2, 0, 0). Taken the other way round (the frame, then the
+  // offset) it would be (4, 2, 0). Every vertex takes three quarters of the entry and a quarter of
+  // where it stood, so the box's centre goes to 0.75 x the entry, and the box turns and shrinks a
+  // little (0.25 + 0.75 x the turn) but keeps 0.79 of its half width of 1.
+  namespace dx = platform::d3dx;
   FrameRecord* pose = FindFrameByName("moved", Object(2)->root.get());
   ASSERT_NE(pose, nullptr);
-  pose->localMatrix = platform::d3dx::MatrixTranslation(4, 0, 0);
+  const dx::Matrix frame = dx::MatrixMultiply(dx::MatrixRotationZ(1.5707964f), dx::MatrixTranslation(4, 0, 0));
+  pose->localMatrix = frame;
   RefreshObjectFrames(Object(2));
+  const dx::Vector3 origin{0, 0, 0};
+  const dx::Vector3 posed = dx::Vec3Scale(dx::Vec3TransformCoord(origin, dx::MatrixMultiply(moved.offsetMatrix, frame)), 0.75f);
+  const dx::Vector3 reversed = dx::Vec3Scale(dx::Vec3TransformCoord(origin, dx::MatrixMultiply(frame, moved.offsetMatrix)), 0.75f);
+  ASSERT_NEAR(posed.x, 1.5f, 1e-4f);
+  ASSERT_NEAR(posed.y, 0.0f, 1e-4f);
+  ASSERT_NEAR(reversed.y, 1.5f, 1e-4f);
 
   const std::vector<uint32_t> pixels = DrawFrame();
-  int x = 0, y = 0;
-  Project({3.0f, 0.75f, 5.0f}, &x, &y);
-  ASSERT_TRUE(x > 0 && x < 640 && y > 0 && y < 480) << x << "," << y;
-  ExpectNear(PixelAt(pixels, x, y), Rgb(0.2f, 0.6f, 1.0f), "posed centre");
-  // The box is 2 wide: where it stood unposed, and just left of its posed place, the camera's backdrop
-  // shows (as in the corner of the screen).
   const uint32_t backdrop = PixelAt(pixels, 0, 0);
-  EXPECT_EQ(PixelAt(pixels, 320, 240), backdrop);
-  int leftX = 0, leftY = 0;
-  Project({1.75f, 0.75f, 5.0f}, &leftX, &leftY);
-  EXPECT_EQ(PixelAt(pixels, leftX, leftY), backdrop);
-  // Its front face now reaches up to 1.75 (bone 1's offset lifted it by 0.75).
-  int topX = 0, topY = 0, aboveX = 0, aboveY = 0;
-  Project({3.0f, 1.6f, 4.0f}, &topX, &topY);
-  Project({3.0f, 1.9f, 4.0f}, &aboveX, &aboveY);
-  ExpectNear(PixelAt(pixels, topX, topY), Rgb(0.2f, 0.6f, 1.0f), "below the top edge");
-  EXPECT_EQ(PixelAt(pixels, aboveX, aboveY), backdrop);
+  struct Probe {
+    dx::Vector3 at;
+    bool box;
+    const char* where;
+  } probes[] = {
+      {{posed.x, posed.y, 5}, true, "posed centre"},
+      {{posed.x, posed.y + 0.7f, 5}, true, "inside its turned top edge"},
+      {{posed.x, posed.y + 1.3f, 5}, false, "above it"},
+      {{reversed.x, reversed.y, 5}, false, "where a palette of frame x offset would put it"},
+      {{0, 0, 5}, false, "where it stood unposed"},
+  };
+  for (const Probe& p : probes) {
+    int x = 0, y = 0;
+    Project(p.at, &x, &y);
+    ASSERT_TRUE(x > 0 && x < 640 && y > 0 && y < 480) << p.where << ": " << x << "," << y;
+    if (p.box) {
+      ExpectNear(PixelAt(pixels, x, y), Rgb(0.2f, 0.6f, 1.0f), p.where);
+    } else {
+      EXPECT_EQ(PixelAt(pixels, x, y), backdrop) << p.where;
+    }
+  }
   DeleteObject(2);
 }
 

@@ -105,6 +105,34 @@ TEST_P(DialogClickTest, AddEntityTakesClicksOnEntriesFieldsAndButtons) {
   EXPECT_EQ(pt::IdleEscapes(), 0);
 }
 
+// Taps: a key and a button pressed and let go back to back (held 0 ms, as a touchpad taps), so both
+// events arrive between two editor passes. The key moves the cursor and the click picks the cell.
+TEST_F(DesktopTest, TapsOfAKeyAndAButtonAct) {
+  UseWindowSize(640, 480);
+  Wait(3);
+  PressKey(kLinuxRight);
+  PressKey(kLinuxOne);  // a box at (20, 0, 0)
+  Wait(3);
+  Do([] {
+    SDL_Delay(150);  // past the 100 ms the cursor keys wait after a move (the editor's timer is real time)
+    Key(kLinuxLeft, true);
+    Key(kLinuxLeft, false);
+  });
+  WaitFor([] { return Editor().cursorX == 0.0f; });
+  Wait(3);  // the box drawn where the cursor no longer hides it
+  Do([this] {
+    const int32_t block = CurrentMap().records[1].blockObject;
+    MoveTo(WindowX(GetObjectScreenX(block)), WindowY(GetObjectScreenY(block)));
+  });
+  Wait(3);
+  Do([] {
+    Button(1, true);
+    Button(1, false);
+  });
+  WaitFor([] { return Editor().cursorX == 20.0f && Editor().cursorZ == 0.0f; });
+  RunPlan(600);
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowSizes, DialogClickTest,
                          ::testing::Values(WindowSize{640, 480, false}, WindowSize{800, 600, false},
                                            WindowSize{1024, 768, false}, WindowSize{1024, 768, true}),

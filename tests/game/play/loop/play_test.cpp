@@ -1,10 +1,13 @@
 // The play loop driven a frame at a time and whole: the intro, pause, the two questions, time up, the
 // death countdown, Escape, and the ends of a level (next map, class end).
+#include <functional>
+#include <set>
 #include <string>
 
 #include "game/play/ball.h"
 #include "game/play/play_loop.h"
 #include "game/play/play_loop_steps.h"
+#include "platform/input/key_codes.h"
 #include "tests/game/play/loop/loop_fixture.h"
 
 namespace loop_test {
@@ -45,6 +48,93 @@ TEST_F(PlayTest, IntroEndsOnlyOnAKeyDownMoreThan2000MsAfterTheLevelStart) {
   g_scanCode = 0;
   g_now += 10000;
   EXPECT_FALSE(RunIntroFrame());
+}
+
+// Keys and joystick buttons held, read alike by the commands and by play's own queries (the lowest key
+// down, Escape, Return).
+struct HeldInput {
+  std::set<int32_t> keys, buttons;
+};
+HeldInput g_held;
+const ControlInput kHeldControls{[](int32_t key) -> int32_t { return int32_t(g_held.keys.count(key)); },
+                                 [](int32_t button) -> int32_t { return int32_t(g_held.buttons.count(button)); },
+                                 game_test::NoDirection, game_test::NoDirection, game_test::NoDirection,
+                                 game_test::NoDirection, game_test::NoAxis, game_test::NoAxis};
+const PlayInput kHeldPlay{[] { return g_held.keys.empty() ? 0 : *g_held.keys.begin(); },
+                          [] { return uint32_t(g_held.keys.count(1)); }, [] { return uint32_t(g_held.keys.count(28)); },
+                          [] { return 0; }, [] { return 0; }, [] { return 0u; }};
+
+// The key or button that ends the intro, a question or a message is still down when play reads again:
+// it acts there only once let go and pressed again (Space and joystick button 1 are the emergency
+// brake, Escape leaves the program).
+TEST_F(PlayTest, WhatEndsAPanelActsInPlayOnlyOncePressedAgain) {
+  namespace in = platform::input;
+  constexpr int32_t kSpace = in::KEY_SPACE, kEscape = in::KEY_ESCAPE;
+  const auto endIntro = [] {
+    LoadSmallMap();
+    BeginLevel();
+    for (int frame = 0; !RunIntroFrame(); ++frame) ASSERT_LT(frame, 1000);
+    StartPlay();
+  };
+  const auto cancelQuestion = [] {
+    StartSmallLevel();
+    g_held.keys = {in::KEY_R};
+    int32_t asked = -1;
+    g_onFrame = [&asked] {
+      if (Game().overlay && asked < 0) asked = g_frames;
+      if (asked >= 0 && g_frames - asked == 3) g_held.keys.clear();
+      if (asked >= 0 && g_frames - asked == 6) g_held.keys = {in::KEY_SPACE};
+    };
+    Game().stepTime = g_now - 10;
+    ASSERT_EQ(RunPlayPass(), PlayPass::kContinue);
+    g_onFrame = nullptr;
+    ASSERT_GE(asked, 0);
+    ASSERT_EQ(Game().overlay, 0) << "Space cancelled the question";
+  };
+  const auto closeMessage = [] {
+    StartSmallLevel();
+    ShowMessage("A text trigger's words");
+    RunPlayPass();
+    ASSERT_EQ(Game().overlay, 0) << "the joystick button closed the message";
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> end;
+    HeldInput held;
+  } cases[] = {
+      {"the intro ended by Space", endIntro, {{kSpace}, {}}},
+      {"the intro ended by Escape", endIntro, {{kEscape}, {}}},
+      {"the restart question cancelled by Space", cancelQuestion, {{kSpace}, {}}},
+      {"a message closed by joystick button 1", closeMessage, {{}, {1}}},
+  };
+  SetControlInput(&kHeldControls);
+  SetPlayInput(&kHeldPlay);
+  const auto acted = [] { return Game().emergencyBrakes < 2 || Game().state == kStateQuit; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Game() = GameVariables{};
+    g_held = c.held;
+    c.end();
+    g_held = c.held;
+    for (int pass = 0; pass < 10; ++pass) RunPlayPass();
+    EXPECT_FALSE(acted()) << "held on from the panel";
+
+    // Space held over while another key is pressed: that one acts at once.
+    g_held.keys.insert(in::KEY_PAUSE);
+    RunPlayPass();
+    EXPECT_EQ(Game().paused, 1) << "Pause pressed after the panel";
+    g_held.keys.erase(in::KEY_PAUSE);
+    RunPlayPass();
+    g_held.keys.insert(in::KEY_PAUSE);
+    RunPlayPass();
+    g_held = {};
+    RunPlayPass();
+    ASSERT_EQ(Game().paused, 0);
+
+    g_held = c.held;
+    for (int pass = 0; pass < 3 && !acted(); ++pass) RunPlayPass();
+    EXPECT_TRUE(acted()) << "pressed again";
+  }
 }
 
 TEST_F(PlayTest, LevelStartResetsTheLevelState) {

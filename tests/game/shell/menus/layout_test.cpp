@@ -1,13 +1,19 @@
 // The menu's screens at the display sizes a player may choose: every button reacts to a click at the
-// middle of its drawn text, and no text is drawn wider than the box it belongs to (measured in the
-// font it is drawn in).
+// middle of its drawn text, no text is drawn wider than the box it belongs to (measured in the font it
+// is drawn in), and nothing a screen lays out reaches outside the window or into something it does not
+// belong to. With QEL_SCREENSHOTS set to a folder, each screen at each size is saved there.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "game/shell/menu_layout.h"
 #include "game/shell/menu_text.h"
+#include "tests/game/play/level/level_engine.h"
 #include "tests/game/shell/menus/menu_fixture.h"
 
 namespace menu_test {
@@ -30,6 +36,13 @@ class LayoutTest : public MenuTest {
     GetCoreDataPointer()->window->GetClientSize(clientWidth, clientHeight);
     ASSERT_EQ(clientWidth, size.width);
     ASSERT_EQ(clientHeight, size.height);
+    // The game's own pictures of the menu: the column's backdrop, the game mode panel's backdrop and
+    // the frame round the column, whose inside is the colour key.
+    const char* source = std::getenv("QEL_SOURCE_DIR");
+    ASSERT_TRUE(source && *source) << "QEL_SOURCE_DIR names the project (ctest sets it)";
+    SetImageColorKey(255, 0, 255);
+    for (const auto& [image, file] : {std::pair{920, "menubg.bmp"}, {921, "menubg2.bmp"}, {922, "menuframe.bmp"}})
+      ASSERT_EQ(LoadImage((std::string(source) + "/assets/Art/" + file).c_str(), image), 1) << file;
     UseProfile("Ann");
     Enter();
   }
@@ -48,6 +61,7 @@ class LayoutTest : public MenuTest {
   }
   void TearDown() override {
     SetMenuTextObserver(nullptr);
+    SetMenuLayoutObserver(nullptr);
     SetDisplayMode(kWidth, kHeight, 32);
     SetTextFont("Arial");
     SetTextSize(16);
@@ -107,12 +121,12 @@ TEST_F(LayoutTest, EveryButtonTakesAClickAtTheMiddleOfItsText) {
       Menu().screen = b.screen;
       Pass();
       const int textWidth = GameTextWidth(b.font, b.text), textHeight = GameTextHeight(b.font, b.text);
-      int left = 0, top = b.y;
+      int left = 0, top = ColumnY(b.y);
       switch (b.place) {
         case Place::kColumn: left = w - 245 - textWidth / 2; break;
-        case Place::kLabel: left = w - 450, top = BottomRowY(b.y); break;
-        case Place::kTable: left = w - 452 + b.y, top = 119 + 207; break;
-        case Place::kPanel: left = w / 2 + 255, top = size.height / 2 + 180; break;
+        case Place::kLabel: left = w - 450; break;
+        case Place::kTable: left = w - 452 + b.y, top = ColumnY(119) + 207; break;
+        case Place::kPanel: left = w / 2 + 255, top = PanelCentreY() + 180; break;
       }
       ASSERT_LE(top + textHeight, size.height) << "the text is on the screen";
       Click(left + textWidth / 2, top + textHeight / 2);
@@ -181,6 +195,129 @@ TEST_F(LayoutTest, NoTextIsDrawnWiderThanItsBox) {
         EXPECT_FALSE(t.text.empty() && !t.original.empty()) << '"' << t.original << "\" cut to nothing";
       }
       EXPECT_TRUE(shown) << '"' << s.mustShow << "\" was drawn";
+    }
+  }
+}
+
+
+std::string Describe(const LaidOutBox& b) {
+  static const char* const kKinds[] = {"text", "frame", "fill", "line", "picture", "overlay"};
+  std::ostringstream out;
+  out << kKinds[int(b.kind)] << " \"" << b.what << "\" (" << b.left << "," << b.top << ")-(" << b.right << ","
+      << b.bottom << ")";
+  return out.str();
+}
+
+bool Disjoint(const LaidOutBox& a, const LaidOutBox& b) {
+  return a.right < b.left || b.right < a.left || a.bottom < b.top || b.bottom < a.top;
+}
+bool Inside(const LaidOutBox& inner, const LaidOutBox& outer) {
+  return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
+         inner.bottom <= outer.bottom;
+}
+
+// What may meet what: texts never touch each other or a line, and stand wholly inside a frame, fill or
+// picture they reach into; frames, fills and pictures nest or keep apart, except that a widget may
+// draw frames over its own background (a fill and a frame inside one frame); lines may meet the
+// frames they join; a message panel is drawn over the screen and only keeps clear of texts.
+std::vector<std::string> LayoutFaults(const std::vector<LaidOutBox>& boxes, int width, int height) {
+  const auto inOneFrame = [&](const LaidOutBox& a, const LaidOutBox& b) {
+    return std::any_of(boxes.begin(), boxes.end(), [&](const LaidOutBox& c) {
+      return c.kind == LaidOut::kFrame && &c != &a && &c != &b && Inside(a, c) && Inside(b, c);
+    });
+  };
+  std::vector<std::string> faults;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const LaidOutBox& a = boxes[i];
+    if (a.left < 0 || a.top < 0 || a.right >= width || a.bottom >= height)
+      faults.push_back(Describe(a) + " reaches outside the window");
+    for (size_t j = i + 1; j < boxes.size(); ++j) {
+      const LaidOutBox& b = boxes[j];
+      if (Disjoint(a, b)) continue;
+      const LaidOutBox* text = a.kind == LaidOut::kText ? &a : b.kind == LaidOut::kText ? &b : nullptr;
+      const LaidOutBox& other = text == &a ? b : a;
+      bool fault;
+      if (text) {
+        fault = other.kind == LaidOut::kText || other.kind == LaidOut::kLine || other.kind == LaidOut::kOverlay ||
+                !Inside(*text, other);
+      } else if (a.kind == LaidOut::kLine || b.kind == LaidOut::kLine || a.kind == LaidOut::kOverlay ||
+                 b.kind == LaidOut::kOverlay) {
+        fault = false;
+      } else {
+        const bool fillAndFrame = (a.kind == LaidOut::kFill && b.kind == LaidOut::kFrame) ||
+                                  (a.kind == LaidOut::kFrame && b.kind == LaidOut::kFill);
+        fault = !Inside(a, b) && !Inside(b, a) && !(fillAndFrame && inOneFrame(a, b));
+      }
+      if (fault) faults.push_back(Describe(a) + " overlaps " + Describe(b));
+    }
+  }
+  return faults;
+}
+
+TEST_F(LayoutTest, NothingReachesOutOfTheWindowOrIntoWhatItDoesNotBelongTo) {
+  struct ScreenCase {
+    const char* name;
+    std::function<void()> show;  // puts the menu on the screen, in the state to lay out
+  };
+  auto screen = [](MenuScreen s, ControlsMode mode = kBindingsTable) {
+    return [s, mode] {
+      Menu().screen = s;
+      Menu().controlsMode = mode;
+      Menu().mainFrame = s == kGameModeScreen ? 0 : 1;
+    };
+  };
+  const std::string longName(kTextFieldTypingLimit, 'W');
+  const ScreenCase cases[] = {
+      {"main", screen(kMainScreen)},
+      {"options", screen(kOptionsScreen)},
+      {"new-profile", [&] {
+         screen(kNewProfileScreen)();
+         Settings().NoProfile = true;  // with the line that asks for a profile
+         Menu().newProfileName = TextField{};
+         std::snprintf(Menu().newProfileName.text, kMenuTextSize, "%s", longName.c_str());
+         Menu().newProfileName.focused = 1;
+       }},
+      {"load-profile", screen(kLoadProfileScreen)},
+      {"graphics", screen(kGraphicsScreen)},
+      {"sound", screen(kSoundScreen)},
+      {"controls", [&] {
+         screen(kControlsScreen)();
+         Menu().captureCell = 29;  // the last joystick cell waits for input
+       }},
+      {"controls-load", screen(kControlsScreen, kLoadControlConfig)},
+      {"controls-save", [&] {
+         screen(kControlsScreen, kSaveControlConfig)();
+         std::snprintf(Menu().configName.text, kMenuTextSize, "%s", longName.c_str());
+         Menu().configName.focused = 1;
+       }},
+      {"game-mode", screen(kGameModeScreen)},
+      {"message", [&] {
+         screen(kControlsScreen, kSaveControlConfig)();
+         ShowMenuMessage("The control configuration [%s] could not be saved.#"
+                         "Check that the Profiles\\Configs folder can be written.", longName.c_str());
+       }},
+  };
+  std::vector<LaidOutBox> boxes;
+  SetMenuLayoutObserver([&](const LaidOutBox& box) { boxes.push_back(box); });
+  for (const DisplaySize& size : kSizes) {
+    UseSize(size);
+    UseLongTexts();
+    for (int i = 0; i < 20; ++i) Write("Profiles/player " + std::to_string(i) + ".prf", "x\r\n");
+    ListProfileFiles();
+    MoveMouse(1, size.height / 2);  // over nothing
+    for (const ScreenCase& c : cases) {
+      const std::string name = std::to_string(size.width) + "x" + std::to_string(size.height) + "-" + c.name;
+      SCOPED_TRACE(name);
+      Menu().message[0] = '\0';
+      Menu().captureCell = -1;
+      Settings().NoProfile = false;
+      c.show();
+      boxes.clear();
+      ASSERT_EQ(DrawMenuPass(), kMenuContinues);
+      level_test::SaveScreenshot(name);
+      Sync();
+      EXPECT_GT(boxes.size(), 4u);
+      for (const std::string& fault : LayoutFaults(boxes, size.width, size.height)) ADD_FAILURE() << fault;
     }
   }
 }

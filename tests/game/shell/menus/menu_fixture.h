@@ -10,6 +10,7 @@
 // After the test framework: the X headers define macros (None, Bool) that clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdint>
@@ -262,6 +263,42 @@ class MenuTest : public ScratchFolderTest {
     Key(linuxKey, true);
     Pass();
     Key(linuxKey, false);
+    Pass();
+  }
+  // A character typed the way an input method or a remapped key delivers it: a key of its own for the
+  // keysym, one the keyboard has no scan code for, tapped between two passes (so no key is held while
+  // the menu reads the typed text). The key goes back to no keysym afterwards.
+  void TypeKeysym(KeySym keysym) {
+    Display* x = MenuEngine::X();
+    int first = 0, last = 0, perKey = 0;
+    XDisplayKeycodes(x, &first, &last);
+    KeySym* map = XGetKeyboardMapping(x, KeyCode(first), last - first + 1, &perKey);
+    int spare = 0;
+    for (int code = last; code >= first && !spare; --code) {
+      bool empty = true;
+      for (int i = 0; i < perKey; ++i) empty &= map[(code - first) * perKey + i] == NoSymbol;
+      if (empty) spare = code;
+    }
+    XFree(map);
+    ASSERT_NE(spare, 0) << "a key code without keysyms";
+    // The keysym both unshifted and shifted: one alone would stand for its lower case unshifted.
+    KeySym both[2] = {keysym, keysym};
+    XChangeKeyboardMapping(x, spare, 2, both, 1);
+    XSync(x, False);
+    // The window layer reads the new mapping from the notice the server sends.
+    for (int i = 0; i < 25; ++i) {
+      ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    XTestFakeKeyEvent(x, unsigned(spare), True, 0);
+    XTestFakeKeyEvent(x, unsigned(spare), False, 0);
+    XSync(x, False);
+    const CoreData* core = GetCoreDataPointer();
+    const bool typed = PumpUntil([&] { return core->typedChars && core->typedChars[0] != 0; });
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(x, spare, 2, none, 1);
+    XSync(x, False);
+    ASSERT_TRUE(typed) << "keysym " << keysym << " typed nothing";
     Pass();
   }
   // Lower-case letters typed one key at a time.

@@ -94,6 +94,23 @@ TEST_F(MenuTest, AClickActsOnceEvenWhenTheNextScreenHasAControlUnderTheButton) {
   EXPECT_EQ(Menu().captureCell, 12) << "the second press takes the alternative key of \"Turn Left\"";
 }
 
+// A click whose press and release both arrive between two passes (a touchpad tap): the button acts.
+TEST_F(MenuTest, AClickShorterThanAPassPressesTheButton) {
+  UseProfile("Ann");
+  Enter();
+  MoveMouse(kColumn, ItemY(190));  // "Options"
+  XTestFakeButtonEvent(MenuEngine::X(), 1, True, 0);
+  XTestFakeButtonEvent(MenuEngine::X(), 1, False, 0);
+  XSync(MenuEngine::X(), False);
+  for (int pass = 0; pass < 2000 && Menu().screen == kMainScreen; ++pass) {
+    Pass();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(Menu().screen, kOptionsScreen);
+  Pass();
+  EXPECT_EQ(GetMouseButtons(), 0u) << "let go after the pass that saw it";
+}
+
 TEST_F(MenuTest, BothButtonsTogetherPressNothing) {
   UseProfile("Ann");
   Enter();

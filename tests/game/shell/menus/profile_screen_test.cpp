@@ -155,5 +155,71 @@ TEST_F(MenuTest, TheProfileListKeepsItsScrollAcrossVisitsClampedToTheNewList) {
   EXPECT_EQ(Menu().profileScroll, 1) << "16 names scroll to at most 1";
 }
 
+// Letters beyond ASCII, typed as an input method or a remapped key delivers them (no key held while the
+// menu reads them), are game text in Windows-1252: the name is shown, saved, listed and loaded back
+// as typed, and its file on disk is named in UTF-8.
+TEST_F(MenuTest, ANameOfWesternEuropeanLettersIsTypedSavedAndLoadedBack) {
+  Settings().NoProfile = true;
+  SetProfileName("None Loaded");
+  MakeFolders("Profiles");
+  Enter();
+  Pass();
+  Click(kFieldX, kFieldY);
+  TypeKeysym(XK_Udiaeresis);
+  TypeLetters("n");
+  TypeKeysym(XK_idiaeresis);
+  TypeLetters("c");
+  TypeKeysym(XK_odiaeresis);
+  TypeLetters("d");
+  TypeKeysym(XK_eacute);
+  TypeKeysym(XK_EuroSign);
+  const std::string name = "\xDCn\xEF" "c\xF6" "d\xE9\x80";  // in Windows-1252
+  EXPECT_EQ(std::string(Menu().newProfileName.text), name);
+  EXPECT_STREQ(Menu().message, "");
+  ClickButton(kLabelX, kCreateY);
+  ASSERT_EQ(Menu().screen, kMainScreen);
+  EXPECT_TRUE(Exists("Profiles/\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9\xE2\x82\xAC.prf")) << "named in UTF-8 on disk";
+  EXPECT_EQ(CountEntries("Profiles"), 1u);
+  EXPECT_NE(Read("Config.ini").find("LastProfile=" + name + "\r\n"), std::string::npos);
+
+  SetProfileName("someone else");
+  Click(kColumn, ItemY(170));  // "Load Profile"
+  ASSERT_EQ(Menu().profiles.count, 1);
+  EXPECT_EQ(std::string(Menu().profiles.names[0]), name + ".prf") << "listed as the game shows it";
+  ClickButton(kLoadX, kLoadY);
+  EXPECT_EQ(std::string(GetProfileName()), name);
+  EXPECT_EQ(std::string(Settings().lastProfile), name + ".prf");
+}
+
+// A character the game's text has no byte for is not taken: the field keeps what it had and the game's
+// message box says why, until Return.
+TEST_F(MenuTest, ACharacterTheGameCannotShowIsRefusedWhereThePlayerSeesIt) {
+  Settings().NoProfile = true;
+  Enter();
+  Pass();
+  Click(kFieldX, kFieldY);
+  TypeLetters("ab");
+  TypeKeysym(XK_Greek_OMEGA);
+  EXPECT_STREQ(Menu().newProfileName.text, "ab");
+  EXPECT_NE(std::string(Menu().message).find("cannot be part of a name"), std::string::npos) << Menu().message;
+  TypeKey(kKeyReturn);
+  EXPECT_STREQ(Menu().message, "");
+  EXPECT_STREQ(Menu().newProfileName.text, "ab");
+}
+
+// A profile file a user named (or an earlier build wrote) in bytes that are not UTF-8 of the game's
+// characters is listed as those bytes and still loads.
+TEST_F(MenuTest, AProfileFileNamedInOtherBytesIsListedAndLoads) {
+  UseProfile("amy");
+  std::filesystem::remove("Profiles/amy.prf");
+  Write("Profiles/J\xF6rg.prf", "J\xF6rg\r\n" + std::string(12, '\0'));
+  Enter();
+  Click(kColumn, ItemY(170));
+  ASSERT_EQ(Menu().profiles.count, 1);
+  EXPECT_STREQ(Menu().profiles.names[0], "J\xF6rg.prf");
+  ClickButton(kLoadX, kLoadY);
+  EXPECT_STREQ(GetProfileName(), "J\xF6rg");
+}
+
 }  // namespace
 }  // namespace menu_test
