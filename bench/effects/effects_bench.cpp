@@ -3,7 +3,7 @@
 // (vertex lighting from light 0 through the semantic slots, the mesh's stage texture through a
 // sampler), in five rounds of one and then the other over `seconds` of frames each; prints the median
 // frame rates and the median ratio with its range.
-//   SDL_VIDEODRIVER=offscreen GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824 \
+//   SDL_VIDEODRIVER=offscreen GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824
 //       build/bench/effects/bench_effects [boxes] [seconds]
 // Instructions per frame are steadier than wall time on a shared machine: a third argument "fixed" or
 // "effect" runs only that side for `seconds` frames (a whole number), with llvmpipe on the main thread:

@@ -33,6 +33,12 @@ void EnableManualSync();
 void SetFrameRateLimit(int32_t rate);
 void DrawSpritesOnTop();
 bool LoopCheck();
+// A close the game answers itself (its user chose to go on, or is still to be asked): the quit request
+// and the quit message are withdrawn, so LoopCheck is true again until the next close. True when a
+// quit had been requested.
+bool WithdrawQuitRequest();
+// Requests the quit as closing the window does.
+void RequestQuit();
 uint32_t GetTimer();
 
 void SyncFrame();

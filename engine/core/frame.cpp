@@ -141,4 +141,18 @@ bool LoopCheck() {
   return true;
 }
 
+bool WithdrawQuitRequest() {
+  CoreState& core = Core();
+  const bool requested = core.quitRequest != 0;
+  core.quitRequest = 0;
+  core.quitMessageSeen = 0;  // messages are taken again
+  pw::WithdrawQuitMessage();
+  return requested;
+}
+
+void RequestQuit() {
+  Core().quitRequest = 1;
+  pw::PostQuitMessage(0);
+}
+
 uint32_t GetTimer() { return pw::TimeGetTime(); }

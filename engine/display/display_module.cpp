@@ -1,11 +1,14 @@
 // The display module's entries and the description of the adapters.
 #include <cstring>
 
+#include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
 #include "engine/core/errors.h"
 #include "engine/display/display.h"
 #include "engine/display/display_state.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/gfx/device.h"
+#include "platform/window/message_box.h"
 #include "platform/window/window.h"
 
 namespace gfx = platform::gfx;
@@ -58,6 +61,13 @@ bool FindHardWareInfo() {
   return true;
 }
 
+// A message box the system cannot show is drawn in the engine window, over the last frame.
+int MessageBoxInEngineWindow(const char* text, const char* caption, uint32_t type) {
+  const CoreData* data = GetCoreDataPointer();
+  if (!data || !g_display.device) return -1;
+  return platform::dialogs::MessageBoxInWindow({data->window, g_display.device}, text, caption, type);
+}
+
 }  // namespace
 
 DisplayState& Display() { return g_display; }
@@ -78,6 +88,7 @@ bool Constructor() {
   d.title = Core().title;
   d.api->GetAdapterDisplayMode(0, &d.desktopMode);
   platform::window::InhibitScreenSaver(true);
+  platform::window::SetWindowMessageBox(MessageBoxInEngineWindow);
   return true;
 }
 
@@ -90,6 +101,7 @@ void Destructor() {
   d.api = nullptr;
   d.adapters.clear();
   d.haveParams = false;
+  platform::window::SetWindowMessageBox(nullptr);
   platform::window::InhibitScreenSaver(false);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 
 #include "engine/objects/effect_object.h"
@@ -21,6 +22,10 @@ struct ConstantStore {
   Matrix matrices[18];  // by slot
   gfx::Vector4 vectors[5];  // slots 18 to 22, from vectors[0]
   Matrix palette[kMaxPaletteBones];
+  // View and projection change once a camera pass, not for every mesh: their product is kept for the
+  // view and projection it was made from.
+  Matrix productView, productProjection, viewProjection;
+  bool productKnown = false;
 };
 ConstantStore g_store;
 
@@ -28,6 +33,13 @@ ConstantStore g_store;
 uint32_t Milliseconds() {
   using namespace std::chrono;
   return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// The bits of slots, for testing them against the bound ones at once.
+consteval uint32_t Slots(std::initializer_list<int> slots) {
+  uint32_t mask = 0;
+  for (int slot : slots) mask |= 1u << slot;
+  return mask;
 }
 
 // The inverse, or the matrix unchanged when it has none.
@@ -42,57 +54,69 @@ Matrix Inverse(const Matrix& m) {
 void EffectObject::ApplyConstants(MeshRecord* mesh) {
   if (!effect || !mesh) return;
   gfx::Device* device = GetRecordDevice();
+  // Only what the effect's parameters use (or what that is made from) is worked out: inverses above
+  // all cost, and most effects take two or three of these.
+  const uint32_t bound = boundSlots;
+  auto used = [bound](uint32_t mask) { return (bound & mask) != 0; };
   Matrix* m = g_store.matrices;
-  m[kSlotWorld] = m[kSlotView] = m[kSlotProjection] = dx::MatrixIdentity();
-  gfx::Light light{};
-  light.type = gfx::LIGHT_DIRECTIONAL;
-  light.direction = {0, 0, 1};
   if (device) {
     device->GetTransform(gfx::TS_WORLD, &m[kSlotWorld]);
     device->GetTransform(gfx::TS_VIEW, &m[kSlotView]);
     device->GetTransform(gfx::TS_PROJECTION, &m[kSlotProjection]);
-    device->GetLight(0, &light);
+  } else {
+    m[kSlotWorld] = m[kSlotView] = m[kSlotProjection] = dx::MatrixIdentity();
   }
   const Matrix& w = m[kSlotWorld];
   const Matrix& v = m[kSlotView];
   const Matrix& p = m[kSlotProjection];
-  // Only what the effect's parameters use (or what that is made from) is worked out: inverses above
-  // all cost, and most effects take two or three of these.
-  auto used = [&](std::initializer_list<int> list) {
-    for (int slot : list)
-      if (slots[slot]) return true;
-    return false;
-  };
-  m[kSlotWorldView] = dx::MatrixMultiply(w, v);
-  m[kSlotViewProjection] = dx::MatrixMultiply(v, p);
-  m[kSlotWorldViewProjection] = dx::MatrixMultiply(m[kSlotWorldView], p);
-  if (used({kSlotWorldInverse, kSlotWorldInverseTranspose, kSlotLightDirectionObject}))
+  if (!g_store.productKnown || std::memcmp(&g_store.productView, &v, sizeof v) != 0 ||
+      std::memcmp(&g_store.productProjection, &p, sizeof p) != 0) {
+    g_store.productView = v;
+    g_store.productProjection = p;
+    g_store.productKnown = true;
+    g_store.viewProjection = dx::MatrixMultiply(v, p);
+  }
+  m[kSlotViewProjection] = g_store.viewProjection;
+  if (used(Slots({kSlotWorldViewProjection, kSlotWorldViewProjectionTranspose})))
+    m[kSlotWorldViewProjection] = dx::MatrixMultiply(w, m[kSlotViewProjection]);
+  if (used(Slots({kSlotWorldView, kSlotWorldViewTranspose, kSlotWorldViewInverse, kSlotWorldViewInverseTranspose})))
+    m[kSlotWorldView] = dx::MatrixMultiply(w, v);
+  if (used(Slots({kSlotWorldInverse, kSlotWorldInverseTranspose, kSlotLightDirectionObject})))
     m[kSlotWorldInverse] = Inverse(w);
-  if (used({kSlotViewInverse, kSlotViewInverseTranspose, kSlotCameraPosition, kSlotEyePosition}))
+  if (used(Slots({kSlotViewInverse, kSlotViewInverseTranspose, kSlotCameraPosition, kSlotEyePosition})))
     m[kSlotViewInverse] = Inverse(v);
-  if (used({kSlotWorldViewInverse, kSlotWorldViewInverseTranspose}))
+  if (used(Slots({kSlotWorldViewInverse, kSlotWorldViewInverseTranspose})))
     m[kSlotWorldViewInverse] = Inverse(m[kSlotWorldView]);
 
   auto vec = [](int slot) -> gfx::Vector4& { return g_store.vectors[slot - kSlotLightDirection]; };
-  gfx::Vector4& direction = vec(kSlotLightDirection);
-  gfx::Vector4& lightPosition = vec(kSlotLightPosition);
-  if (light.type == gfx::LIGHT_DIRECTIONAL) {
-    direction = {light.direction.x, light.direction.y, light.direction.z, 0.0f};
-    lightPosition = {light.direction.x * -1000.0f, light.direction.y * -1000.0f, light.direction.z * -1000.0f, 1.0f};
-  } else {
-    direction = {w.m[3][0] - light.position.x, w.m[3][1] - light.position.y, w.m[3][2] - light.position.z, 1.0f};
-    lightPosition = {light.position.x, light.position.y, light.position.z, 1.0f};
+  if (used(Slots({kSlotLightDirection, kSlotLightPosition, kSlotLightDirectionObject}))) {
+    gfx::Light light{};
+    light.type = gfx::LIGHT_DIRECTIONAL;
+    light.direction = {0, 0, 1};
+    if (device) device->GetLight(0, &light);
+    gfx::Vector4& direction = vec(kSlotLightDirection);
+    gfx::Vector4& lightPosition = vec(kSlotLightPosition);
+    if (light.type == gfx::LIGHT_DIRECTIONAL) {
+      direction = {light.direction.x, light.direction.y, light.direction.z, 0.0f};
+      lightPosition = {light.direction.x * -1000.0f, light.direction.y * -1000.0f, light.direction.z * -1000.0f,
+                       1.0f};
+    } else {
+      direction = {w.m[3][0] - light.position.x, w.m[3][1] - light.position.y, w.m[3][2] - light.position.z, 1.0f};
+      lightPosition = {light.position.x, light.position.y, light.position.z, 1.0f};
+    }
+    if (slots[kSlotLightDirectionObject])
+      vec(kSlotLightDirectionObject) = dx::Vec4Normalize(dx::Vec4Transform(direction, m[kSlotWorldInverse]));
+    direction = dx::Vec4Normalize(direction);
   }
-  if (slots[kSlotLightDirectionObject])
-    vec(kSlotLightDirectionObject) = dx::Vec4Normalize(dx::Vec4Transform(direction, m[kSlotWorldInverse]));
-  direction = dx::Vec4Normalize(direction);
-  const Matrix& vi = m[kSlotViewInverse];
-  vec(kSlotCameraPosition) = vec(kSlotEyePosition) = {vi.m[3][0], vi.m[3][1], vi.m[3][2], 1.0f};
+  if (used(Slots({kSlotCameraPosition, kSlotEyePosition}))) {
+    const Matrix& vi = m[kSlotViewInverse];
+    vec(kSlotCameraPosition) = vec(kSlotEyePosition) = {vi.m[3][0], vi.m[3][1], vi.m[3][2], 1.0f};
+  }
 
   if (slots[kSlotAlphaOverride] && mesh->effectAttached == 1)
     effect->SetFloat(slots[kSlotAlphaOverride], float(mesh->textureFactor >> 24) * 0.003921569f);
 
-  const struct { int slot, of; } transposes[] = {
+  static constexpr struct { int slot, of; } kTransposes[] = {
       {kSlotWorldTranspose, kSlotWorld},
       {kSlotViewTranspose, kSlotView},
       {kSlotProjectionTranspose, kSlotProjection},
@@ -103,14 +127,18 @@ void EffectObject::ApplyConstants(MeshRecord* mesh) {
       {kSlotViewInverseTranspose, kSlotViewInverse},
       {kSlotWorldViewInverseTranspose, kSlotWorldViewInverse},
   };
-  for (const auto& t : transposes)
-    if (slots[t.slot]) m[t.slot] = dx::MatrixTranspose(m[t.of]);
-
-  for (int slot = kSlotWorld; slot <= kSlotWorldViewInverseTranspose; ++slot) {
-    if (slots[slot]) effect->SetMatrix(slots[slot], &m[slot]);
+  if (bound & Slots({kSlotWorldTranspose, kSlotViewTranspose, kSlotProjectionTranspose, kSlotWorldViewTranspose,
+                     kSlotViewProjectionTranspose, kSlotWorldViewProjectionTranspose, kSlotWorldInverseTranspose,
+                     kSlotViewInverseTranspose, kSlotWorldViewInverseTranspose})) {
+    for (const auto& t : kTransposes)
+      if (bound & (1u << t.slot)) m[t.slot] = dx::MatrixTranspose(m[t.of]);
   }
-  for (int slot = kSlotLightDirection; slot <= kSlotEyePosition; ++slot) {
-    if (slots[slot]) effect->SetVector(slots[slot], &vec(slot));
+
+  // The bound matrices and vectors, by the bits of their slots.
+  for (uint32_t left = bound & ((1u << (kSlotEyePosition + 1)) - 1); left; left &= left - 1) {
+    const int slot = __builtin_ctz(left);
+    if (slot <= kSlotWorldViewInverseTranspose) effect->SetMatrix(slots[slot], &m[slot]);
+    else effect->SetVector(slots[slot], &vec(slot));
   }
   if (slots[kSlotTime]) effect->SetFloat(slots[kSlotTime], float(Milliseconds()) * 0.001f);
   if (slots[kSlotSinTime]) effect->SetFloat(slots[kSlotSinTime], std::sin(float(Milliseconds()) * 0.001f));

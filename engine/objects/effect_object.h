@@ -65,6 +65,7 @@ class EffectObject {
   platform::d3dx::EffectDesc description{};
   uint32_t inUse = 0;  // set by SetMeshEffect
   platform::d3dx::EffectHandle slots[kEffectSlotCount] = {};
+  uint32_t boundSlots = 0;  // bit n: slot n has a handle (kept by MatchSemantic)
   std::string xFileName;
   uint32_t generateNormals = 0;
   uint32_t readsNormal = 0, readsColor = 0, readsTangent = 0, readsBinormal = 0;

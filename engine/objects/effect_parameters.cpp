@@ -116,6 +116,7 @@ bool EffectObject::MatchSemantic(const char* name, dx::EffectHandle handle) {
     if (!SameNoCase(name, semantic.name)) continue;
     if (handle) {
       slots[semantic.slot] = handle;
+      boundSlots |= 1u << semantic.slot;
       return true;
     }
     if (slots[semantic.slot]) return true;

@@ -121,9 +121,12 @@ class ObjectManager {
   bool SetMeshTextureStages(const MeshRecord* mesh);
   bool DrawMesh(MeshRecord* mesh);
   // The mesh sets exactly the states the last mesh drawn set, which are still in force: its state
-  // setters are skipped. NoteStateMesh remembers the mesh just drawn for the next one.
+  // setters are skipped. NoteStateMesh remembers the mesh just drawn for the next one;
+  // NoteEffectStateMesh a mesh its effect drew, whose render states (not stages) a mesh drawn by an
+  // effect after it may repeat.
   bool RepeatsLastState(const MeshRecord* mesh) const;
   void NoteStateMesh(const MeshRecord* mesh);
+  void NoteEffectStateMesh(const MeshRecord* mesh);
   bool DrawObject(ObjectRecord* object);
   void RestoreDefaultStages();
 

@@ -151,11 +151,12 @@ bool ObjectManager::DrawMesh(MeshRecord* mesh) {
   if (points) SetPointSprites(device, true);
   if (mesh->effect && DrawMeshWithEffect(mesh, place)) {
     if (points) SetPointSprites(device, false);
-    lastStateMesh = nullptr;  // the effect's passes set states and textures of their own
-    lastTexture = kTexturesAfterSubsets;
+    NoteEffectStateMesh(mesh);
+    lastTexture = kTexturesAfterSubsets;  // the effect's passes set textures of their own
     return true;
   }
-  if (!repeated && !SetMeshStagesAndTextures(mesh)) return false;
+  // What repeated for a mesh of an effect that gave no pass were its render states, not its stages.
+  if (!(repeated && !mesh->effect) && !SetMeshStagesAndTextures(mesh)) return false;
   DrawMeshPrimitives(mesh, place);
   if (points) SetPointSprites(device, false);
   NoteStateMesh(mesh);

@@ -74,13 +74,25 @@ bool SameDrawState(const MeshRecord& a, const MeshRecord& b) {
          s.minFilter == t.minFilter && s.mipFilter == t.mipFilter && s.texCoordMode == t.texCoordMode;
 }
 
+// A mesh drawn by its effect whose render states a mesh drawn by an effect after it may repeat: the
+// effects' End put back what they set, neither sets texture stages, and nothing after its draw calls
+// changes a state (point sprites and subset materials would).
+static bool EffectStateRepeatable(const MeshRecord& mesh) {
+  return mesh.effect && !mesh.subsetTextures && mesh.primitiveType != gfx::PT_POINTLIST;
+}
+
 bool ObjectManager::RepeatsLastState(const MeshRecord* mesh) const {
-  return repeatStates && lastStateMesh && !textureFactorAlpha && RepeatableState(*mesh) &&
-         SameDrawState(*mesh, *lastStateMesh);
+  if (!repeatStates || !lastStateMesh || textureFactorAlpha) return false;
+  if (lastStateMesh->effect) return EffectStateRepeatable(*mesh) && SameDrawState(*mesh, *lastStateMesh);
+  return RepeatableState(*mesh) && SameDrawState(*mesh, *lastStateMesh);
 }
 
 void ObjectManager::NoteStateMesh(const MeshRecord* mesh) {
   lastStateMesh = (!textureFactorAlpha && RepeatableState(*mesh)) ? mesh : nullptr;
+}
+
+void ObjectManager::NoteEffectStateMesh(const MeshRecord* mesh) {
+  lastStateMesh = (!textureFactorAlpha && EffectStateRepeatable(*mesh)) ? mesh : nullptr;
 }
 
 void ObjectManager::ResetStateCache() {

@@ -24,14 +24,14 @@ bool OpenMapFromDialog() {
   const bool chosen = pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()});
   HoldInputUntilReleased();
   if (!chosen) return false;
-  LoadMapForEditor(file);  // a damaged file leaves the map as it was
+  if (LoadMapForEditor(file)) NoteMapSaved();  // a damaged file leaves the map as it was
   return true;
 }
 
 void TestRunMap() {
   // A map that could not be saved is not run: the game would play the previous file as if it were this.
   // The save also refuses file names that would break the quoted argument below.
-  if (!SaveMap()) return;
+  if (!SaveEditorMap()) return;
   char parameters[kMapStringSize + 32];
   std::snprintf(parameters, sizeof parameters, "-map \"In Progress\\%s.qel\"", CurrentMap().header.fileName);
   ExecuteFileAndWait("qel.exe", parameters, GameFolder(), 0);

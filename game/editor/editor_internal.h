@@ -96,5 +96,17 @@ void OpenMapSettingsDialog();
 void TestRunMap();
 bool OpenMapFromDialog();
 
+// Unsaved work: the map as last saved or opened is noted, and the map counts as changed while what F1
+// would write differs from it.
+void NoteMapSaved();
+bool MapChangedSinceSaved();
+// F1's save; a map saved is noted.
+bool SaveEditorMap();
+// Escape or the window's close: true when the editor may end. A changed map is asked about first
+// ("Save changes to <file name>?"): Yes saves and leaves when the save worked, No leaves, Cancel (also
+// Escape, or closing the window while asked) stays. A close the editor stays after is withdrawn; one
+// it leaves after stays requested.
+bool MayLeaveEditor();
+
 // The label of a record's entity into the buffer (cut to fit); false for types without a label.
 bool EntityLabel(const struct MapRecord& record, char* buffer, size_t size);

@@ -83,7 +83,7 @@ void CameraKeys() {
 
 void MapKeys() {
   EditorState& e = Editor();
-  if (Down(kKeyF1) && Elapsed(e.editStamp, 500)) SaveMap();
+  if (Down(kKeyF1) && Elapsed(e.editStamp, 500)) SaveEditorMap();
   if (Down(kKeyF2) && Elapsed(e.cursorStamp, 300)) {
     e.allMarks = e.allMarks ? 0 : 1;
     SetAllEntityMarks(e.allMarks);

@@ -98,6 +98,7 @@ bool EditorPass() {
     Editor().inputHeldByDialog = 0;
   }
   if (in.escapePressed()) {
+    if (!MayLeaveEditor()) return true;
     Game().state = kStateQuit;
     return false;
   }
@@ -125,6 +126,7 @@ bool EditorPass() {
 void MapEditor() {
   ShowMouseCursor();
   StartNewMap();
+  NoteMapSaved();  // a new map holds no work yet
   DisableAutoCamera();
   BuildSelectionBox();
   PositionSelectionBox();
@@ -133,6 +135,6 @@ void MapEditor() {
   if (!LoopCheck()) return;
   while (EditorPass()) {
     Sync();
-    if (!LoopCheck()) return;
+    if (!LoopCheck() && MayLeaveEditor()) return;
   }
 }

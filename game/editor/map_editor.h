@@ -29,7 +29,8 @@ struct EditorState {
 EditorState& Editor();
 
 // The editor loop on a new map. Returns when Escape is pressed (the game state becomes 3, quit) or
-// when the window is asked to close (the game state is left as it is).
+// when the window is asked to close (the game state is left as it is). When the map has changed since
+// it was last saved or opened, either first asks whether to save it, and Cancel goes on editing.
 void MapEditor();
 
 // Adds a record with a block of the shape at the cursor cell; nothing when the map is full.

@@ -11,6 +11,7 @@
 //   50 paths: colour, point count (integers), 30 points of x, y, z (floats).
 #pragma once
 #include <cstdint>
+#include <string>
 
 constexpr int32_t kMapRecordCapacity = 1000;
 constexpr int32_t kWaypointPathCount = 50;
@@ -149,6 +150,8 @@ bool ReadMapFile(const char* path, MapTables& map, MapFileError* error = nullptr
 // record count outside 0 to 1000. A text is stored up to its first control character other than
 // tab, as that is all a reader takes back.
 bool WriteMapFile(const char* path, const MapTables& map);
+// The bytes WriteMapFile writes for the map; empty for a record count it refuses.
+std::string MapFileBytes(const MapTables& map);
 
 // The editor's save of the map in memory to "Maps\In Progress\<file name>.qel", keeping the previous
 // version as "Maps\In Progress\<file name>.bak"; makes the folders when missing. Shows "Map Saved."

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/file/file_module.h"
 #include "game/play/map_file.h"
@@ -36,32 +37,51 @@ std::string StoredText(const char* field, size_t size) {
   return text;
 }
 
-void WriteString(const char* field, size_t size) { WriteTextLine(kFile, StoredText(field, size).c_str()); }
+// Where a map is written: file 1, or bytes in memory, in the same order and form.
+struct FileOut {
+  void Integer(int32_t value) { WriteInteger(kFile, value); }
+  void Float(float value) { WriteFloat(kFile, value); }
+  void String(const char* field, size_t size) { WriteTextLine(kFile, StoredText(field, size).c_str()); }
+};
+struct BytesOut {
+  std::string bytes;
+  void Integer(int32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) bytes += char((uint32_t(value) >> shift) & 0xFF);
+  }
+  void Float(float value) {
+    uint32_t word;
+    std::memcpy(&word, &value, sizeof word);
+    Integer(int32_t(word));
+  }
+  void String(const char* field, size_t size) { bytes += StoredText(field, size) + "\r\n"; }
+};
 
-void WriteRecord(const MapRecord& r) {
-  WriteInteger(kFile, r.shape);
-  WriteInteger(kFile, r.blockObject);
-  for (float value : {r.x, r.y, r.z, r.rx, r.ry, r.rz}) WriteFloat(kFile, value);
-  for (int32_t value : {r.entityType, r.entityObject, r.p1, r.p2, r.p3, r.p4}) WriteInteger(kFile, value);
-  WriteFloat(kFile, r.p5);
-  WriteString(r.text, sizeof r.text);
+template <class Out>
+void WriteRecord(Out& out, const MapRecord& r) {
+  out.Integer(r.shape);
+  out.Integer(r.blockObject);
+  for (float value : {r.x, r.y, r.z, r.rx, r.ry, r.rz}) out.Float(value);
+  for (int32_t value : {r.entityType, r.entityObject, r.p1, r.p2, r.p3, r.p4}) out.Integer(value);
+  out.Float(r.p5);
+  out.String(r.text, sizeof r.text);
 }
 
-void WriteMap(const MapTables& map) {
+template <class Out>
+void WriteMap(Out& out, const MapTables& map) {
   const MapHeader& h = map.header;
-  for (int32_t value : {h.recordCount, h.planningTime, h.gameTime, h.visId, h.parTime}) WriteInteger(kFile, value);
-  WriteFloat(kFile, h.gravity);
-  for (int32_t i = 0; i < h.recordCount; ++i) WriteRecord(map.records[i]);
+  for (int32_t value : {h.recordCount, h.planningTime, h.gameTime, h.visId, h.parTime}) out.Integer(value);
+  out.Float(h.gravity);
+  for (int32_t i = 0; i < h.recordCount; ++i) WriteRecord(out, map.records[i]);
   for (const char* field : {h.texture, h.mapName, h.nextMap, h.fileName, h.comment, h.music})
-    WriteString(field, kMapStringSize);
+    out.String(field, kMapStringSize);
   // Every path and every point slot in use, whatever the point count.
   for (const WaypointPath& path : map.paths) {
-    WriteInteger(kFile, int32_t(path.colour));
-    WriteInteger(kFile, path.pointCount);
+    out.Integer(int32_t(path.colour));
+    out.Integer(path.pointCount);
     for (int32_t i = 0; i < kWaypointPointsUsed; ++i) {
-      WriteFloat(kFile, path.points[i].x);
-      WriteFloat(kFile, path.points[i].y);
-      WriteFloat(kFile, path.points[i].z);
+      out.Float(path.points[i].x);
+      out.Float(path.points[i].y);
+      out.Float(path.points[i].z);
     }
   }
 }
@@ -72,7 +92,8 @@ std::string WriteTemporary(const std::string& path, const MapTables& map) {
   const std::string temporary = TemporaryBeside(path);
   RemoveFile(temporary.c_str());  // one left behind by an interrupted save
   if (!OpenFileForWriting(kFile, temporary.c_str())) return {};
-  WriteMap(map);
+  FileOut out;
+  WriteMap(out, map);
   if (!CloseFile(kFile)) {
     RemoveFile(temporary.c_str());
     return {};
@@ -124,6 +145,13 @@ bool SaveMapFiles(const MapTables& map) {
 }
 
 }  // namespace
+
+std::string MapFileBytes(const MapTables& map) {
+  if (map.header.recordCount < 0 || map.header.recordCount > kMapRecordCapacity) return {};
+  BytesOut out;
+  WriteMap(out, map);
+  return std::move(out.bytes);
+}
 
 bool WriteMapFile(const char* path, const MapTables& map) {
   if (!path) return false;

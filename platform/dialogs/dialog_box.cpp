@@ -103,18 +103,38 @@ intptr_t Dialog::Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 Dialog* OpenDialog() { return g_open; }
 
+namespace {
+
+// The dialog made, initialised and run in the session; the dialog it stands over is the open one again
+// afterwards.
+intptr_t RunIn(ModalSession& session, const DialogResource& resource, DialogProc procedure, intptr_t parameter) {
+  Dialog* under = g_open;
+  Dialog dialog(resource, procedure);
+  g_open = &dialog;
+  dialog.Send(WM_INITDIALOG, 0, parameter);
+  session.Run(dialog);
+  g_open = under;
+  return dialog.result;
+}
+
+}  // namespace
+
 intptr_t DialogBoxParam(const DialogResource& resource, const DialogHost& host, DialogProc procedure,
                         intptr_t parameter) {
   if (!procedure || g_open) return -1;
   ModalSession session;
   if (!session.Begin(host)) return -1;
-  Dialog dialog(resource, procedure);
-  g_open = &dialog;
-  dialog.Send(WM_INITDIALOG, 0, parameter);
-  session.Run(dialog);
-  g_open = nullptr;
+  const intptr_t result = RunIn(session, resource, procedure, parameter);
   session.End();
-  return dialog.result;
+  return result;
+}
+
+intptr_t DialogBoxOver(const DialogResource& resource, const DialogHost& host, DialogProc procedure,
+                       intptr_t parameter) {
+  if (!g_open) return DialogBoxParam(resource, host, procedure, parameter);
+  ModalSession* session = ModalSession::Active();
+  if (!procedure || !session) return -1;
+  return RunIn(*session, resource, procedure, parameter);
 }
 
 bool EndDialog(Dialog* dialog, intptr_t result) {

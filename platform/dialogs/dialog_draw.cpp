@@ -4,6 +4,7 @@
 #include <imgui_stdlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <string>
@@ -15,9 +16,44 @@ namespace platform::dialogs {
 
 namespace {
 
+// Whether the dialog being drawn takes input: an inert one (under a message box) reports nothing.
+bool g_drawingActive = true;
+
 void Record(const Control& c, int32_t item) {
+  if (!g_drawingActive) return;
   const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
   script::RecordRect(c.id, item, min.x, min.y, max.x, max.y);
+}
+
+void RecordText(const std::string& text, float width, float room) {
+  if (g_drawingActive) script::RecordText(text, width, room);
+}
+
+// A text with its key-letter mark taken out ("&&" stands for "&"); `marked` is where the letter
+// stands in the plain text, -1 when there is none.
+std::string PlainText(const std::string& text, int& marked) {
+  std::string plain;
+  marked = -1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) {
+      ++i;
+      if (text[i] != '&' && marked < 0) marked = int(plain.size());
+    }
+    plain += text[i];
+  }
+  return plain;
+}
+
+// True when the letter was typed in this frame (either case) and no edit takes the typing.
+bool LetterTyped(char letter) {
+  const ImGuiIO& io = ImGui::GetIO();
+  if (io.WantTextInput) return false;
+  const int wanted = std::tolower(static_cast<unsigned char>(letter));
+  for (int i = 0; i < io.InputQueueCharacters.Size; ++i) {
+    const ImWchar typed = io.InputQueueCharacters[i];
+    if (typed < 128 && std::tolower(int(typed)) == wanted) return true;
+  }
+  return false;
 }
 
 constexpr float kEntryIndent = 2;  // list entries' text stands this far into their row
@@ -30,13 +66,28 @@ float PaddingFor(const Control& c) {
   return padding > 1.0f ? padding : 1.0f;
 }
 
+// The key letter of a button drawn underlined, where the UI library centres the button's text.
+void UnderlineKeyLetter(const std::string& plain, int marked) {
+  const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+  const ImVec2 size = ImGui::CalcTextSize(plain.c_str());
+  const float x = std::floor((min.x + max.x - size.x) * 0.5f) + ImGui::CalcTextSize(plain.c_str(), plain.c_str() + marked).x;
+  const float width = ImGui::CalcTextSize(plain.c_str() + marked, plain.c_str() + marked + 1).x;
+  const float y = std::floor((min.y + max.y + size.y) * 0.5f);
+  ImGui::GetWindowDrawList()->AddLine(ImVec2(x, y), ImVec2(x + width, y), ImGui::GetColorU32(ImGuiCol_Text));
+}
+
 void DrawButton(Dialog& d, const Control& c) {
   const bool isDefault = c.kind == ControlKind::DefaultButton;
+  int marked = -1;
+  const std::string plain = PlainText(c.text, marked);
   ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(2, PaddingFor(c)));
   if (isDefault) ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
-  if (ImGui::Button(c.text.c_str(), ImVec2(c.width, c.height))) d.QueueCommand(c.id, BN_CLICKED);
+  const bool clicked = ImGui::Button((plain + "##button").c_str(), ImVec2(c.width, c.height));
   if (isDefault) ImGui::PopStyleVar();
   ImGui::PopStyleVar();
+  if (marked >= 0) UnderlineKeyLetter(plain, marked);
+  if (g_drawingActive && (clicked || (marked >= 0 && LetterTyped(plain[size_t(marked)]))))
+    d.QueueCommand(c.id, BN_CLICKED);
   Record(c, -1);
 }
 
@@ -69,8 +120,8 @@ void DrawListBox(Dialog& d, Control& c) {
       const ImVec2 entryMin = ImGui::GetItemRectMin(), entryMax = ImGui::GetItemRectMax();
       ImGui::GetWindowDrawList()->AddText(ImVec2(entryMin.x + kEntryIndent, entryMin.y), ImGui::GetColorU32(ImGuiCol_Text),
                                           c.items[size_t(i)].c_str());
-      script::RecordText(c.items[size_t(i)], ImGui::CalcTextSize(c.items[size_t(i)].c_str()).x + kEntryIndent,
-                         entryMax.x - entryMin.x);
+      RecordText(c.items[size_t(i)], ImGui::CalcTextSize(c.items[size_t(i)].c_str()).x + kEntryIndent,
+                 entryMax.x - entryMin.x);
       if (c.scrollTo == i) {
         ImGui::SetScrollHereY();
         c.scrollTo = -1;
@@ -93,7 +144,7 @@ void DrawStatic(const Control& c) {
   ImGui::TextUnformatted(c.text.c_str());
   ImGui::PopClipRect();
   Record(c, -1);
-  script::RecordText(c.text, textWidth, width);
+  RecordText(c.text, textWidth, width);
 }
 
 void DrawControl(Dialog& d, Control& c, ImVec2 origin) {
@@ -115,6 +166,14 @@ void DrawControl(Dialog& d, Control& c, ImVec2 origin) {
   }
 }
 
+// The font dialogs are drawn in, null while no dialog session is open.
+ImFont* DialogFont() {
+  if (!ImGui::GetCurrentContext()) return nullptr;
+  ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+  if (!atlas || atlas->Fonts.empty() || !atlas->Fonts[0]->IsLoaded()) return nullptr;
+  return atlas->Fonts[0];
+}
+
 const Control* DefaultButton(const Dialog& d) {
   for (const Control& c : d.controls)
     if (c.kind == ControlKind::DefaultButton) return &c;
@@ -124,10 +183,8 @@ const Control* DefaultButton(const Dialog& d) {
 }  // namespace
 
 bool FontBaseUnits(float& width, float& height) {
-  if (!ImGui::GetCurrentContext()) return false;
-  ImFontAtlas* atlas = ImGui::GetIO().Fonts;
-  if (!atlas || atlas->Fonts.empty() || !atlas->Fonts[0]->IsLoaded()) return false;
-  ImFont* font = atlas->Fonts[0];
+  ImFont* font = DialogFont();
+  if (!font) return false;
   // As the dialog manager measures its font: the extent of the 52 letters, halved and rounded over 26.
   const float letters =
       font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz").x;
@@ -136,27 +193,46 @@ bool FontBaseUnits(float& width, float& height) {
   return width > 0 && height > 0;
 }
 
-void DrawDialog(Dialog& d) {
+bool MeasureText(const char* text, float& width, float& height) {
+  ImFont* font = DialogFont();
+  if (!font || !text) return false;
+  const ImVec2 size = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0, text);
+  width = size.x;
+  height = size.y;
+  return true;
+}
+
+void DrawDialog(Dialog& d, bool active, int depth) {
   const ImGuiIO& io = ImGui::GetIO();
+  g_drawingActive = active;
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
   ImGui::SetNextWindowSize(ImVec2(d.clientWidth, d.clientHeight + ImGui::GetFrameHeight()), ImGuiCond_Always);
   ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Appearing,
                           ImVec2(0.5f, 0.5f));
+  if (active && depth > 0) ImGui::SetNextWindowFocus();  // over the dialog it was opened from
   bool open = true;
-  const std::string title = std::string(d.resource.caption ? d.resource.caption : "") + "###dialog";
-  const ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
-                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar |
-                                 ImGuiWindowFlags_NoScrollWithMouse;
-  if (ImGui::Begin(title.c_str(), &open, flags)) {
+  const std::string title =
+      std::string(d.resource.caption ? d.resource.caption : "") + "###dialog" + std::to_string(depth);
+  ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
+                           ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse;
+  if (!active) flags |= ImGuiWindowFlags_NoInputs;
+  if (ImGui::Begin(title.c_str(), d.closeBox ? &open : nullptr, flags)) {
+    // An inert dialog looks as it did; it only takes nothing.
+    ImGui::PushStyleVar(ImGuiStyleVar_DisabledAlpha, 1.0f);
+    ImGui::BeginDisabled(!active);
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     for (size_t i = 0; i < d.controls.size(); ++i) {
       ImGui::PushID(int(i));
       DrawControl(d, d.controls[i], origin);
       ImGui::PopID();
     }
+    ImGui::EndDisabled();
+    ImGui::PopStyleVar();
   }
   ImGui::End();
   ImGui::PopStyleVar();
+  g_drawingActive = true;
+  if (!active) return;
   // Return stands for the default button, Escape and the title bar's close box for Cancel.
   const Control* defaultButton = DefaultButton(d);
   const bool enter = ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||

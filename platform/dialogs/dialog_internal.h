@@ -44,6 +44,7 @@ class Dialog {
   DialogProc procedure;
   std::vector<Control> controls;
   float clientWidth = 0, clientHeight = 0;  // pixels
+  bool closeBox = true;  // the title bar's close box (it cancels)
   bool ended = false;
   intptr_t result = 0;
 
@@ -63,10 +64,22 @@ void DialogUnits(const DialogResource& resource, float& perUnitX, float& perUnit
 // no dialog session is open.
 bool FontBaseUnits(float& width, float& height);
 
-// The dialog on screen, null when none is.
+// The width and height in pixels of a text (lines broken at "\n") in the font dialogs are drawn in;
+// false when no dialog session is open.
+bool MeasureText(const char* text, float& width, float& height);
+
+// The dialog on screen (the top one), null when none is.
 Dialog* OpenDialog();
 
-// One frame of the dialog's widgets (between the frame's start and its rendering).
-void DrawDialog(Dialog& dialog);
+// Like DialogBoxParam, but while a dialog is open the new one is run over it (message boxes from a
+// dialog's procedure) in that dialog's session. -1 when it cannot be shown.
+intptr_t DialogBoxOver(const DialogResource& resource, const DialogHost& host, DialogProc procedure,
+                       intptr_t parameter);
+
+// One frame of the dialog's widgets (between the frame's start and its rendering). Only an `active`
+// dialog takes input and reports where its controls are; `depth` stacks dialogs drawn in one frame.
+// A control's text may mark a key letter with "&" ("&Yes"): it is drawn underlined, and typing the
+// letter presses the button.
+void DrawDialog(Dialog& dialog, bool active, int depth);
 
 }  // namespace platform::dialogs

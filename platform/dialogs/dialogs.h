@@ -121,4 +121,13 @@ uint32_t GetDlgItemInt(Dialog* dialog, int32_t id, bool* translated, bool isSign
 // The number of a text as GetDlgItemInt reads it (for dialogs and tests alike).
 bool ParseDialogInt(const char* text, bool isSigned, uint32_t* value);
 
+// A message box (the kinds and answers of platform/window/message_box.h) drawn as a dialog in the
+// window: the text, wrapped to fit the window, over a centred row of buttons whose ids are their
+// answers; Return chooses the default button, a button's key letter chooses it, Escape and the close
+// box answer as the box's Cancel (or OK when OK is its only button). Opened from a dialog's procedure
+// it stands over that dialog. Returns the answer; -1 when it cannot be shown (no device, no window or
+// a hidden one).
+int MessageBoxInWindow(const DialogHost& host, const char* text, const char* caption, uint32_t type);
+enum : int32_t { kMessageBoxDialog = 0x7FFF, kMessageBoxText = 0xFFFF };  // its resource and text ids
+
 }  // namespace platform::dialogs

@@ -36,6 +36,7 @@ constexpr uint32_t kReleaseWaitMilliseconds = 1000;
 
 struct SessionState {
   bool active = false;
+  ModalSession* session = nullptr;
   SDL_Window* window = nullptr;
   ImGuiContext* context = nullptr;
   GLuint backdrop = 0;  // the frame the dialog opened over
@@ -46,6 +47,11 @@ struct SessionState {
   // report late or not at all, and miss a press and release that fall between two frames.
   float pointerX = -FLT_MAX, pointerY = -FLT_MAX;
   bool buttonDown[3] = {}, buttonPressed[3] = {};
+  // Keys by scan code, kept the same way: a key pressed and let go between two frames counts as held
+  // for one frame. A key already held when the session began is the program's (the key that opened
+  // the dialog): it presses nothing here until it has been let go.
+  bool keyDown[SDL_NUM_SCANCODES] = {}, keyPressed[SDL_NUM_SCANCODES] = {}, keyFed[SDL_NUM_SCANCODES] = {};
+  bool keyHeldBefore[SDL_NUM_SCANCODES] = {};
 };
 SessionState g_session;
 
@@ -82,14 +88,34 @@ void TrackPointer(const SDL_Event& event) {
   }
 }
 
-// The pointer and buttons of the window's events into the UI library's input, after its back end's.
-// A press seen since the last frame counts as held for this one, so a quick click is not lost.
-void FeedPointer() {
+void TrackKey(const SDL_Event& event) {
+  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return;
+  const int code = event.key.keysym.scancode;
+  if (code < 0 || code >= SDL_NUM_SCANCODES) return;
+  const bool down = event.type == SDL_KEYDOWN;
+  if (!down) g_session.keyHeldBefore[code] = false;
+  if (down && !g_session.keyDown[code] && !g_session.keyHeldBefore[code]) g_session.keyPressed[code] = true;
+  g_session.keyDown[code] = down;
+}
+
+// The pointer, buttons and keys of the window's events into the UI library's input, after its back
+// end's. A press seen since the last frame counts as held for this one, so a quick click or key is
+// not lost.
+void FeedWindowInput() {
   ImGuiIO& io = ImGui::GetIO();
   io.MousePos = ImVec2(g_session.pointerX, g_session.pointerY);
   for (int i = 0; i < 3; ++i) {
     io.MouseDown[i] = g_session.buttonDown[i] || g_session.buttonPressed[i];
     g_session.buttonPressed[i] = false;
+  }
+  for (int code = 0; code < SDL_NUM_SCANCODES; ++code) {
+    if (g_session.keyHeldBefore[code]) {
+      io.KeysDown[code] = false;
+    } else if (g_session.keyPressed[code] || g_session.keyFed[code]) {
+      io.KeysDown[code] = g_session.keyDown[code] || g_session.keyPressed[code];
+    }
+    g_session.keyFed[code] = g_session.keyPressed[code];
+    g_session.keyPressed[code] = false;
   }
 }
 
@@ -114,6 +140,7 @@ bool TakeEvent(const SDL_Event& event) {
   if (!g_session.active) return false;
   ImGui_ImplSDL2_ProcessEvent(&event);
   TrackPointer(event);
+  TrackKey(event);
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -258,6 +285,10 @@ bool ModalSession::Begin(const DialogHost& host) {
   g_session.buttonDown[0] = (buttons & SDL_BUTTON_LMASK) != 0;
   g_session.buttonDown[1] = (buttons & SDL_BUTTON_RMASK) != 0;
   g_session.buttonDown[2] = (buttons & SDL_BUTTON_MMASK) != 0;
+  int keyCount = 0;
+  const Uint8* keys = SDL_GetKeyboardState(&keyCount);
+  for (int code = 0; code < keyCount && code < SDL_NUM_SCANCODES; ++code) g_session.keyHeldBefore[code] = keys[code] != 0;
+  g_session.session = this;
   pw::SetEventHook(&TakeEvent);
   script::SessionStarted();
   open_ = true;
@@ -306,11 +337,13 @@ bool ModalSession::PumpMessages() {
   return closing;
 }
 
-void ModalSession::Frame(Dialog* dialog) {
+ModalSession* ModalSession::Active() { return g_session.active ? g_session.session : nullptr; }
+
+void ModalSession::Frame(bool topActive) {
   gfx::MakeDeviceContextCurrent(host_.device);
   ImGui_ImplOpenGL2_NewFrame();
   ImGui_ImplSDL2_NewFrame();
-  FeedPointer();
+  FeedWindowInput();
   script::FeedFrame();
   ImGui::NewFrame();
   script::BeginLayout();
@@ -319,7 +352,8 @@ void ModalSession::Frame(Dialog* dialog) {
     ImGui::GetBackgroundDrawList()->AddImage(reinterpret_cast<ImTextureID>(intptr_t(g_session.backdrop)),
                                              ImVec2(0, 0), io.DisplaySize);
   }
-  if (dialog) DrawDialog(*dialog);
+  for (size_t i = 0; i < running_.size(); ++i)
+    DrawDialog(*running_[i], topActive && i + 1 == running_.size(), int(i));
   ImGui::Render();
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(g_session.window, &width, &height);
@@ -341,16 +375,20 @@ void ModalSession::Frame(Dialog* dialog) {
 
 void ModalSession::Run(Dialog& dialog) {
   if (!open_) return;
+  running_.push_back(&dialog);
+  bool closing = false;
   while (!dialog.ended) {
     if (PumpMessages()) {
       dialog.Cancel();
-      return;  // the program is closing: no wait for released keys
+      closing = true;  // the program is closing: no wait for released keys
+      break;
     }
     if (dialog.ended) break;
-    Frame(&dialog);
+    Frame(true);
     dialog.DeliverCommands();
   }
-  WaitForReleasedInput();
+  running_.pop_back();
+  if (!closing) WaitForReleasedInput();
 }
 
 void ModalSession::WaitForReleasedInput() {
@@ -361,7 +399,7 @@ void ModalSession::WaitForReleasedInput() {
     bool held = SDL_GetMouseState(nullptr, nullptr) != 0;
     for (int i = 0; i < count && !held; ++i) held = keys[i] != 0;
     if (!held || PumpMessages()) return;
-    Frame(nullptr);
+    Frame(false);
   }
 }
 

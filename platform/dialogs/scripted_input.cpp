@@ -254,6 +254,10 @@ void DoubleClickItem(int32_t control, const std::string& item) {
 void TypeText(int32_t control, const std::string& text) {
   Click(control);
   QueueKey(ImGuiKey_A, true);
+  TypeCharacters(text);
+}
+
+void TypeCharacters(const std::string& text) {
   Step chars(Step::kChars);
   chars.text = text;
   Queue(std::move(chars));
@@ -277,6 +281,10 @@ void SetIdleEscapeFrames(int frames) { g_script.idleLimit = frames; }
 int IdleEscapes() { return g_script.idleEscapes; }
 
 int32_t OpenDialogId() { return OpenDialog() ? OpenDialog()->resource.id : 0; }
+
+std::string OpenDialogCaption() {
+  return OpenDialog() && OpenDialog()->resource.caption ? OpenDialog()->resource.caption : "";
+}
 
 std::string ControlText(int32_t control) {
   const Control* c = OpenDialog() ? OpenDialog()->Find(control) : nullptr;

@@ -16,6 +16,8 @@ void ClickItem(int32_t control, const std::string& item);  // the first entry wi
 void DoubleClickItem(int32_t control, const std::string& item);
 // Clicks into the edit, selects its whole text and types over it.
 void TypeText(int32_t control, const std::string& text);
+// Characters typed with no edit clicked first (a button's key letter).
+void TypeCharacters(const std::string& text);
 void PressEnter();
 void PressEscape();
 // Runs at its turn during a frame of the open dialog (to look at it, or to act as the user's world).
@@ -30,8 +32,9 @@ std::vector<std::string> TakeScriptErrors();
 void SetIdleEscapeFrames(int frames);
 int IdleEscapes();
 
-// The dialog on screen: its resource id (0 when none is open).
+// The dialog on screen (the top one): its resource id (0 when none is open) and caption.
 int32_t OpenDialogId();
+std::string OpenDialogCaption();
 std::string ControlText(int32_t control);
 std::vector<std::string> ListItems(int32_t control);
 int32_t ListSelection(int32_t control);

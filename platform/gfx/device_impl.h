@@ -334,7 +334,9 @@ class DeviceImpl final : public RefCountedImpl<Device> {
 
   // Dirty groups of device state not yet sent to GL.
   uint32_t dirty_ = ~0u;
-  uint32_t stageDirty_ = ~0u;
+  uint32_t stageDirty_ = ~0u;  // a bit per stage, and kStagesUnitsChanged
+  // The stages flush even with no stage's state changed: which units are active is looked at again.
+  static constexpr uint32_t kStagesUnitsChanged = 1u << 8;
   bool lastPretransformed_ = false;
   bool transformsPretransformed_ = true;  // GL holds the identity matrices of pre-transformed draws
   uint32_t lastColorSources_ = ~0u;  // vertex colours present at the last lighting flush

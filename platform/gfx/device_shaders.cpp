@@ -103,6 +103,7 @@ Result DeviceImpl::SetPixelShader(PixelShader* shader) {
   if (shader != shaders_.pixel) {
     Hold(shaders_.pixel, shader);
     shaders_.programDirty = true;
+    stageDirty_ |= kStagesUnitsChanged;  // the units the next draw reads are not the ones the last read
   }
   return kOk;
 }

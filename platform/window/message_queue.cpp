@@ -205,6 +205,8 @@ void PostQuitMessage(int exitCode) {
   g_quitCode = exitCode;
 }
 
+void WithdrawQuitMessage() { g_quitPosted = false; }
+
 void SetEventHook(EventHook hook) { g_eventHook = hook; }
 
 void ClearMessageQueue() {

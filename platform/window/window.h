@@ -110,6 +110,8 @@ inline void TranslateMessage(const Message&) {}
 void PostMessage(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Queues WM_QUIT.
 void PostQuitMessage(int exitCode);
+// Takes back a WM_QUIT queued and not yet taken.
+void WithdrawQuitMessage();
 // Default processing: nothing is left for it to do on this platform.
 inline intptr_t DefWindowProc(Window*, uint32_t, uintptr_t, intptr_t) { return 0; }
 // Drops every queued message (tests).

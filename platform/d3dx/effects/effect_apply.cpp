@@ -116,75 +116,141 @@ void EffectImpl::ApplyState(const EffectStateDecl& s) {
       device_->SetPixelShader(shader >= 0 ? shaders_[size_t(shader)].pixel : nullptr);
       break;
     }
-    case StateKind::kVertexConstant: case StateKind::kPixelConstant: {
-      const size_t count = info.value == StateValueKind::kMatrix ? 16 : 4;
-      const float* n = NumbersOf(s, count);
-      if (info.kind == StateKind::kVertexConstant) device_->SetVertexShaderConstantF(s.index, n, uint32_t(count / 4));
-      else device_->SetPixelShaderConstantF(s.index, n, uint32_t(count / 4));
-      break;
-    }
+    case StateKind::kVertexConstant: case StateKind::kPixelConstant: ApplyConstantState(s); break;
   }
 }
 
-// Parameters into registers as compiled effects always had them: a column_major matrix gives column i
-// to register r + i, a row_major one row i; scalars and vectors take one register per array element.
-void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
-  for (size_t c = 0; c < shader.constants.size(); ++c) {
-    const ShaderConstant& constant = shader.constants[c];
-    if (shader.constantValues[c] < 0) continue;
-    const Value& v = values_[size_t(shader.constantValues[c])];
-    if (constant.registerSet == 3) {
-      if (v.decl.type >= PT_SAMPLER && v.decl.type <= PT_SAMPLERCUBE) ApplySampler(v, constant.registerIndex);
-      continue;
-    }
-    if (v.decl.parameterClass == PC_OBJECT || v.decl.parameterClass == PC_STRUCT || constant.registerCount == 0) continue;
-    const uint32_t registers = std::min(constant.registerCount, 256u);
-    scratch_.assign(size_t(registers) * 4, 0.0f);
-    const std::vector<float>& n = v.decl.numbers;
-    const uint32_t rows = v.decl.rows, columns = v.decl.columns, stride = rows * columns;
-    const uint32_t elements = std::max(v.decl.elements, 1u);
-    const bool matrix = v.decl.parameterClass == PC_MATRIX_ROWS || v.decl.parameterClass == PC_MATRIX_COLUMNS;
-    if (constant.registerSet == 0) {
-      for (uint32_t r = 0; r < registers && r < n.size(); ++r) scratch_[r * 4] = n[r] != 0.0f ? 1.0f : 0.0f;
-    } else if (matrix) {
-      const bool rowMajor = constant.rowMajor || v.decl.parameterClass == PC_MATRIX_ROWS;
-      const uint32_t perElement = rowMajor ? rows : columns;
-      for (uint32_t e = 0; e < elements; ++e) {
-        for (uint32_t k = 0; k < perElement; ++k) {
-          const uint32_t reg = e * perElement + k;
-          if (reg >= registers) break;
-          for (uint32_t j = 0; j < 4; ++j) {
-            if (rowMajor && j < columns) scratch_[reg * 4 + j] = n[e * stride + k * columns + j];
-            if (!rowMajor && j < rows) scratch_[reg * 4 + j] = n[e * stride + j * columns + k];
-          }
-        }
-      }
-    } else {
-      for (uint32_t e = 0; e < elements && e < registers; ++e)
-        for (uint32_t j = 0; j < std::min(stride, 4u); ++j) scratch_[e * 4 + j] = n[e * stride + j];
-    }
-    if (constant.registerSet == 2) {
-      if (vertex) device_->SetVertexShaderConstantF(constant.registerIndex, scratch_.data(), registers);
-      else device_->SetPixelShaderConstantF(constant.registerIndex, scratch_.data(), registers);
-    } else {
-      int32_t ints[256 * 4];
-      for (uint32_t i = 0; i < registers * 4; ++i) ints[i] = int32_t(scratch_[i]);
-      UploadIntegers(constant, ints, registers, vertex);
-    }
+// A shader-constant state: the value into consecutive registers from [index] (see
+// LayOutConstantRegisters), as many as the register file has from there.
+void EffectImpl::ApplyConstantState(const EffectStateDecl& s) {
+  const StateInfo& info = *s.state;
+  const std::vector<float>* registers = &s.numbers;
+  if (s.kind == EffectStateDecl::kParameter) {
+    const EffectParameterDecl& value = values_[parameters_[s.parameter]].decl;
+    LayOutConstantRegisters(info, value.numbers.data(), value.numbers.size(), value.columns, &scratch_);
+    registers = &scratch_;
   }
+  const uint32_t width = info.id == kConstantBool ? 1 : 4;
+  const uint32_t count = std::min(uint32_t(registers->size() / width), ConstantRegisterCount(info) - s.index);
+  const ConstantFile file = ConstantFile(info.id);
+  SetRegisters(info.kind == StateKind::kVertexConstant, file, s.index, registers->data(), count, width);
 }
 
-void EffectImpl::UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers,
-                                bool vertex) {
-  if (constant.registerSet == RS_INT4) {
-    if (vertex) device_->SetVertexShaderConstantI(constant.registerIndex, values, registers);
-    else device_->SetPixelShaderConstantI(constant.registerIndex, values, registers);
+void EffectImpl::SetRegisters(bool vertex, ConstantFile file, uint32_t start, const float* values, uint32_t count,
+                              uint32_t width) {
+  if (count == 0) return;
+  if (file == kConstantFloat) {
+    if (vertex) device_->SetVertexShaderConstantF(start, values, count);
+    else device_->SetPixelShaderConstantF(start, values, count);
     return;
   }
-  int32_t bools[256];
-  for (uint32_t r = 0; r < registers; ++r) bools[r] = values[r * 4];
-  if (vertex) device_->SetVertexShaderConstantB(constant.registerIndex, bools, registers);
-  else device_->SetPixelShaderConstantB(constant.registerIndex, bools, registers);
+  int32_t words[256 * 4];
+  count = std::min(count, 256u);
+  if (file == kConstantInt) {
+    for (uint32_t i = 0; i < count * 4; ++i) words[i] = int32_t(values[i]);
+    if (vertex) device_->SetVertexShaderConstantI(start, words, count);
+    else device_->SetPixelShaderConstantI(start, words, count);
+  } else {
+    for (uint32_t r = 0; r < count; ++r) words[r] = values[r * width] != 0.0f;
+    if (vertex) device_->SetVertexShaderConstantB(start, words, count);
+    else device_->SetPixelShaderConstantB(start, words, count);
+  }
+}
+
+// Parameters into registers as compiled effects always had them: a column_major matrix gives column k
+// to register r + k, a row_major one row k; scalars and vectors take one register per array element;
+// bool registers one number each.
+void EffectImpl::PlanUploads(Shader* shader) {
+  for (size_t c = 0; c < shader->constants.size(); ++c) {
+    const ShaderConstant& constant = shader->constants[c];
+    if (shader->constantValues[c] < 0) continue;
+    const EffectParameterDecl& v = values_[size_t(shader->constantValues[c])].decl;
+    ConstantUpload upload;
+    upload.value = uint32_t(shader->constantValues[c]);
+    upload.start = constant.registerIndex;
+    if (constant.registerSet == RS_SAMPLER) {
+      upload.sampler = true;
+      if (v.type >= PT_SAMPLER && v.type <= PT_SAMPLERCUBE) shader->uploads.push_back(upload);
+      continue;
+    }
+    if (v.parameterClass == PC_OBJECT || v.parameterClass == PC_STRUCT || constant.registerCount == 0 ||
+        v.columns == 0 || v.columns > 4 || v.rows > 4)
+      continue;
+    upload.count = std::min(constant.registerCount, 256u);
+    upload.file = constant.registerSet == RS_FLOAT4 ? kConstantFloat
+                  : constant.registerSet == RS_INT4 ? kConstantInt
+                                                    : kConstantBool;
+    const bool matrix = v.parameterClass == PC_MATRIX_ROWS || v.parameterClass == PC_MATRIX_COLUMNS;
+    upload.byColumn = matrix && !constant.rowMajor && v.parameterClass != PC_MATRIX_ROWS;
+    shader->uploads.push_back(upload);
+  }
+}
+
+void EffectImpl::LayOutUpload(const ConstantUpload& u, const EffectParameterDecl& value, float* out) {
+  const float* n = value.numbers.data();
+  const size_t size = value.numbers.size();
+  if (u.file == kConstantBool) {
+    for (uint32_t r = 0; r < u.count; ++r) out[r * 4] = r < size && n[r] != 0.0f ? 1.0f : 0.0f;
+    return;
+  }
+  const uint32_t rows = value.rows, columns = value.columns;
+  // The usual cases in straight copies: float4 rows (row_major matrices, vectors, arrays of them), and
+  // a whole column_major float4x4.
+  if (!u.byColumn && columns == 4 && size >= size_t(u.count) * 4) {
+    for (uint32_t k = 0; k < u.count * 4; k += 4) {
+      out[k] = n[k];
+      out[k + 1] = n[k + 1];
+      out[k + 2] = n[k + 2];
+      out[k + 3] = n[k + 3];
+    }
+    return;
+  }
+  if (u.byColumn && rows == 4 && columns == 4 && u.count <= 4 && size >= 16) {
+    for (uint32_t r = 0; r < u.count; ++r) {
+      out[r * 4] = n[r];
+      out[r * 4 + 1] = n[4 + r];
+      out[r * 4 + 2] = n[8 + r];
+      out[r * 4 + 3] = n[12 + r];
+    }
+    return;
+  }
+  if (!u.byColumn) {
+    // Row r of the numbers (a matrix row, or a vector or scalar element) in register r.
+    for (uint32_t r = 0; r < u.count; ++r) {
+      const size_t first = size_t(r) * columns;
+      for (uint32_t j = 0; j < 4; ++j) out[r * 4 + j] = j < columns && first + j < size ? n[first + j] : 0.0f;
+    }
+    return;
+  }
+  const uint32_t stride = rows * columns;
+  for (uint32_t r = 0; r < u.count; ++r) {
+    const size_t element = r / columns, column = r % columns;
+    for (uint32_t j = 0; j < 4; ++j) {
+      const size_t at = element * stride + size_t(j) * columns + column;
+      out[r * 4 + j] = j < rows && at < size ? n[at] : 0.0f;
+    }
+  }
+}
+
+// Constants in consecutive registers of one file go to the device in one call.
+void EffectImpl::UploadConstants(const Shader& shader, bool vertex) {
+  uint32_t runStart = 0, runCount = 0;
+  ConstantFile runFile = kConstantFloat;
+  for (const ConstantUpload& u : shader.uploads) {
+    const Value& v = values_[u.value];
+    if (u.sampler) {
+      ApplySampler(v, u.start);
+      continue;
+    }
+    if (runCount && (u.file != runFile || u.start != runStart + runCount || runCount + u.count > 256)) {
+      SetRegisters(vertex, runFile, runStart, registers_, runCount, 4);
+      runCount = 0;
+    }
+    if (!runCount) runStart = u.start, runFile = u.file;
+    LayOutUpload(u, v.decl, registers_ + size_t(runCount) * 4);
+    runCount += u.count;
+  }
+  if (runCount) SetRegisters(vertex, runFile, runStart, registers_, runCount, 4);
 }
 
 void EffectImpl::ApplyPass(const Pass& pass) {
@@ -194,42 +260,58 @@ void EffectImpl::ApplyPass(const Pass& pass) {
 }
 
 void EffectImpl::SaveStates(const Technique& technique) {
-  saved_.clear();
-  for (const StateKey& key : technique.touched) {
-    SavedState s;
+  savedLights_.clear();
+  savedMaterials_.clear();
+  savedMatrices_.clear();
+  if (saved_.size() < technique.touched.size()) saved_.resize(technique.touched.size());
+  savedCount_ = technique.touched.size();
+  for (size_t k = 0; k < savedCount_; ++k) {
+    const StateKey& key = technique.touched[k];
+    SavedState& s = saved_[k];
     s.key = key;
     switch (key.kind) {
       case StateKind::kRender: device_->GetRenderState(key.id, &s.word); break;
       case StateKind::kSampler: device_->GetSamplerState(key.index, key.id, &s.word); break;
       case StateKind::kStage: device_->GetTextureStageState(key.index, key.id, &s.word); break;
       case StateKind::kTexture: device_->GetTexture(key.index, &s.texture); break;
-      case StateKind::kLightEnable: device_->GetLightEnable(key.index, &s.enabled); break;
-      case StateKind::kLight:
-        s.light = DefaultLight();
-        device_->GetLight(key.index, &s.light);
+      case StateKind::kLightEnable: {
+        int32_t enabled = 0;
+        device_->GetLightEnable(key.index, &enabled);
+        s.word = uint32_t(enabled);
         break;
-      case StateKind::kMaterial: device_->GetMaterial(&s.material); break;
-      case StateKind::kTransform: device_->GetTransform(key.id, &s.matrix); break;
+      }
+      case StateKind::kLight:
+        s.block = uint32_t(savedLights_.size());
+        device_->GetLight(key.index, &savedLights_.emplace_back(DefaultLight()));
+        break;
+      case StateKind::kMaterial:
+        s.block = uint32_t(savedMaterials_.size());
+        device_->GetMaterial(&savedMaterials_.emplace_back());
+        break;
+      case StateKind::kTransform:
+        s.block = uint32_t(savedMatrices_.size());
+        device_->GetTransform(key.id, &savedMatrices_.emplace_back());
+        break;
       case StateKind::kVertexShader: device_->GetVertexShader(&s.vertexShader); break;
       case StateKind::kPixelShader: device_->GetPixelShader(&s.pixelShader); break;
       default: break;
     }
-    saved_.push_back(s);
   }
 }
 
 void EffectImpl::RestoreStates() {
-  for (SavedState& s : saved_) {
+  for (size_t k = 0; k < savedCount_; ++k) {
+    SavedState& s = saved_[k];
     const StateKey& key = s.key;
     switch (key.kind) {
       case StateKind::kRender: device_->SetRenderState(key.id, s.word); break;
       case StateKind::kSampler: device_->SetSamplerState(key.index, key.id, s.word); break;
       case StateKind::kStage: device_->SetTextureStageState(key.index, key.id, s.word); break;
       case StateKind::kTexture: device_->SetTexture(key.index, s.texture); break;
-      case StateKind::kLightEnable: device_->LightEnable(key.index, s.enabled); break;
-      case StateKind::kLight: device_->SetLight(key.index, &s.light); break;
-      case StateKind::kMaterial: device_->SetMaterial(&s.material); break;
-      case StateKind::kTransform: device_->SetTransform(key.id, &s.matrix); break;
+      case StateKind::kLightEnable: device_->LightEnable(key.index, int32_t(s.word)); break;
+      case StateKind::kLight: device_->SetLight(key.index, &savedLights_[s.block]); break;
+      case StateKind::kMaterial: device_->SetMaterial(&savedMaterials_[s.block]); break;
+      case StateKind::kTransform: device_->SetTransform(key.id, &savedMatrices_[s.block]); break;
       case StateKind::kVertexShader: device_->SetVertexShader(s.vertexShader); break;
       case StateKind::kPixelShader: device_->SetPixelShader(s.pixelShader); break;
       default: break;
@@ -237,8 +319,11 @@ void EffectImpl::RestoreStates() {
     if (s.texture) s.texture->Release();
     if (s.vertexShader) s.vertexShader->Release();
     if (s.pixelShader) s.pixelShader->Release();
+    s.texture = nullptr;
+    s.vertexShader = nullptr;
+    s.pixelShader = nullptr;
   }
-  saved_.clear();
+  savedCount_ = 0;
 }
 
 Result EffectImpl::Begin(uint32_t* passes, uint32_t flags) {

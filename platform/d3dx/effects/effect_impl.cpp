@@ -172,6 +172,7 @@ Result EffectImpl::Build(const std::string& fileName, std::string* errors) {
       auto found = parameterByName_.find(c.name);
       shader.constantValues.push_back(found == parameterByName_.end() ? -1 : int32_t(found->second));
     }
+    PlanUploads(&shader);
   }
   for (EffectTechniqueDecl& t : file_.techniques) {
     Technique technique;
@@ -427,6 +428,10 @@ Result EffectImpl::SetTechnique(EffectHandle technique) {
 Result EffectImpl::SetMatrix(EffectHandle parameter, const Matrix* matrix) {
   Value* v = NumericValue(parameter);
   if (!v || !matrix) return gfx::kInvalidCall;
+  if (v->decl.rows == 4 && v->decl.columns == 4) {  // the usual 4 x 4: row after row, as the matrix is
+    std::memcpy(v->decl.numbers.data(), matrix->m, sizeof matrix->m);
+    return gfx::kOk;
+  }
   const uint32_t rows = std::min(v->decl.rows, 4u), columns = std::min(v->decl.columns, 4u);
   for (uint32_t r = 0; r < rows; ++r)
     for (uint32_t c = 0; c < columns; ++c) v->decl.numbers[r * v->decl.columns + c] = matrix->m[r][c];

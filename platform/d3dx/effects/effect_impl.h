@@ -60,10 +60,19 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
     std::vector<uint32_t> annotations;  // value indices
     gfx::BaseTexture* texture = nullptr;  // one reference
   };
+  // How a parameter a shader reads reaches its registers, worked out once when the effect is made.
+  struct ConstantUpload {
+    uint32_t value = 0;               // value index
+    uint32_t start = 0, count = 0;    // registers (a sampler: its stage)
+    ConstantFile file = kConstantFloat;
+    bool sampler = false;             // a sampler's texture and states go to stage `start`
+    bool byColumn = false;            // a column_major matrix: column k of each element in a register
+  };
   struct Shader {
     std::vector<uint32_t> function;
     std::vector<ShaderConstant> constants;
     std::vector<int32_t> constantValues;  // value index of each constant's parameter, -1 for none
+    std::vector<ConstantUpload> uploads;
     gfx::VertexShader* vertex = nullptr;
     gfx::PixelShader* pixel = nullptr;
     bool runs = true;  // compiled and created (or NULL)
@@ -79,14 +88,13 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
     uint32_t index, id;
     bool operator==(const StateKey& o) const { return kind == o.kind && index == o.index && id == o.id; }
   };
+  // What Begin read of one state the technique sets; lights, the material and transforms, seldom set
+  // by effects, keep their values aside (savedLights_ ... by `block`), so a save stays small.
   struct SavedState {
     StateKey key;
-    uint32_t word = 0;
+    uint32_t word = 0;   // render, sampler and stage states; a light on or off
+    uint32_t block = 0;  // index into savedLights_, savedMaterials_ or savedMatrices_
     gfx::BaseTexture* texture = nullptr;
-    gfx::Light light{};
-    int32_t enabled = 0;
-    gfx::Material material{};
-    gfx::Matrix matrix{};
     gfx::VertexShader* vertexShader = nullptr;
     gfx::PixelShader* pixelShader = nullptr;
   };
@@ -109,9 +117,14 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   void ApplyPass(const Pass& pass);
   void ApplyState(const EffectStateDecl& state);
   void ApplySampler(const Value& sampler, uint32_t stage);
+  void ApplyConstantState(const EffectStateDecl& state);
+  void PlanUploads(Shader* shader);
   void UploadConstants(const Shader& shader, bool vertex);
-  // Int (set 1) and bool (set 0) registers, four numbers per register.
-  void UploadIntegers(const ShaderConstant& constant, const int32_t* values, uint32_t registers, bool vertex);
+  // The registers of one upload, four numbers each, from `out` on.
+  void LayOutUpload(const ConstantUpload& upload, const EffectParameterDecl& value, float* out);
+  // `count` registers of `file` from `start`, `width` numbers each (a bool register reads the first).
+  void SetRegisters(bool vertex, ConstantFile file, uint32_t start, const float* values, uint32_t count,
+                    uint32_t width);
   void SaveStates(const Technique& technique);
   void RestoreStates();
   uint32_t WordOf(const EffectStateDecl& state) const;
@@ -128,8 +141,13 @@ class EffectImpl : public gfx::RefCountedImpl<Effect> {
   int32_t technique_ = -1;
   int32_t pass_ = -1;
   bool begun_ = false;
-  std::vector<SavedState> saved_;
+  std::vector<SavedState> saved_;  // the first savedCount_ hold what Begin saved
+  size_t savedCount_ = 0;
+  std::vector<gfx::Light> savedLights_;
+  std::vector<gfx::Material> savedMaterials_;
+  std::vector<gfx::Matrix> savedMatrices_;
   std::vector<float> scratch_;
+  float registers_[256 * 4];
   gfx::Caps caps_{};
 };
 

@@ -327,8 +327,9 @@ class Parser {
   }
 
   // Numbers of an initial value or annotation up to `;` or `,` at the outer level (not consumed).
-  // An expression the parser cannot evaluate gives no numbers.
-  std::vector<float> ParseNumbers(bool* plain) {
+  // An expression the parser cannot evaluate gives no numbers. *firstType (when given) gets the type
+  // of the first constructor written, "float3x3" of "float3x3(...)"; not known when there is none.
+  std::vector<float> ParseNumbers(bool* plain, TypeInfo* firstType = nullptr) {
     std::vector<float> numbers;
     *plain = true;
     size_t depth = 0;
@@ -354,6 +355,7 @@ class Parser {
       } else if (token.type == Token::kIdent) {
         TypeInfo constructor;
         if (!NumericType(token.text, &constructor)) *plain = false;  // a name: not a literal
+        else if (firstType && !firstType->known) *firstType = constructor;
       } else if (!Is(token, ",") && !Is(token, "+")) {
         *plain = false;
       }
@@ -604,7 +606,7 @@ class Parser {
       case StateKind::kStage: limit = gfx::kMaxTextureStages; break;
       case StateKind::kLight: case StateKind::kLightEnable: limit = 8; break;
       case StateKind::kTransform: limit = s.state->id == gfx::TS_WORLD ? 256 : s.state->id == gfx::TS_TEXTURE0 ? 8 : 1; break;
-      case StateKind::kVertexConstant: case StateKind::kPixelConstant: limit = 256; break;
+      case StateKind::kVertexConstant: case StateKind::kPixelConstant: limit = ConstantRegisterCount(*s.state); break;
       default: break;
     }
     if (s.index >= limit) Fail(name, "state index out of range");
@@ -657,6 +659,16 @@ class Parser {
       }
     }
     s->kind = EffectStateDecl::kConstant;
+    if (state.kind == StateKind::kVertexConstant || state.kind == StateKind::kPixelConstant) {
+      // Laid out in registers here: rows of the constructor written ("float3x3(...)"), else four
+      // numbers to a register.
+      bool plain = true;
+      TypeInfo type;
+      const std::vector<float> numbers = ParseNumbers(&plain, &type);
+      if (!plain || numbers.empty()) Fail(name, "numbers expected");
+      LayOutConstantRegisters(state, numbers.data(), numbers.size(), type.known ? type.columns : 4, &s->numbers);
+      return;
+    }
     if (state.value == StateValueKind::kVector || state.value == StateValueKind::kMatrix) {
       bool plain = true;
       s->numbers = ParseNumbers(&plain);

@@ -24,7 +24,8 @@ struct EffectStateDecl {
   const StateInfo* state = nullptr;
   uint32_t index = 0;
   enum Kind : uint8_t { kConstant, kParameter, kShader } kind = kConstant;
-  std::vector<float> numbers;  // kConstant: the value (a word travels as its bit pattern in a float slot)
+  std::vector<float> numbers;  // kConstant: the value (a word travels as its bit pattern in a float slot;
+                               // shader constants come laid out in their registers)
   uint32_t word = 0;           // kConstant of word, bool and float states: the word the device takes
   uint32_t parameter = 0;      // kParameter: index into EffectFileDecl::parameters
   uint32_t shader = 0;         // kShader: index into EffectFileDecl::shaders

@@ -213,12 +213,23 @@ constexpr StateInfo kStates[] = {
     {"TextureTransform", K::kTransform, g::TS_TEXTURE0, V::kMatrix},
     {"VertexShader", K::kVertexShader, 0, V::kObject},
     {"PixelShader", K::kPixelShader, 0, V::kObject},
-    {"VertexShaderConstant", K::kVertexConstant, 0, V::kVector},
-    {"VertexShaderConstantF", K::kVertexConstant, 0, V::kVector},
-    {"VertexShaderConstant4", K::kVertexConstant, 0, V::kMatrix},
-    {"PixelShaderConstant", K::kPixelConstant, 0, V::kVector},
-    {"PixelShaderConstantF", K::kPixelConstant, 0, V::kVector},
-    {"PixelShaderConstant4", K::kPixelConstant, 0, V::kMatrix},
+    // Shader constants: the value's registers, or exactly 1 to 4 of them.
+    {"VertexShaderConstant", K::kVertexConstant, kConstantFloat, V::kVector},
+    {"VertexShaderConstantF", K::kVertexConstant, kConstantFloat, V::kVector},
+    {"VertexShaderConstant1", K::kVertexConstant, kConstantFloat, V::kVector, nullptr, 0, 1},
+    {"VertexShaderConstant2", K::kVertexConstant, kConstantFloat, V::kVector, nullptr, 0, 2},
+    {"VertexShaderConstant3", K::kVertexConstant, kConstantFloat, V::kVector, nullptr, 0, 3},
+    {"VertexShaderConstant4", K::kVertexConstant, kConstantFloat, V::kVector, nullptr, 0, 4},
+    {"VertexShaderConstantI", K::kVertexConstant, kConstantInt, V::kVector},
+    {"VertexShaderConstantB", K::kVertexConstant, kConstantBool, V::kVector},
+    {"PixelShaderConstant", K::kPixelConstant, kConstantFloat, V::kVector},
+    {"PixelShaderConstantF", K::kPixelConstant, kConstantFloat, V::kVector},
+    {"PixelShaderConstant1", K::kPixelConstant, kConstantFloat, V::kVector, nullptr, 0, 1},
+    {"PixelShaderConstant2", K::kPixelConstant, kConstantFloat, V::kVector, nullptr, 0, 2},
+    {"PixelShaderConstant3", K::kPixelConstant, kConstantFloat, V::kVector, nullptr, 0, 3},
+    {"PixelShaderConstant4", K::kPixelConstant, kConstantFloat, V::kVector, nullptr, 0, 4},
+    {"PixelShaderConstantI", K::kPixelConstant, kConstantInt, V::kVector},
+    {"PixelShaderConstantB", K::kPixelConstant, kConstantBool, V::kVector},
 };
 
 #undef NAMES
@@ -251,6 +262,25 @@ bool FindStateValue(const StateInfo& state, std::string_view name, uint32_t* val
     }
   }
   return false;
+}
+
+uint32_t ConstantRegisterCount(const StateInfo& state) {
+  if (state.id == kConstantInt) return g::kMaxShaderConstantsI;
+  if (state.id == kConstantBool) return g::kMaxShaderConstantsB;
+  return state.kind == K::kVertexConstant ? g::kMaxVertexShaderConstantsF : g::kMaxPixelShaderConstantsF;
+}
+
+void LayOutConstantRegisters(const StateInfo& state, const float* numbers, size_t count, uint32_t columns,
+                             std::vector<float>* out) {
+  out->clear();
+  if (state.id == kConstantBool) {
+    out->assign(numbers, numbers + count);
+  } else if (columns > 0 && columns <= 4) {
+    out->assign((count + columns - 1) / columns * 4, 0.0f);
+    for (size_t i = 0; i < count; ++i) (*out)[i / columns * 4 + i % columns] = numbers[i];
+  }
+  const size_t width = state.id == kConstantBool ? 1 : 4;
+  if (state.registers) out->resize(state.registers * width, 0.0f);
 }
 
 }  // namespace platform::d3dx

@@ -131,6 +131,8 @@ bool Translator::Register(const ::platform::d3dx::Operand& o, uint32_t offset, s
       } else {
         floatUsed_ = std::max(floatUsed_, index + 1);
         *out = FloatArray() + "[" + std::to_string(index) + "]";
+        // Constants of ps 1.x hold -1 to 1 (their definitions are clamped where they are made).
+        if (pixel_ && p_.major == 1) *out = "clamp(" + *out + ", -1.0, 1.0)";
       }
       return true;
     case RegType::kConstInt:
@@ -424,7 +426,9 @@ bool Translator::Instruction(const AsmInstruction& ins) {
       const float f = std::strtof(text.c_str(), &end);
       if (!end || *end != '\0' || text.empty()) return Fail("bad number '" + text + "'");
       if (!values.empty()) values += ", ";
-      values += op == "defi" ? std::to_string(int(std::lround(std::clamp(f, -1e6f, 1e6f)))) : Float(f);
+      const bool ps1 = pixel_ && p_.major == 1;
+      values += op == "defi" ? std::to_string(int(std::lround(std::clamp(f, -1e6f, 1e6f))))
+                             : Float(ps1 ? std::clamp(f, -1.0f, 1.0f) : f);
     }
     if (op == "defi") {
       if (o.type != RegType::kConstInt || o.index >= 16) return Fail("defi needs an i register");

@@ -23,6 +23,7 @@
 #include "engine/objects/object_commands.h"
 #include "engine/objects/object_table.h"
 #include "engine/scene/camera.h"
+#include "engine/system/system_module.h"
 #include "engine/text/text.h"
 #include "game/editor/editor_internal.h"
 #include "game/editor/map_editor.h"
@@ -31,6 +32,8 @@
 #include "game/play/map_file.h"
 #include "game/shell/start_up.h"
 #include "platform/dialogs/test_hooks.h"
+#include "platform/window/message_box.h"
+#include "platform/window/messages.h"
 #include "platform/window/window.h"
 #include "tests/game/play/media/media_files.h"
 
@@ -105,6 +108,7 @@ class EditorEngine : public ::testing::Environment {
     game_media_test::LoadLevelImages();
     SetTextFont("Arial");
     SetTextSize(16);
+    TurnOffEscapeQuit();  // as the game does before its editor runs
     CoreTable& t = GetCoreTable();
     g_fileUpdate = t.FileModuleUpdate;
     t.FileModuleUpdate = FrameHook;
@@ -141,10 +145,14 @@ class EditorTest : public ::testing::Test {
     platform::dialogs::test::ClearScript();
     platform::dialogs::test::TakeScriptErrors();
     platform::dialogs::test::SetIdleEscapeFrames(100);
+    // The loop ends as a window close does: a changed map's question is answered No, as a designer
+    // done with a throw-away map would.
+    platform::window::test::AnswerUnshownBoxesWith(platform::window::IDNO);
   }
   void TearDown() override {
     g_onFrame = nullptr;
     SetEditorInput(nullptr);
+    platform::window::test::AnswerUnshownBoxesWith(0);
     EXPECT_TRUE(platform::dialogs::test::TakeScriptErrors().empty());
     EXPECT_EQ(platform::dialogs::test::PendingSteps(), 0u) << "dialog steps left over";
     platform::dialogs::test::ClearScript();

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
+#include "engine/core/core_state.h"
 #include "engine/display/display.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/dialogs/test_hooks.h"
@@ -28,6 +31,26 @@ class DialogEngine : public ::testing::Environment {
 inline ::testing::Environment* const kDialogEngine = ::testing::AddGlobalTestEnvironment(new DialogEngine);
 
 inline pd::DialogHost Host() { return pd::DialogHost{g_core->window, GetDirect3DDevice()}; }
+
+// The window manager's close, as the window's events bring it.
+inline void PushWindowClose() {
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  close.window.windowID = g_core->window->Id();
+  SDL_PushEvent(&close);
+}
+
+// After a close: the quit is still requested and its message left for the program's loop. Both are
+// taken back for the next test.
+inline void ExpectTheCloseLeftForTheProgram() {
+  EXPECT_EQ(Core().quitRequest, 1u);
+  platform::window::Message message{};
+  bool quit = false;
+  while (platform::window::PeekMessage(message)) quit |= message.message == platform::window::WM_QUIT;
+  EXPECT_TRUE(quit) << "the quit message is left for the program's loop";
+  Core().quitRequest = 0;
+}
 
 // What the procedure received, in order.
 struct Received {

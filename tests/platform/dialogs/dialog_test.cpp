@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
 
 #include "engine/core/core_state.h"
 #include "platform/gfx/device.h"
@@ -12,8 +14,6 @@
 
 namespace dialog_test {
 namespace {
-
-namespace pw = platform::window;
 
 std::string ItemText(pd::Control* list, intptr_t index) {
   const intptr_t length = pd::SendMessage(list, pd::LB_GETTEXTLEN, uintptr_t(index), 0);
@@ -140,6 +140,55 @@ TEST_F(DialogTest, ClickFedThroughTheInputRecordEndsWithOk) {
   EXPECT_EQ(pd::test::IdleEscapes(), 0);
 }
 
+// A press and its release that reach the window between two frames: the dialog sees the press for
+// one frame and the release in the next, so the click counts. Mouse and keyboard alike.
+TEST_F(DialogTest, APressAndReleaseBetweenTwoFramesStillActs) {
+  const auto pushButton = [](uint32_t type) {
+    float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    ASSERT_TRUE(pd::test::ControlRect(pd::IDCANCEL, x0, y0, x1, y1));
+    SDL_Event event{};
+    event.type = type;
+    event.button.windowID = g_core->window->Id();
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    event.button.x = int((x0 + x1) / 2);
+    event.button.y = int((y0 + y1) / 2);
+    SDL_PushEvent(&event);
+  };
+  const auto pushKey = [](uint32_t type) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = g_core->window->Id();
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    event.key.keysym.sym = SDLK_RETURN;
+    SDL_PushEvent(&event);
+  };
+  // Both events are pushed in the second frame (the first one placed the button) and reach the
+  // dialog together at the start of the third.
+  const auto pushAtSecondFrame = [](std::function<void()> push) {
+    auto frame = std::make_shared<int>(0);
+    pd::test::SetFrameHook([frame, push] {
+      if (++*frame == 2) push();
+    });
+  };
+  const int idle = pd::test::IdleEscapes();
+  pushAtSecondFrame([&] {
+    pushButton(SDL_MOUSEBUTTONDOWN);
+    pushButton(SDL_MOUSEBUTTONUP);
+  });
+  EXPECT_EQ(Open(), pd::IDCANCEL);
+  EXPECT_EQ(pd::test::IdleEscapes(), idle) << "the click ended the dialog, not the idle Escape";
+
+  pushAtSecondFrame([&] {
+    pushKey(SDL_KEYDOWN);
+    pushKey(SDL_KEYUP);
+  });
+  EXPECT_EQ(Open(), pd::IDOK) << "Return, the default button";
+  EXPECT_EQ(pd::test::IdleEscapes(), idle);
+}
+
 TEST_F(DialogTest, ListClicksNotifyTheSelectionAndEditsTakeWhatTheyAllow) {
   std::vector<intptr_t> selections;
   std::string text, number;
@@ -195,21 +244,10 @@ TEST_F(DialogTest, EscapeCancelsAndTheProcedureDecidesWhenToEnd) {
 }
 
 TEST_F(DialogTest, ClosingTheWindowCancelsAndTheQuitStays) {
-  pd::test::Run([] {
-    SDL_Event close{};
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    close.window.windowID = g_core->window->Id();
-    SDL_PushEvent(&close);
-  });
+  pd::test::Run(PushWindowClose);
   EXPECT_EQ(Open(), pd::IDCANCEL);
   EXPECT_EQ(Commands(), (std::vector<std::pair<uint32_t, uint32_t>>{{pd::IDCANCEL, pd::BN_CLICKED}}));
-  EXPECT_EQ(Core().quitRequest, 1u);
-  pw::Message message{};
-  bool quit = false;
-  while (pw::PeekMessage(message)) quit |= message.message == pw::WM_QUIT;
-  EXPECT_TRUE(quit) << "the quit message is left for the program's loop";
-  Core().quitRequest = 0;
+  ExpectTheCloseLeftForTheProgram();
 }
 
 TEST_F(DialogTest, DrawnOverTheLastFrameAndTheDeviceDrawsOnAfterwards) {

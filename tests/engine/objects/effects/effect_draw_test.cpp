@@ -284,4 +284,70 @@ TEST_F(EffectDrawTest, ASkinnedMeshIsPosedByTheBonePalette) {
   DeleteObject(2);
 }
 
+// An effect that adds what it draws to the backdrop through its own shaders. Drawn before a box of
+// the fixed pipeline, it must leave that box as it draws alone: End puts back the blend states and
+// the shaders the pass set.
+constexpr const char* kAdded = R"(
+float4x4 Wvp : WorldViewProjection;
+float4 Move(float4 p : POSITION) : POSITION { return mul(p, Wvp); }
+float4 Solid() : COLOR { return float4(0.25, 0.5, 0, 1); }
+technique Added {
+  pass {
+    AlphaBlendEnable = true; SrcBlend = One; DestBlend = One;
+    VertexShader = compile vs_2_0 Move(); PixelShader = compile ps_2_0 Solid();
+  }
+}
+)";
+
+TEST_F(EffectDrawTest, AnEffectsStatesAndShadersDoNotReachTheNextMesh) {
+  MeshRecord* mesh = LoadBoxNaming("added.fx", kAdded);
+  ASSERT_NE(mesh, nullptr);
+  ASSERT_NE(mesh->effect, nullptr);
+  PositionObject(2, -2.5f, 0, 5);
+  CreateBoxObject(3, 2, 2, 2);  // drawn after the effect's box
+  PositionObject(3, 2.5f, 0, 5);
+  int effectX = 0, effectY = 0, plainX = 0, plainY = 0;
+  Project({-2.5f, 0, 4}, &effectX, &effectY);
+  Project({2.5f, 0, 4}, &plainX, &plainY);
+
+  HideObject(2);
+  const std::vector<uint32_t> alone = DrawFrame();
+  ShowObject(2);
+  const std::vector<uint32_t> both = DrawFrame();
+  const uint32_t backdrop = PixelAt(alone, 0, 0);
+  ASSERT_NE(PixelAt(alone, plainX, plainY), backdrop);
+  EXPECT_EQ(PixelAt(both, plainX, plainY), PixelAt(alone, plainX, plainY));
+  // The effect's box: its colour added to the backdrop.
+  ExpectNear(PixelAt(both, effectX, effectY), (backdrop + 0x408000) & 0xFFFFFF, "added");
+  EXPECT_EQ(PixelAt(alone, effectX, effectY), backdrop);
+  DeleteObject(3);
+  DeleteObject(2);
+}
+
+// Two boxes of one effect drawn one after the other: the second is drawn as a wireframe, the first is
+// not; the renderer's states for each come through the effect.
+TEST_F(EffectDrawTest, MeshesOfOneEffectInARowKeepTheirOwnRenderStates) {
+  constexpr const char* kSolid = R"(
+float4x4 Wvp : WorldViewProjection;
+float4 Move(float4 p : POSITION) : POSITION { return mul(p, Wvp); }
+float4 Solid() : COLOR { return float4(0.25, 0.5, 0, 1); }
+technique Plain { pass { VertexShader = compile vs_2_0 Move(); PixelShader = compile ps_2_0 Solid(); } }
+)";
+  ASSERT_NE(LoadBoxNaming("solid.fx", kSolid), nullptr);
+  PositionObject(2, -2.5f, 0, 5);
+  ASSERT_EQ(LoadObject("box.kvo", 3), 1);
+  ASSERT_NE(FirstMesh(3)->effect, nullptr);
+  PositionObject(3, 2.5f, 0, 5);
+  SetObjectWireframe(3, 1);
+  int leftX = 0, leftY = 0, rightX = 0, rightY = 0;
+  Project({-2.5f, 0, 4}, &leftX, &leftY);
+  Project({3.0f, -0.1f, 4}, &rightX, &rightY);  // inside its front face, off the face's diagonal
+  const std::vector<uint32_t> pixels = DrawFrame();
+  const uint32_t backdrop = PixelAt(pixels, 0, 0);
+  ExpectNear(PixelAt(pixels, leftX, leftY), 0x408000, "opaque");
+  EXPECT_EQ(PixelAt(pixels, rightX, rightY), backdrop);
+  DeleteObject(3);
+  DeleteObject(2);
+}
+
 }  // namespace

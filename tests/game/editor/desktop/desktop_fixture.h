@@ -26,9 +26,21 @@ namespace pt = platform::dialogs::test;
 
 // Linux input codes (X key code = code + 8); the same numbers as the editor's scan codes.
 enum : int {
-  kLinuxShift = 42,
-  kLinuxCtrl = 29,
+  kLinuxEscape = 1,
+  kLinuxOne = 2,
   kLinuxBackspace = 14,
+  kLinuxE = 18,
+  kLinuxT = 20,
+  kLinuxO = 24,
+  kLinuxReturn = 28,
+  kLinuxCtrl = 29,
+  kLinuxShift = 42,
+  kLinuxN = 49,
+  kLinuxM = 50,
+  kLinuxF1 = 59,
+  kLinuxF5 = 63,
+  kLinuxLeft = 105,
+  kLinuxRight = 106,
 };
 
 // The key and shift of a character typed on a US keyboard; false for characters not needed here.
@@ -274,7 +286,7 @@ class DesktopTest : public EditorTest {
     pt::SetFrameHook([this, limit] { Step(limit); });
     RunEditor([this, limit](int32_t) {
       Step(limit);
-      if (plan_.Done() && ++after_ > 3) return false;
+      if (plan_.Done() && ++after_ > 3) return EndEditor(), false;
       return true;
     }, 1 << 30);
     pt::SetFrameHook(nullptr);
@@ -293,10 +305,13 @@ class DesktopTest : public EditorTest {
     if (plan_.Frames() > limit && !plan_.Done()) {
       ADD_FAILURE() << "the plan did not finish; " << plan_.Left() << " steps left";
       plan_.Clear();
+      EndEditor();
       Core().quitRequest = 1;
       platform::window::PostQuitMessage(0);  // ends an open dialog too
     }
   }
+  // The editor is closed by the test: a question about unsaved work is answered No unseen.
+  static void EndEditor() { platform::window::test::ShowMessageBoxes(false); }
   int after_ = 0;
 };
 

@@ -19,18 +19,6 @@ namespace {
 namespace pd = platform::dialogs;
 namespace ed = editor_dialogs;
 
-enum : int {
-  kLinuxOne = 2,
-  kLinuxE = 18,
-  kLinuxT = 20,
-  kLinuxO = 24,
-  kLinuxM = 50,
-  kLinuxF1 = 59,
-  kLinuxF5 = 63,
-  kLinuxLeft = 105,
-  kLinuxRight = 106,
-};
-
 struct WindowSize {
   int width, height;
   bool scaled;  // the window smaller than the back buffer

@@ -112,6 +112,7 @@ TEST_F(MapFileTest, WritesTheStoredLayoutAndReadsItBackByteForByte) {
   MakeFolders("Maps");
   ASSERT_TRUE(WriteMapFile("Maps\\small.qel", *map));
   EXPECT_EQ(Read("Maps/small.qel"), SmallMapBytes().data);
+  EXPECT_EQ(MapFileBytes(*map), SmallMapBytes().data) << "the bytes in memory are the file's";
 
   auto back = NewMap();
   MapFileError error;
@@ -162,6 +163,7 @@ TEST_F(MapFileTest, ATextIsStoredUpToItsFirstControlCharacterSoTheFileStaysReada
   SetText(map->records[1].text, "first line\r\nsecond line");
   SetText(map->header.mapName, "Name\nwith a break");
   ASSERT_TRUE(WriteMapFile("broken.qel", *map));
+  EXPECT_EQ(MapFileBytes(*map), Read("broken.qel"));
   auto back = NewMap();
   ASSERT_TRUE(ReadMapFile("broken.qel", *back));
   EXPECT_STREQ(back->records[1].text, "first line");
@@ -175,6 +177,7 @@ TEST_F(MapFileTest, ARecordCountOutsideTheTableIsNotWritten) {
     map->header.recordCount = count;
     EXPECT_FALSE(WriteMapFile("bad.qel", *map));
     EXPECT_FALSE(Exists("bad.qel"));
+    EXPECT_EQ(MapFileBytes(*map), "");
   }
   auto full = NewMap();
   full->header.recordCount = kMapRecordCapacity;

@@ -10,6 +10,9 @@
 #include "game/play/music.h"
 #include "game/play/sound_effects.h"
 #include "platform/audio/test_hooks.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/test_hooks.h"
+#include "platform/window/message_box.h"
 #include "tests/game/shell/menus/menu_fixture.h"
 #include "tests/platform/audio/audio_fixtures.h"
 
@@ -132,6 +135,27 @@ TEST_F(GraphicsScreenTest, ANewModeOrWindowSwitchSavesAndEndsTheGame) {
     EXPECT_EQ(Settings().windowed, c.windowed);
     EXPECT_NE(Read("Config.ini").find(std::to_string(c.width)), std::string::npos) << "saved for the next start";
   }
+}
+
+// Where the system's message box cannot be shown, the restart notice is drawn in the game's window and
+// waits for its OK before the game ends.
+TEST_F(GraphicsScreenTest, TheRestartNoticeIsDrawnInTheWindowWhenTheSystemBoxFails) {
+  namespace pw = platform::window;
+  namespace pt = platform::dialogs::test;
+  pw::test::ShowMessageBoxes(true);
+  pw::test::SetSystemMessageBox([](const char*, const char*, uint32_t) { return -1; });
+  std::string shown;
+  pt::Run([&shown] {
+    shown = pt::OpenDialogCaption() + ": " + pt::ControlText(platform::dialogs::kMessageBoxText);
+  });
+  pt::PressEnter();
+  ClickChoice(201, 1);
+  EXPECT_EQ(Apply(), kMenuRestartGame);
+  pw::test::SetSystemMessageBox(nullptr);
+  pw::test::ShowMessageBoxes(false);
+  EXPECT_EQ(shown, "Caution: These changes require the program to restart.\nPlease re-run it when it closes.");
+  EXPECT_EQ(pt::PendingSteps(), 0u) << "OK was pressed in the box";
+  EXPECT_EQ(Game().state, kStateQuit);
 }
 
 TEST_F(GraphicsScreenTest, BackDropsTheWorkingFlags) {
