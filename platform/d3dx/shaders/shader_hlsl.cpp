@@ -21,6 +21,7 @@
 #include "platform/d3dx/shaders/shader_compiler.h"
 #include "platform/d3dx/shaders/shader_glsl.h"
 #include "platform/d3dx/shaders/shader_hlsl_map.h"
+#include "platform/d3dx/shaders/shader_spirv_indices.h"
 
 namespace platform::d3dx {
 namespace {
@@ -108,6 +109,7 @@ void CompileJobNow(CompileJob* job) {
   glslang::SpvOptions options;
   options.disableOptimizer = false;
   glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
+  MakeIndicesSigned(&spirv);
 
   CrossCompiler cross;
   spvc_parsed_ir ir = nullptr;
