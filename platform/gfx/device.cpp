@@ -124,6 +124,7 @@ DeviceImpl::~DeviceImpl() {
     for (SurfaceImpl* s : retired_)
       if (s) s->DestroyOwned();
     glDeleteTextures(1, &whiteTexture_);
+    if (info_.samplerObjects) glDeleteSamplers(kMaxTextureStages, unitSamplers_);
     vertexArena_.DeleteAll(gl_);
     indexArena_.DeleteAll(gl_);
     GLuint fbos[] = {drawFbo_, readFbo_, writeFbo_};
@@ -166,6 +167,8 @@ void DeviceImpl::InvalidateGlState() {
   stageDirty_ = ~0u;
   targetsDirty_ = true;
   bound_ = BoundInput{};
+  for (int unit = 0; unit < kMaxTextureStages; ++unit)
+    if (units_[unit].ownSampler) glBindSampler(GLuint(unit), 0);
   for (UnitState& u : units_) u = UnitState{};
   lastColorSources_ = ~0u;
   pointSprites_ = -1;

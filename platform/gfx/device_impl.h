@@ -246,6 +246,11 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     stageDirty_ |= units & 0xFF;
   }
   void UploadBoundTextures();
+  // Active units whose texture an earlier active unit also holds (later), and every active unit whose
+  // texture another active unit holds (all).
+  void SharedTextureUnits(uint8_t active, uint8_t* later, uint8_t* all) const;
+  // Points the unit's own sampler object at the stage's sampler states.
+  void SetUnitSampler(int stage, bool mipmapped);
   void FlushStage(int stage, bool active, bool pretransformed);
   void FlushTexCoords(int stage, const VertexLayout& layout, bool pretransformed);
 
@@ -363,6 +368,11 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     float texMatrix[16];
   } flushedStages_[kMaxTextureStages]{};
   uint8_t stagesKnown_ = 0;
+  // A GL texture holds one set of sampling parameters, and a device stage has its own sampler
+  // states: a unit whose texture an earlier active unit also holds samples it through a sampler object
+  // of its own (where GL has them), made on first use.
+  uint8_t laterSharingUnits_ = 0;  // of the flush under way
+  GLuint unitSamplers_[kMaxTextureStages]{};
   int8_t pointSprites_ = -1;
   struct UnitState {
     uint32_t combiner[20]{};  // the last combiner sent, see FlushStage
@@ -371,6 +381,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
     float lodBias = -1000.0f;
     int8_t texgen = -1;
     uint32_t texMatrixKey = ~0u;
+    bool ownSampler = false;  // its sampler object is bound
   } units_[kMaxTextureStages];
 };
 

@@ -112,6 +112,24 @@ GLint MinFilter(uint32_t min, uint32_t mip, bool mipmapped) {
   return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
 }
 
+GLint MagFilter(uint32_t mag) { return mag == TEXF_LINEAR || mag == TEXF_ANISOTROPIC ? GL_LINEAR : GL_NEAREST; }
+
+float Anisotropy(const uint32_t* samp, float maxAnisotropy) {
+  return samp[SAMP_MINFILTER] == TEXF_ANISOTROPIC ? std::clamp(float(samp[SAMP_MAXANISOTROPY]), 1.0f, maxAnisotropy)
+                                                  : 1.0f;
+}
+
+bool UsesBorder(const uint32_t* samp) {
+  return samp[SAMP_ADDRESSU] == TADDRESS_BORDER || samp[SAMP_ADDRESSV] == TADDRESS_BORDER;
+}
+
+// A D3DCOLOR as GL takes a colour.
+struct BorderColour {
+  explicit BorderColour(uint32_t b)
+      : rgba{((b >> 16) & 255) / 255.0f, ((b >> 8) & 255) / 255.0f, (b & 255) / 255.0f, (b >> 24) / 255.0f} {}
+  float rgba[4];
+};
+
 GLint Wrap(uint32_t mode, bool mirrorClamp) {
   switch (mode) {
     case TADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
@@ -188,6 +206,11 @@ void DeviceImpl::FlushStages(const VertexLayout& layout, bool pre) {
   stagesForShader_ = forShader;
   activeStages_ = active;
   stageDirty_ = 0;
+  // Units sharing a texture are looked at on every flush: what one of them sets on the texture is what
+  // the others would sample with.
+  uint8_t sharing = 0;
+  SharedTextureUnits(active, &laterSharingUnits_, &sharing);
+  changed |= sharing;
   for (; changed; changed &= uint8_t(changed - 1)) {
     const int s = __builtin_ctz(changed);
     const uint8_t bit = uint8_t(1u << s);
@@ -201,6 +224,35 @@ void DeviceImpl::FlushStages(const VertexLayout& layout, bool pre) {
     flushedStages_[s] = in;
     stagesKnown_ |= bit;
   }
+}
+
+void DeviceImpl::SharedTextureUnits(uint8_t active, uint8_t* later, uint8_t* all) const {
+  *later = *all = 0;
+  if ((active & (active - 1)) == 0) return;  // fewer than two units
+  for (int s = 1; s < kMaxTextureStages; ++s) {
+    const BaseTexture* texture = state_.textures[s];
+    if (!texture || !((active >> s) & 1)) continue;
+    for (int t = 0; t < s; ++t) {
+      if (((active >> t) & 1) && state_.textures[t] == texture) {
+        *later |= uint8_t(1u << s);
+        *all |= uint8_t(1u << s | 1u << t);
+      }
+    }
+  }
+}
+
+void DeviceImpl::SetUnitSampler(int s, bool mipmapped) {
+  GLuint& sampler = unitSamplers_[s];
+  if (!sampler) glGenSamplers(1, &sampler);
+  const uint32_t* samp = state_.samp[s];
+  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, MinFilter(samp[SAMP_MINFILTER], samp[SAMP_MIPFILTER], mipmapped));
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, MagFilter(samp[SAMP_MAGFILTER]));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, Wrap(samp[SAMP_ADDRESSU], info_.mirrorClamp));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, Wrap(samp[SAMP_ADDRESSV], info_.mirrorClamp));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, Wrap(samp[SAMP_ADDRESSW], info_.mirrorClamp));
+  if (info_.maxAnisotropy > 1.0f)
+    glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, Anisotropy(samp, info_.maxAnisotropy));
+  if (UsesBorder(samp)) glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, BorderColour(samp[SAMP_BORDERCOLOR]).rgba);
 }
 
 void DeviceImpl::FlushStage(int s, bool active, bool) {
@@ -226,7 +278,14 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
   else gl_.UseTexture(s, GL_TEXTURE_2D, whiteTexture_);
 
   const uint32_t* samp = state_.samp[s];
-  if (tex) {
+  UnitState& u = units_[s];
+  const bool ownSampler = tex && info_.samplerObjects && ((laterSharingUnits_ >> s) & 1);
+  if (ownSampler) SetUnitSampler(s, tex->glLevels() > 1);
+  if (ownSampler != u.ownSampler) {
+    glBindSampler(GLuint(s), ownSampler ? unitSamplers_[s] : 0);
+    u.ownSampler = ownSampler;
+  }
+  if (tex && !ownSampler) {
     GlSampling& g = tex->sampling();
     bool mipmapped = tex->glLevels() > 1;
     GLenum target = tex->glTarget();
@@ -238,34 +297,30 @@ void DeviceImpl::FlushStage(int s, bool active, bool) {
       ++g.serial;
     };
     param(g.minFilter, GL_TEXTURE_MIN_FILTER, MinFilter(samp[SAMP_MINFILTER], samp[SAMP_MIPFILTER], mipmapped));
-    param(g.magFilter, GL_TEXTURE_MAG_FILTER,
-          samp[SAMP_MAGFILTER] == TEXF_LINEAR || samp[SAMP_MAGFILTER] == TEXF_ANISOTROPIC ? GL_LINEAR : GL_NEAREST);
+    param(g.magFilter, GL_TEXTURE_MAG_FILTER, MagFilter(samp[SAMP_MAGFILTER]));
     param(g.wrapS, GL_TEXTURE_WRAP_S, Wrap(samp[SAMP_ADDRESSU], info_.mirrorClamp));
     param(g.wrapT, GL_TEXTURE_WRAP_T, Wrap(samp[SAMP_ADDRESSV], info_.mirrorClamp));
     if (target == GL_TEXTURE_CUBE_MAP) param(g.wrapR, GL_TEXTURE_WRAP_R, Wrap(samp[SAMP_ADDRESSW], info_.mirrorClamp));
     param(g.baseLevel, GL_TEXTURE_BASE_LEVEL,
           GLint(std::min(std::max(samp[SAMP_MAXMIPLEVEL], tex->lod), tex->glLevels() - 1)));
-    float aniso = samp[SAMP_MINFILTER] == TEXF_ANISOTROPIC
-                      ? std::clamp(float(samp[SAMP_MAXANISOTROPY]), 1.0f, info_.maxAnisotropy)
-                      : 1.0f;
+    const float aniso = Anisotropy(samp, info_.maxAnisotropy);
     if (g.anisotropy != aniso && info_.maxAnisotropy > 1.0f) {
       gl_.ActiveTexture(s);
       glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso);
       g.anisotropy = aniso;
       ++g.serial;
     }
-    if (samp[SAMP_ADDRESSU] == TADDRESS_BORDER || samp[SAMP_ADDRESSV] == TADDRESS_BORDER) {
+    if (UsesBorder(samp)) {
       uint32_t b = samp[SAMP_BORDERCOLOR];
       if (g.border != b) {
-        float color[4] = {((b >> 16) & 255) / 255.0f, ((b >> 8) & 255) / 255.0f, (b & 255) / 255.0f, (b >> 24) / 255.0f};
+        const BorderColour colour(b);
         gl_.ActiveTexture(s);
-        glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, color);
+        glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, colour.rgba);
         g.border = b;
         ++g.serial;
       }
     }
   }
-  UnitState& u = units_[s];
   float bias = BitsFloat(samp[SAMP_MIPMAPLODBIAS]);
   if (u.lodBias != bias) {
     gl_.ActiveTexture(s);

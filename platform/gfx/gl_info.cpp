@@ -39,6 +39,7 @@ void ReadCurrent(GlInfo* info) {
   info->mirrorClamp = HasExtension(ext, "GL_ARB_texture_mirror_clamp_to_edge") ||
                       HasExtension(ext, "GL_EXT_texture_mirror_clamp");
   info->baseVertex = HasExtension(ext, "GL_ARB_draw_elements_base_vertex");
+  info->samplerObjects = HasExtension(ext, "GL_ARB_sampler_objects");
   if (HasExtension(ext, "GL_EXT_texture_filter_anisotropic"))
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &info->maxAnisotropy);
 }

@@ -17,6 +17,7 @@ struct GlInfo {
   bool s3tc = false;
   bool mirrorClamp = false;
   bool baseVertex = false;  // indexed draws may add a base vertex to their index values
+  bool samplerObjects = false;  // sampler states can be held per unit instead of per texture
 };
 
 // Reads the limits of the current context.

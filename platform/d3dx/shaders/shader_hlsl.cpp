@@ -7,6 +7,7 @@
 #include <pthread.h>
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 #include "platform/d3dx/shaders/shader_compiler.h"
 #include "platform/d3dx/shaders/shader_glsl.h"
 #include "platform/d3dx/shaders/shader_hlsl_map.h"
+#include "platform/d3dx/shaders/shader_spirv_indices.h"
 
 namespace platform::d3dx {
 namespace {
@@ -109,6 +111,7 @@ void CompileJobNow(CompileJob* job) {
   glslang::SpvOptions options;
   options.disableOptimizer = false;
   glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
+  MakeIndicesSigned(&spirv);
 
   CrossCompiler cross;
   spvc_parsed_ir ir = nullptr;
@@ -174,9 +177,12 @@ bool WriteAll(int fd, const void* data, size_t size) {
 }
 
 // The front end is a library of its own that some hostile sources crash (found by fuzzing) or could
-// keep busy: the compile runs in a child process, which sends the result back through a pipe and is
-// killed when it takes longer than kCompileSeconds. A child that dies gives a compile error.
-constexpr int kCompileSeconds = 30;
+// keep busy: the compile runs in a child process, which sends the result back through a pipe. Its
+// limit is processor time (kCompileCpuSeconds), which a busy machine does not use up for it, so a
+// slow machine never fails a good source; a child that is still not done after kCompileWallSeconds
+// (it can only be waiting) is killed too. A child that dies gives a compile error.
+constexpr int kCompileCpuSeconds = 30;
+constexpr int kCompileWallSeconds = 300;
 
 void CompileIsolated(CompileJob* job) {
   auto failed = [&](const char* why) {
@@ -193,7 +199,9 @@ void CompileIsolated(CompileJob* job) {
   }
   if (child == 0) {
     close(fds[0]);
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) signal(sig, SIG_DFL);
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXCPU}) signal(sig, SIG_DFL);
+    const rlimit cpu{kCompileCpuSeconds, kCompileCpuSeconds + 1};
+    setrlimit(RLIMIT_CPU, &cpu);
     CompileOnBigStack(job);
     const uint32_t header[3] = {job->ok ? 1u : 0u, uint32_t(job->function.size()), uint32_t(job->errors.size())};
     const bool sent = WriteAll(fds[1], header, sizeof header) &&
@@ -203,7 +211,7 @@ void CompileIsolated(CompileJob* job) {
   }
   close(fds[1]);
   std::string received;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kCompileSeconds);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kCompileWallSeconds);
   bool timedOut = false;
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -227,6 +235,7 @@ void CompileIsolated(CompileJob* job) {
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   uint32_t header[3] = {};
+  if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL)) timedOut = true;
   if (timedOut) return failed("the HLSL compiler took too long on this source");
   if (received.size() < sizeof header) return failed("the HLSL compiler failed on this source");
   std::memcpy(header, received.data(), sizeof header);

@@ -551,6 +551,44 @@ TEST_F(Drawing2D, AddressingModesRepeatClampMirrorAndBorder) {
   tex->Release();
 }
 
+TEST_F(Drawing2D, OneTextureOnTwoStagesSamplesWithEachStagesOwnStates) {
+  // 2 x 1 texture, red then green, over 8 pixels with u from 0 to 2: stage 0 clamps it, stage 1 wraps
+  // it and adds, so pixel 5 (u 1.25) is green plus red. A GL texture holds one set of parameters.
+  gfx::Texture* tex = MakeTexture(gfx::FMT_X8R8G8B8, 2, 1, {0, 0, 255, 255, 0, 255, 0, 255});
+  for (uint32_t s : {0u, 1u}) {
+    dev->SetTexture(s, tex);
+    dev->SetTextureStageState(s, gfx::TSS_COLORARG1, gfx::TA_TEXTURE);
+    dev->SetTextureStageState(s, gfx::TSS_TEXCOORDINDEX, 0);
+    dev->SetSamplerState(s, gfx::SAMP_MAGFILTER, gfx::TEXF_POINT);
+    dev->SetSamplerState(s, gfx::SAMP_ADDRESSU, s == 0 ? gfx::TADDRESS_CLAMP : gfx::TADDRESS_WRAP);
+  }
+  dev->SetTextureStageState(0, gfx::TSS_COLOROP, gfx::TOP_SELECTARG1);
+  dev->SetTextureStageState(1, gfx::TSS_COLOROP, gfx::TOP_ADD);
+  dev->SetTextureStageState(1, gfx::TSS_COLORARG2, gfx::TA_CURRENT);
+  TlVertex v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                   {7.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 0},
+                   {-0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                   {7.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 1}};
+  dev->SetFVF(gfx::FVF_XYZRHW | gfx::FVF_DIFFUSE | gfx::FVF_TEX1);
+  auto draw = [&] { ASSERT_EQ(dev->DrawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, v, sizeof(TlVertex)), gfx::kOk); };
+  draw();
+  const uint32_t both[4] = {0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF00FF00};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Pixel(1 + 2 * i, 0), both[i]) << "pixel " << 1 + 2 * i;
+  // Stage 0 alone still clamps; then stage 1 takes its wrapping elsewhere.
+  dev->SetTextureStageState(1, gfx::TSS_COLOROP, gfx::TOP_DISABLE);
+  draw();
+  EXPECT_EQ(Pixel(5, 0), 0xFF00FF00u);
+  dev->SetTextureStageState(1, gfx::TSS_COLOROP, gfx::TOP_ADD);
+  dev->SetSamplerState(0, gfx::SAMP_ADDRESSU, gfx::TADDRESS_WRAP);
+  dev->SetSamplerState(1, gfx::SAMP_ADDRESSU, gfx::TADDRESS_CLAMP);
+  draw();
+  EXPECT_EQ(Pixel(5, 0), 0xFFFFFF00u);
+  EXPECT_EQ(Pixel(7, 0), 0xFF00FF00u);
+  dev->SetTextureStageState(1, gfx::TSS_COLOROP, gfx::TOP_DISABLE);
+  for (uint32_t s : {0u, 1u}) dev->SetTexture(s, nullptr);
+  tex->Release();
+}
+
 TEST_F(Drawing2D, SpecularColourIsAddedWhenEnabledAndWireframeDrawsEdges) {
   struct V {
     float x, y, z, rhw;

@@ -13,6 +13,7 @@
 #include "engine/objects/effect_object.h"
 #include "engine/objects/frame_tree.h"
 #include "platform/d3dx/math_vector.h"
+#include "tests/engine/objects/effects/effect_models.h"
 #include "tests/engine/objects/frame_fixtures.h"
 #include "tests/engine/objects/table/object_fixture.h"
 
@@ -49,9 +50,7 @@ class EffectDrawTest : public objects_test::ObjectModuleTest {
     EXPECT_NE(made, nullptr);
     made->hasEffect = 1;
     CopyRecordName(made->effectFileName, effectFile.c_str());
-    std::vector<uint8_t> image;
-    EXPECT_TRUE(SaveModelToMemory(Object(1), &image));
-    std::ofstream("box.kvo", std::ios::binary).write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    effect_test::WriteModelFile(Object(1), "box.kvo");
     DeleteObject(1);
     EXPECT_EQ(LoadObject("box.kvo", 2), 1);
     PositionObject(2, 0, 0, 5);
@@ -62,17 +61,7 @@ class EffectDrawTest : public objects_test::ObjectModuleTest {
   }
 
   // The back buffer (640 x 480) after one frame of the object passes.
-  static std::vector<uint32_t> DrawFrame() {
-    gfx::Device* device = GetDirect3DDevice();
-    device->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1, 0);
-    device->BeginScene();
-    BeginCameraPasses();
-    RunObjectMainPhase();
-    RunObjectLatePhase();
-    AdvanceCameraPass();
-    device->EndScene();
-    return engine_test::ReadSurfacePixels(core_->backBufferSurface);
-  }
+  static std::vector<uint32_t> DrawFrame() { return effect_test::DrawObjectFrame(core_->backBufferSurface); }
   static uint32_t PixelAt(const std::vector<uint32_t>& pixels, int x, int y) {
     return pixels.size() < size_t(640) * 480 ? 0 : pixels[size_t(y) * 640 + size_t(x)] & 0xFFFFFF;
   }
