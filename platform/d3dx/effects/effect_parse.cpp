@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/d3dx/effects/effect.h"
+#include "platform/d3dx/shaders/shader_hlsl_source.h"
 #include "platform/gfx/types.h"
 
 namespace platform::d3dx {
@@ -253,6 +254,14 @@ class Parser {
       for (size_t i = from; i < to && i < effect_.hlsl.size(); ++i)
         if (effect_.hlsl[i] != '\n') effect_.hlsl[i] = ' ';
     }
+    // The texture declarations are gone from the HLSL text: code that calls their methods is named here.
+    std::vector<std::string> textures;
+    for (const EffectParameterDecl& p : effect_.parameters)
+      if (IsTextureType(p.type)) textures.push_back(p.name);
+    SourcePlace place;
+    std::string problem;
+    if (!CheckTextureMethods(effect_.hlsl, textures, &problem, &place))
+      FailAt(place.file.empty() ? lexer_.FileName(0) : place.file, size_t(place.line), problem);
   }
 
   std::string error;
@@ -264,7 +273,10 @@ class Parser {
   bool IsWord(const Token& t, std::string_view word) { return t.type == Token::kIdent && Same(t.text, word); }
 
   [[noreturn]] void Fail(const Token& at, const std::string& message) {
-    error = lexer_.FileName(at.file) + "(" + std::to_string(at.line) + "): " + message;
+    FailAt(lexer_.FileName(at.file), at.line, message);
+  }
+  [[noreturn]] void FailAt(const std::string& file, size_t line, const std::string& message) {
+    error = file + "(" + std::to_string(line) + "): " + message;
     throw ParseFailure{};
   }
   Token Expect(std::string_view punct, const char* what) {
@@ -419,7 +431,14 @@ class Parser {
     }
     const Token typeToken = Peek();
     const TypeInfo type = ParseType();
+    if (IsTextureType(type.type) && Is(Peek(), "<"))
+      Fail(typeToken, "'" + std::string(typeToken.text) +
+                          "<...>': texture types with an element type are not supported; declare a texture and "
+                          "sample it through a sampler");
     const Token name = ExpectIdent("in a declaration");
+    if (!type.known && Is(Peek(), "{"))
+      Fail(typeToken, "'" + std::string(typeToken.text) + " " + std::string(name.text) +
+                          " { ... }': state objects are not supported (a sampler takes '= sampler_state { ... }')");
     if (Is(Peek(), "(")) {  // a function: the HLSL compiler's business
       SkipBalanced("(", ")");
       while (Is(Peek(), ":")) {
@@ -489,7 +508,6 @@ class Parser {
       }
       const Token end = Expect(";", "after a declaration");
       if (wholeBlank) Blank(start, end.end);
-      (void)typeToken;
       return;
     }
   }
@@ -550,8 +568,12 @@ class Parser {
     } else if (IsWord(t, "asm")) {
       shader.kind = EffectShaderDecl::kAssembly;
       const Token open = Expect("{", "after asm");
-      const size_t close = text_.find('}', open.end);
-      if (close == std::string::npos) Fail(open, "'}' missing after asm");
+      // The block ends at the first '}' outside the assembler's "; ..." comments (the preprocessor has
+      // blanked the others).
+      size_t close = open.end;
+      while (close < text_.size() && text_[close] != '}')
+        close = text_[close] == ';' ? std::min(text_.find('\n', close), text_.size()) : close + 1;
+      if (close >= text_.size()) Fail(open, "'}' missing after asm");
       shader.assembly = std::string(open.line > 0 ? open.line - 1 : 0, '\n') + text_.substr(open.end, close - open.end);
       shader.file = lexer_.FileName(open.file);
       lexer_.Resume(close + 1);

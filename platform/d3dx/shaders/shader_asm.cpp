@@ -42,6 +42,19 @@ std::string PredicateCondition(const ::platform::d3dx::Operand& o) {
   return std::string(o.mod == SourceMod::kNot ? "!" : "") + "p0." + kComponents[o.swizzle[0]];
 }
 
+// An expression with an operand's swizzle applied.
+std::string Swizzled(const std::string& r, const ::platform::d3dx::Operand& o) {
+  if (o.swizzle[0] == 0 && o.swizzle[1] == 1 && o.swizzle[2] == 2 && o.swizzle[3] == 3) return r;
+  std::string s = "(" + r + ").";
+  for (int k = 0; k < 4; ++k) s += kComponents[o.swizzle[k]];
+  return s;
+}
+
+// The texture coordinates a ps 1.x t register operand names, swizzle applied ("t0.xyw").
+std::string TexCoords(const ::platform::d3dx::Operand& o) {
+  return Swizzled("gl_TexCoord[" + std::to_string(o.index) + "]", o);
+}
+
 struct Failure {
   int line;
   std::string message;
@@ -105,6 +118,10 @@ class Translator {
   std::string padRows_[3];  // texm3x2pad / texm3x3pad rows seen (ps 1.x)
   int padCount_ = 0;
   bool usesTextureRegs_ = false;
+  // ps 1.x co-issued pairs ("+"): both instructions read their sources before either writes.
+  bool coissued_ = false;
+  int coissueValues_ = 0;
+  std::vector<std::string> heldWrites_;
 };
 
 bool Translator::Register(const ::platform::d3dx::Operand& o, uint32_t offset, std::string* out) {
@@ -121,8 +138,9 @@ bool Translator::Register(const ::platform::d3dx::Operand& o, uint32_t offset, s
       return true;
     case RegType::kConst:
       if (o.relative) {
+        // Through a function that sees the def constants, as a direct read does.
         relativeFloat_ = true;
-        *out = FloatArray() + "[" + relativeIndex(index) + "]";
+        *out = "qel_c(" + relativeIndex(index) + ")";
         return true;
       }
       if (index >= p_.FloatRegisters()) return Fail("constant register c" + std::to_string(index) + " out of range");
@@ -157,6 +175,7 @@ bool Translator::Register(const ::platform::d3dx::Operand& o, uint32_t offset, s
         auto found = pixelInputs_.find(index);
         if (found == pixelInputs_.end()) return Fail("input v" + std::to_string(index) + " is not declared");
         *out = StageVariable(false, found->second.usage, found->second.usageIndex, 4);
+        if (found->second.usage == gfx::DECLUSAGE_FOG) *out = "vec4(" + StageVariable(false, gfx::DECLUSAGE_FOG, 0, 1) + ")";
         if (out->empty()) return Fail("input v" + std::to_string(index) + ": usage is not supported");
         return true;
       }
@@ -198,11 +217,7 @@ bool Translator::Source(const AsmInstruction& ins, size_t n, std::string* out, u
   if (!Operand(ins, n, &o)) return false;
   std::string r;
   if (!Register(o, offset, &r)) return false;
-  const bool identity = o.swizzle[0] == 0 && o.swizzle[1] == 1 && o.swizzle[2] == 2 && o.swizzle[3] == 3;
-  if (!identity) {
-    r = "(" + r + ").";
-    for (int k = 0; k < 4; ++k) r += kComponents[o.swizzle[k]];
-  }
+  r = Swizzled(r, o);
   switch (o.mod) {
     case SourceMod::kNone: break;
     case SourceMod::kNeg: r = "(-" + r + ")"; break;
@@ -346,8 +361,16 @@ bool Translator::Write(const AsmInstruction& ins, const std::string& value, uint
     if (negate) select = "(vec4(1.0) - " + select + ")";
     v = "mix(" + target + ", " + v + ", " + select + ")";
   }
-  if (mask == 0xF) Emit(target + " = " + v + ";");
-  else Emit(target + "." + Mask(mask) + " = (" + v + ")." + Mask(mask) + ";");
+  if (coissued_) {
+    // The value now, the write once the whole pair has read its sources.
+    const std::string held = "qel_co" + std::to_string(coissueValues_++);
+    Emit("vec4 " + held + " = " + v + ";");
+    v = held;
+  }
+  const std::string line = mask == 0xF ? target + " = " + v + ";"
+                                       : target + "." + Mask(mask) + " = (" + v + ")." + Mask(mask) + ";";
+  if (coissued_) heldWrites_.push_back(line);
+  else Emit(line);
   return true;
 }
 
@@ -362,7 +385,11 @@ bool Translator::Sampler(uint32_t stage, char kind, std::string* name) {
 bool Translator::Declare(const AsmInstruction& ins) {
   ::platform::d3dx::Operand o;
   if (!Operand(ins, 0, &o)) return false;
-  std::string usageName = ins.modifiers.empty() ? "" : ins.modifiers[0];
+  // "dcl_pp t0", "dcl_centroid t0", "dcl_texcoord0_centroid v0": the usage is the modifier that is
+  // neither of those.
+  std::string usageName;
+  for (const std::string& m : ins.modifiers)
+    if (m != "pp" && m != "centroid" && usageName.empty()) usageName = m;
   if (o.type == RegType::kSampler) {
     char kind = '2';
     if (usageName == "cube") kind = 'c';
@@ -424,6 +451,7 @@ bool Translator::Instruction(const AsmInstruction& ins) {
       const std::string& text = ins.operands[k];
       char* end = nullptr;
       const float f = std::strtof(text.c_str(), &end);
+      if (end && end != text.c_str() && (*end == 'f' || *end == 'F')) ++end;  // "0.5f", as C writes floats
       if (!end || *end != '\0' || text.empty()) return Fail("bad number '" + text + "'");
       if (!values.empty()) values += ", ";
       const bool ps1 = pixel_ && p_.major == 1;
@@ -540,8 +568,14 @@ bool Translator::Instruction(const AsmInstruction& ins) {
       return true;
     }
     ::platform::d3dx::Operand cond;
-    if (!Operand(ins, 1, &cond) || cond.type != RegType::kConstBool || !Register(cond, 0, &a)) return Fail("callnz needs a b register");
-    Emit(std::string("if (") + (cond.mod == SourceMod::kNot ? "!" : "") + a + ") qel_l" + std::to_string(o.index) + "();");
+    if (!Operand(ins, 1, &cond)) return false;
+    const std::string call = " qel_l" + std::to_string(o.index) + "();";
+    if (cond.type == RegType::kPredicate) {
+      Emit("if (" + PredicateCondition(cond) + ")" + call);
+      return true;
+    }
+    if (cond.type != RegType::kConstBool || !Register(cond, 0, &a)) return Fail("callnz needs a b register or a predicate");
+    Emit(std::string("if (") + (cond.mod == SourceMod::kNot ? "!" : "") + a + ")" + call);
     return true;
   }
   if (op == "label") {
@@ -688,7 +722,7 @@ bool Translator::Instruction(const AsmInstruction& ins) {
       stage = dst.index;
       ::platform::d3dx::Operand coord;
       if (!Operand(ins, 1, &coord)) return false;
-      if (coord.type == RegType::kTexture) a = "gl_TexCoord[" + std::to_string(coord.index) + "]";
+      if (coord.type == RegType::kTexture) a = TexCoords(coord);
       else if (!src(1, &a)) return false;
       if (coord.mod == SourceMod::kDz) a = "vec4((" + a + ").xy / (" + a + ").z, 0.0, 1.0)";
       if (coord.mod == SourceMod::kDw) mode = "proj";
@@ -718,9 +752,9 @@ bool Translator::Instruction(const AsmInstruction& ins) {
   if (ps1 && op == "texcrd") {
     ::platform::d3dx::Operand coord;
     if (!Operand(ins, 1, &coord) || coord.type != RegType::kTexture || coord.index >= 8) return Fail("texcrd needs a t register");
-    a = "gl_TexCoord[" + std::to_string(coord.index) + "]";
-    if (coord.mod == SourceMod::kDz) a = "vec4(" + a + ".xy / " + a + ".z, 1.0, 1.0)";
-    if (coord.mod == SourceMod::kDw) a = "vec4(" + a + ".xy / " + a + ".w, 1.0, 1.0)";
+    a = TexCoords(coord);  // .xyz or .xyw
+    if (coord.mod == SourceMod::kDz) a = "vec4((" + a + ").xy / (" + a + ").z, 1.0, 1.0)";
+    if (coord.mod == SourceMod::kDw) a = "vec4((" + a + ").xy / (" + a + ").w, 1.0, 1.0)";
     return Write(ins, a);
   }
   if (ps1 && (op == "texreg2ar" || op == "texreg2gb" || op == "texreg2rgb")) {
@@ -797,13 +831,28 @@ bool Translator::Run(const std::vector<AsmInstruction>& code, Failure* failure) 
       return false;
     }
   }
-  for (const AsmInstruction& ins : code) {
-    if (ins.opcode == "def" || ins.opcode == "defi" || ins.opcode == "defb" || ins.opcode == "dcl") continue;
-    if (!Instruction(ins)) {
+  std::vector<const AsmInstruction*> program;
+  for (const AsmInstruction& ins : code)
+    if (ins.opcode != "def" && ins.opcode != "defi" && ins.opcode != "defb" && ins.opcode != "dcl") program.push_back(&ins);
+  for (size_t k = 0; k < program.size(); ++k) {
+    const AsmInstruction& ins = *program[k];
+    const bool pairedWithNext = k + 1 < program.size() && program[k + 1]->coissue;
+    coissued_ = ins.coissue || pairedWithNext;
+    bool ok = true;
+    if (coissued_ && !(pixel_ && p_.major == 1)) ok = Fail("co-issued instructions ('+') exist in ps_1_1 to ps_1_4 only");
+    else if (coissued_ && (ins.opcode.rfind("tex", 0) == 0 || ins.opcode == "phase"))
+      ok = Fail("'" + ins.opcode + "' cannot be co-issued");
+    ok = ok && Instruction(ins);
+    if (!ok) {
       *failure = {ins.line, failure_};
       return false;
     }
+    if (!pairedWithNext) {
+      for (const std::string& line : heldWrites_) Emit(line);
+      heldWrites_.clear();
+    }
   }
+  coissued_ = false;
   const int last = code.empty() ? 1 : code.back().line;
   if (!blocks_.empty()) {
     *failure = {last, "flow control not closed"};
@@ -854,6 +903,13 @@ std::string Translator::Glsl() const {
   for (const auto& [index, value] : defs_) g += "const vec4 qel_def" + std::to_string(index) + " = " + value + ";\n";
   for (const auto& [index, value] : defInts_) g += "const ivec4 qel_defi" + std::to_string(index) + " = " + value + ";\n";
   for (const auto& [index, value] : defBools_) g += "const bool qel_defb" + std::to_string(index) + " = " + value + ";\n";
+  if (relativeFloat_) {
+    // A def overrides its register for the whole register file; reads outside the file give zeros.
+    g += "vec4 qel_c(int i)\n{\n  if (i < 0 || i >= " + std::to_string(floats) + ") return vec4(0.0);\n";
+    for (const auto& [index, value] : defs_)
+      g += "  if (i == " + std::to_string(index) + ") return qel_def" + std::to_string(index) + ";\n";
+    g += "  return " + FloatArray() + "[i];\n}\n";
+  }
   for (const gfx::ShaderInput& in : inputs_) g += "attribute vec4 qel_v" + std::to_string(in.reg) + ";\n";
   for (const auto& [stage, kind] : samplers_)
     g += std::string("uniform ") + (kind == 'c' ? "samplerCube" : kind == 'v' ? "sampler3D" : "sampler2D") + " qel_s" +

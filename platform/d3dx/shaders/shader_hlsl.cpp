@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -126,6 +127,9 @@ void CompileJobNow(CompileJob* job) {
   if (!MapParameters(c, resources, job, &constants) || !MapSamplers(c, resources, job, &constants) ||
       !MapStageVariables(c, resources, job, &mapping))
     return;
+  for (const ShaderConstant& constant : constants)
+    if (constant.registerSet == RS_FLOAT4)
+      mapping.floatRegisters = std::max(mapping.floatRegisters, constant.registerIndex + constant.registerCount);
 
   spvc_compiler_options glslOptions = nullptr;
   spvc_compiler_create_compiler_options(c, &glslOptions);
@@ -285,10 +289,13 @@ Result CompileShaderHLSL(std::string_view source, std::string_view sourceName, s
   } else if (!CheckHlslLimits(source, &problem, &place)) {
     job.Fail(place, problem);
   } else {
-    job.source = BlankEffectSyntax(RenameMain(FloatGlobalParameters(source)));
+    std::vector<std::string> textures;
+    job.source = BlankEffectSyntax(RenameMain(FloatGlobalParameters(source)), &textures);
     const std::string_view entryName = entry == "main" ? std::string_view(kUserMain) : entry;
     job.entryPlace = EntryPlace(job.source, entryName);
-    if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
+    if (!CheckTextureMethods(job.source, textures, &problem, &place)) {
+      job.Fail(place, problem);
+    } else if (!WrapEntry(&job.source, entryName, uniformArguments, &job.entry, &problem)) {
       job.Fail({}, problem);
     } else {
       CompileIsolated(&job);

@@ -78,7 +78,8 @@ bool MapParameters(spvc_compiler c, spvc_resources resources, CompileJob* job, s
     }
   }
   // The global block: one register (or one per matrix row/column) for each parameter the entry reads,
-  // as the API's compiler gave them; the others share offset 0 and are never read.
+  // as the API's compiler gave them; the others share offset 0 and are never read (FinishGlsl sizes
+  // the array by the registers read, whatever size the cross compiler gives it).
   for (const spvc_reflected_resource& r : Resources(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
     if (std::string_view(r.name) != "$Global") {
       job->FailAt(r.name, {}, std::string("cbuffer '") + r.name + "' is not supported");
@@ -303,6 +304,7 @@ std::string FinishGlsl(std::string_view generated, const StageMapping& mapping, 
   }
   if (vertex) glsl += kVertexPrologue;
   for (const auto& [variable, expression] : mapping.defines) glsl += "#define " + variable + " " + expression + "\n";
+  const std::string registers = std::string("uniform vec4 ") + (vertex ? gfx::kGlslVertexFloat : gfx::kGlslPixelFloat) + "[";
   // The stage variables' declarations go: their names stand for the built-ins.
   while (at < body.size()) {
     size_t end = body.find('\n', at);
@@ -316,6 +318,8 @@ std::string FinishGlsl(std::string_view generated, const StageMapping& mapping, 
     }
     if (vertex && line == "void main()") {
       glsl += "void qel_main()\n";
+    } else if (line.rfind(registers, 0) == 0) {
+      if (mapping.floatRegisters) glsl += registers + std::to_string(mapping.floatRegisters) + "];\n";
     } else if (!drop) {
       glsl.append(line);
       glsl += '\n';

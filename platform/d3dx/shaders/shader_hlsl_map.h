@@ -39,6 +39,7 @@ struct CompileJob {
 struct StageMapping {
   std::vector<gfx::ShaderInput> inputs;                     // vertex shaders: attribute registers
   std::vector<std::pair<std::string, std::string>> defines;  // variable -> built-in expression
+  uint32_t floatRegisters = 0;                               // float registers the entry reads
 };
 
 // Names, registers and decorations of every resource of `compiler`; false (with job->errors) for
@@ -49,8 +50,9 @@ bool MapSamplers(spvc_compiler compiler, spvc_resources resources, CompileJob* j
                  std::vector<ShaderConstant>* constants);
 bool MapStageVariables(spvc_compiler compiler, spvc_resources resources, CompileJob* job, StageMapping* mapping);
 
-// The finished GLSL from the cross compiler's: stage variables replaced by their built-ins, and for
-// vertex shaders the main that writes gl_Position.
+// The finished GLSL from the cross compiler's: stage variables replaced by their built-ins, the
+// register array sized by the registers the entry reads, and for vertex shaders the main that writes
+// gl_Position.
 std::string FinishGlsl(std::string_view generated, const StageMapping& mapping, bool vertex);
 
 }  // namespace platform::d3dx

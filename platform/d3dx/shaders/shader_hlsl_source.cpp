@@ -294,7 +294,7 @@ SourcePlace DeclarationPlace(std::string_view source, std::string_view name, std
   return anywhere ? PlaceOf(*anywhere) : SourcePlace{};
 }
 
-std::string BlankEffectSyntax(std::string_view source) {
+std::string BlankEffectSyntax(std::string_view source, std::vector<std::string>* textures) {
   std::string out(source);
   const std::vector<Token> tokens = Words(source);
   // The index of the token closing the bracket group opened at `from`, or (stop ";") of the ";" that
@@ -319,8 +319,17 @@ std::string BlankEffectSyntax(std::string_view source) {
     if (tokens[i].preprocessor) continue;
     const std::string_view t = tokens[i].text;
     size_t last = 0;
-    if (statementStart && SameWord(t, "technique")) last = end(i + 1 < tokens.size() ? i + 1 : i, "{");
-    else if (statementStart && isTexture(t)) last = end(i, ";");
+    if (statementStart && SameWord(t, "technique")) {
+      last = end(i + 1 < tokens.size() ? i + 1 : i, "{");
+    } else if (statementStart && isTexture(t)) {
+      last = end(i, ";");
+      size_t name = i + 1;
+      if (name < last && tokens[name].text == "<") {  // "Texture2D<float4> Diffuse"
+        while (name < last && tokens[name].text != ">") ++name;
+        ++name;
+      }
+      if (textures && name < last && IdentStart(tokens[name].text[0])) textures->emplace_back(tokens[name].text);
+    }
     else if (t == "=" && i + 2 < tokens.size() && SameWord(tokens[i + 1].text, "sampler_state") &&
              tokens[i + 2].text == "{")
       last = end(i + 2, "{");
@@ -342,6 +351,22 @@ std::string BlankEffectSyntax(std::string_view source) {
                                                      t == "static" || t == "const" || t == "volatile"));
   }
   return out;
+}
+
+bool CheckTextureMethods(std::string_view source, std::span<const std::string> textures, std::string* error,
+                         SourcePlace* place) {
+  const std::vector<Token> tokens = Words(source);
+  for (size_t i = 0; i + 3 < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    if (t.preprocessor || tokens[i + 1].text != "." || !IdentStart(tokens[i + 2].text[0]) || tokens[i + 3].text != "(" ||
+        (i > 0 && tokens[i - 1].text == ".") || std::find(textures.begin(), textures.end(), t.text) == textures.end())
+      continue;
+    *error = "'" + std::string(t.text) + "." + std::string(tokens[i + 2].text) +
+             "': methods of texture objects are not supported; sample through a sampler (tex2D and the like)";
+    *place = PlaceOf(t);
+    return false;
+  }
+  return true;
 }
 
 bool WrapEntry(std::string* source, std::string_view entry, std::span<const std::string> arguments,

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::d3dx {
 
@@ -34,8 +35,14 @@ std::string RenameMain(std::string_view source);
 
 // What only effects read becomes blanks (lines kept), so a plain compile takes an effect file's
 // functions as the effect's own compiles do: "= sampler_state { ... }" initializers, texture
-// declarations (with their annotations) and techniques.
-std::string BlankEffectSyntax(std::string_view source);
+// declarations (with their annotations) and techniques. *textures (when given) gets the names of the
+// textures declared.
+std::string BlankEffectSyntax(std::string_view source, std::vector<std::string>* textures = nullptr);
+
+// Refuses code that calls a method of one of the texture objects `textures` ("Diffuse.Sample(s, uv)"),
+// whose declarations effects take for themselves: *error names the call and *place its line.
+bool CheckTextureMethods(std::string_view source, std::span<const std::string> textures, std::string* error,
+                         SourcePlace* place);
 
 // Where the function `entry` is defined (its name).
 SourcePlace EntryPlace(std::string_view source, std::string_view entry);

@@ -128,7 +128,7 @@ technique Best < string group = "high"; > {
     AlphaRef = (Shine);
   }
   pass P1 { VertexShader = (Shared); PixelShader = asm { ps.1.1
-    tex t0
+    tex t0 ; comments may hold braces: {}
     mov r0, t0 }; }
 }
 )";
@@ -193,6 +193,7 @@ TEST(EffectParse, ParametersAnnotationsSamplersAndPasses) {
   EXPECT_EQ(second[0].kind, dx::EffectStateDecl::kParameter);  // a shader variable
   const dx::EffectShaderDecl& assembly = e.shaders[second[1].shader];
   EXPECT_EQ(assembly.kind, dx::EffectShaderDecl::kAssembly);
+  EXPECT_NE(assembly.assembly.find("mov r0, t0 "), std::string::npos) << assembly.assembly;
   // Preceded by blank lines up to its own line, so the assembler's line numbers are the file's.
   const std::string before = assembly.assembly.substr(0, assembly.assembly.find("ps.1.1"));
   EXPECT_EQ(std::count(before.begin(), before.end(), '\n'), 26);
@@ -229,6 +230,11 @@ TEST(EffectParse, MistakesGiveTheirLineAndNoEffect) {
       {"float4 f() {" + std::string(100, '{'), "'}' missing"},
       {"float a = (((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((1;", "nested too deeply"},
       {"#line 7 \"inc.fxh\"\nfloat4 oops", "inc.fxh(7): ';' expected"},
+      // Objects of the later effect language are named with their line.
+      {"Texture2D Diffuse;\nsampler2D S;\nfloat4 P(float2 uv : TEXCOORD0) : COLOR\n{\n  return Diffuse.Sample(S, uv);\n}",
+       "a.fx(5): 'Diffuse.Sample': methods of texture objects are not supported"},
+      {"float4 a;\nTexture2D<float4> Diffuse;", "a.fx(2): 'Texture2D<...>': texture types with an element type"},
+      {"SamplerState Linear\n{\n  Filter = MIN_MAG_MIP_LINEAR;\n};", "a.fx(1): 'SamplerState Linear { ... }': state objects"},
   };
   for (const auto& c : cases) {
     std::string errors;

@@ -14,8 +14,8 @@ namespace shadertest {
 namespace {
 
 struct Case {
-  const char* profile;  // vs.1.1, vs_2_0, ps.1.1 ... ps_1_4, ps_2_0
-  const char* body;     // leaves its result in r0
+  const char* profile;  // vs.1.1, vs_2_0, vs_2_x, ps.1.1 ... ps_1_4, ps_2_0
+  const char* body;     // leaves its result in r0; subroutines (vertex cases) from the first "label" on
   float r, g, b;
 };
 
@@ -79,6 +79,15 @@ const Case kVertexCases[] = {
     {"vs.1.1", "def c4, 1.7, -0.3, 0, 0\nmov a0.x, c4.y\nmov r0, c[a0.x + 20]", 1.0f, 0.0f, 0.0f},
     {"vs_2_0", "def c4, 1.7, -0.3, 0, 0\nmova a0.x, c4.x\nmov r0, c[a0.x + 20]", 0.5f, 0.5f, 0.5f},
     {"vs_2_0", "def c4, 1.7, -0.3, 0, 0\nmova a0.x, c4.y\nmov r0, c[a0.x + 20]", 0.0f, 1.0f, 0.0f},
+    // Relative reads see the shader's own def constants where they override set ones, as direct reads
+    // do, and read nothing (zeros) outside the register file.
+    {"vs.1.1", "def c20, 0.25, 0.75, 0.5, 0\ndef c4, 1, 2, 0, 0\nmov a0.x, c4.x\nmov r0, c[a0.x + 19]", 0.25f, 0.75f,
+     0.5f},
+    {"vs.1.1", "def c20, 0.25, 0.75, 0.5, 0\ndef c4, 1, 2, 0, 0\nmov a0.x, c4.y\nmov r0, c19[a0.x]", 0.0f, 0.0f, 1.0f},
+    {"vs_2_0", "defi i0, 4, 19, 1, 0\ndef c20, 0.25, 0.25, 0.25, 0\ndef c4, 0.5, 0.5, 0.5, 0.5\nmov r5, c0\n"
+               "loop aL, i0\nadd r5, r5, c[aL]\nendloop\nmul r0, r5, c4", 0.875f, 0.375f, 0.875f},
+    {"vs_2_0", "def c4, 300, -21, 0, 0\nmov r0, c1\nmova a0.xy, c4\nadd r0, r0, c[a0.x]\nadd r0, r0, c[a0.y + 20]", 0.25f,
+     0.5f, 0.75f},
     // lrp: a * (b - c) + c.
     {"vs_2_0", "lrp r0, r1, r2, r3", 0.21875f, 0.375f, 0.15625f},
     {"vs_2_0", "def c4, 0, 3, 4, 2\nnrm r0, c4", 0.0f, 0.6f, 0.8f},
@@ -99,12 +108,18 @@ const Case kVertexCases[] = {
     {"vs_2_0", "def c4, -1.25, 1.5, 0, 0\nexpp r0, c4.x", 0.42045f, 0.42045f, 0.42045f},
     {"vs_2_0", "def c4, -1.25, 1.5, 0, 0\nlogp r0, c4.y", 0.58496f, 0.58496f, 0.58496f},
     {"vs_2_0", "def c4, 1.25, -0.25, 2.75, 0\nfrc r0, c4", 0.25f, 0.75f, 0.75f},
+    // Written the way published samples write them: capitals, numbers with C's "f".
+    {"vs.1.1", "DEF C4, 0.25F, .5f, 0.75, 1.0f\nMOV R0.XYZ, C4", 0.25f, 0.5f, 0.75f},
+    // Subroutines called on a predicate component, plain or negated; only the true ones run.
+    {"vs_2_x", "setp_gt p0, c1, c2\ncallnz l1, p0.y\ncallnz l2, p0.x\ncallnz l3, !p0.x\n"
+               "label l1\nmov r0.x, c1.x\nret\nlabel l2\nmov r0.y, c1.y\nret\nlabel l3\nmov r0.z, c1.z\nret",
+     0.25f, 0.0f, 0.75f},
 };
 
 // Every pixel case has A, B and C in c1, c2 and c3, (0.5, 0.5, 0.5, 0.5) in c4, ones in c5 and
-// (2, 1.5, -3, 1) in c7 (ps_2_0 also A, B and C in r1 to r3). The vertex colour is (0.5, 0.25, 0.75), the specular colour
-// (0.25, 0.25, 0); texture set 0 is (-0.25, 0.5, 1.5), sets 1 to 3 are (0, 0, 1), (1, 0, 0) and
-// (0, 1, 0). Stage 0 holds one texel (0.125, 0.878, 0.376, 0.627); stages 1 to 3 a 4 x 4 texture
+// (2, 1.5, -3, 1) in c7 (ps_2_0 and ps_3_0 also A, B and C in r1 to r3). The vertex colour is
+// (0.5, 0.25, 0.75), the specular colour (0.25, 0.25, 0), the fog 0.5; texture set 0 is
+// (-0.25, 0.5, 1.5), sets 1 to 3 are (0, 0, 1), (1, 0, 0) and (0, 1, 0). Stage 0 holds one texel (0.125, 0.878, 0.376, 0.627); stages 1 to 3 a 4 x 4 texture
 // whose texel (i, j) is (i * 64 + 32, j * 64 + 32, 0), so a sample shows where it was taken.
 const Case kPixelCases[] = {
     {"ps.1.1", "mov r0, v0", 0.5f, 0.25f, 0.75f},
@@ -141,6 +156,9 @@ const Case kPixelCases[] = {
     {"ps.1.1", "mov r1, c2\nmov r1.rgb, c1\nmul r0, r1, r1.a", 0.125f, 0.25f, 0.375f},
     {"ps.1.1", "mov r1.rgb, c1\n+mov r1.a, c2\nmul r0, r1, r1.a", 0.125f, 0.25f, 0.375f},
     {"ps.1.1", "mul r1.rgb, c1, c4\n+add r1.a, c2, c4\nmul r0, r1, r1.a", 0.125f, 0.25f, 0.375f},
+    // A co-issued pair reads its sources before either writes: the second sees the old value.
+    {"ps.1.1", "mov r1, c2\nmov r1.rgb, c1\n+mov r1.a, r1.b\nmul r0, r1, r1.a", 0.03125f, 0.0625f, 0.09375f},
+    {"ps_1_4", "mov r1, c1\nmul r1.rgb, c1, c4\n+add r1.a, r1.r, c4.r\nmul r0, r1, r1.a", 0.09375f, 0.1875f, 0.28125f},
     // cnd: r0.a greater than a half (ps 1.1 to 1.3), each component (ps 1.4); cmp: not below zero.
     {"ps.1.1", "mov r0, c2\ncnd r0, r0.a, c1, c3", 0.125f, 0.5f, 0.25f},
     {"ps.1.1", "def c6, 0, 0, 0, 0.625\nmov r0, c6\ncnd r0, r0.a, c1, c3", 0.25f, 0.5f, 0.75f},
@@ -149,6 +167,7 @@ const Case kPixelCases[] = {
     // Texture instructions that compute: texcoord clamps to [0, 1], texcrd does not.
     {"ps.1.1", "texcoord t0\nmul r0, t0, c4", 0.0f, 0.25f, 0.5f},
     {"ps_1_4", "texcrd r1.rgb, t0\nmul r0, r1, c4", 0.0f, 0.25f, 0.75f},
+    {"ps_1_4", "texcrd r1.rgb, t0.xyw\nmul r0, r1, c4", 0.0f, 0.25f, 0.5f},
     {"ps.1.1", "tex t0\nmov r0, t0", 0.125f, 0.878f, 0.376f},
     {"ps.1.1", "tex t0\ntexreg2ar t1, t0\nmov r0, t1", 160 / 255.0f, 32 / 255.0f, 0.0f},
     {"ps.1.1", "tex t0\ntexreg2gb t1, t0\nmov r0, t1", 224 / 255.0f, 96 / 255.0f, 0.0f},
@@ -159,6 +178,8 @@ const Case kPixelCases[] = {
     {"ps_1_4", "texld r0, t0\nmov r0, r0.a", 0.627f, 0.627f, 0.627f},
     // ps 2.0.
     {"ps_2_0", "add r0, r1, r2", 0.75f, 0.75f, 0.875f},
+    {"ps_2_0", "dcl_centroid t1\ndcl_pp t2\nadd r0, t1, t2", 1.0f, 0.0f, 1.0f},
+    {"ps_3_0", "dcl_color0 v0\ndcl_fog v1.x\nmul r0, v0, v1.x", 0.25f, 0.125f, 0.375f},
     {"ps_2_0", "mad r0, r1, -r2, r3", 0.0f, 0.375f, 0.15625f},
     {"ps_2_0", "lrp r0, r1, r2, r3", 0.21875f, 0.375f, 0.15625f},
     {"ps_2_0", "def c6, -0.5, 0, 0.5, 0\ncmp r0, c6, r1, r2", 0.5f, 0.5f, 0.75f},
@@ -230,12 +251,16 @@ class AsmArithmeticTest : public ShaderTest {
     const bool vertex = profile[0] == 'v';
     std::string vs, ps;
     if (vertex) {
-      vs = profile + "\n" + (profile == "vs_2_0" ? "dcl_position v0\n" : "") + kConstants + kLoad + c.body +
-           "\nmov oPos, v0\nmov oD0, r0\n";
+      const std::string body = c.body;
+      const size_t labels = body.find("label ");
+      const std::string subroutines = labels == std::string::npos ? "" : "ret\n" + body.substr(labels);
+      vs = profile + "\n" + (profile[2] == '_' ? "dcl_position v0\n" : "") + kConstants + kLoad +
+           body.substr(0, labels) + "\nmov oPos, v0\nmov oD0, r0\n" + subroutines;
       ps = "ps.1.1\nmov r0, v0\n";
     } else {
-      vs = "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oD1, c5\nmov oT0, c1\nmov oT1, c2\nmov oT2, c3\nmov oT3, c4\n";
-      const bool ps2 = profile == "ps_2_0";
+      vs = "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oD1, c5\nmov oT0, c1\nmov oT1, c2\nmov oT2, c3\nmov oT3, c4\n"
+           "mov oFog, c1.y\n";
+      const bool ps2 = profile == "ps_2_0" || profile == "ps_3_0";
       ps = profile + "\n" + kConstants + "def c4, 0.5, 0.5, 0.5, 0.5\ndef c5, 1, 1, 1, 1\n" +
            (ps2 ? "def c0, 0, 0, 0, 0\nmov r1, c1\nmov r2, c2\nmov r3, c3\n" : "") + c.body +
            (ps2 ? "\nmov oC0, r0\n" : "\n");

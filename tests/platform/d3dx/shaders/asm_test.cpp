@@ -195,6 +195,8 @@ TEST_F(ShaderTest, AssemblyErrorsNameTheInstructionAndLine) {
       {"", "test.vsh(1): no shader version"},
       {"vs_1_1\nmov r40, c0\n", "test.vsh(2): temporary register out of range"},
       {"ps_2_0\ntexld r0, t0, s0\nmov oC0, r0_zz\n", "test.vsh(3): bad operand 'r0_zz'"},
+      {"vs_1_1\nmov r0, c0\n+mov r1, c1\n", "test.vsh(2): co-issued instructions ('+') exist in ps_1_1 to ps_1_4 only"},
+      {"ps.1.1\ntex t0\n+mov r0.a, t0\n", "test.vsh(2): 'tex' cannot be co-issued"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);

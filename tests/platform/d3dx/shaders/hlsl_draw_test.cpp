@@ -1,6 +1,7 @@
 // Drawing with HLSL shaders on the real GL device, compared with colours computed here.
 #include <gtest/gtest.h>
 
+#include "platform/gfx/shader_function.h"
 #include "tests/platform/d3dx/shaders/shader_fixture.h"
 
 namespace shadertest {
@@ -168,6 +169,37 @@ float4 main(float4 pos : POSITION, uniform float scale, uniform bool shrink) : P
                                     &function, &errors),
             gfx::kInvalidCall);
   EXPECT_NE(errors.find("takes 2 uniform parameters, 3 given"), std::string::npos) << errors;
+}
+
+}  // namespace
+}  // namespace shadertest
+
+namespace shadertest {
+namespace {
+
+TEST_F(ShaderTest, HlslParametersTheEntryLeavesAloneTakeNoRegisters) {
+  // A file shared by several shaders: the pixel shader reads one register of it, and declares no more,
+  // however large the parameters it leaves alone (drivers that do not trim arrays refuse 8192).
+  const char* source = R"(
+float4 Palette[8192];
+float4 Tint;
+float4x4 Unused;
+float4 main() : COLOR { return Tint; }
+)";
+  UsePixelShader(Hlsl(source, "main", "ps_2_0"));
+  const auto table = Table(psFunction_);
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].name, "Tint");
+  EXPECT_EQ(table[0].registerIndex, 0u);
+  gfx::ShaderFunction function;
+  ASSERT_TRUE(gfx::ReadShaderFunction(psFunction_.data(), &function));
+  const std::string* glsl = function.Find(gfx::kShaderTagGlsl);
+  ASSERT_NE(glsl, nullptr);
+  EXPECT_NE(glsl->find("uniform vec4 qel_pc[1];"), std::string::npos) << *glsl;
+  SetVector(false, "Tint", 0.25f, 0.5f, 1.0f, 1.0f);
+  ClearForShaders();
+  ClipQuad(-1.0f, -1.0f, 1.0f, 1.0f, 0xFFFFFFFF);
+  EXPECT_TRUE(gfxtest::Near(Pixel(kWidth / 2, kHeight / 2), 0xFF4080FF, 2)) << std::hex << Pixel(kWidth / 2, kHeight / 2);
 }
 
 }  // namespace

@@ -114,6 +114,8 @@ TEST_F(ShaderTest, HlslErrorsGiveFileAndLine) {
       {"#line 40 \"io.fxh\"\nstruct PS_IN {\n  float4 Colour : COLOR0;\n  float4 Where : POSITION;\n};\n"
        "#line 2 \"test.fx\"\nfloat4 main(PS_IN i) : COLOR { return i.Where; }\n",
        "main", "ps_2_0", {}, "io.fxh(42): input 'i.Where'"},
+      {"texture2D Diffuse;\nsampler2D S;\nfloat4 main(float2 uv : TEXCOORD0) : COLOR\n{\n  return Diffuse.Sample(S, uv);\n}\n",
+       "main", "ps_2_0", {}, "test.fx(5): 'Diffuse.Sample': methods of texture objects are not supported"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
