@@ -1,6 +1,8 @@
 // MD2 models: the file is read whole, its header, frames, triangles, texture coordinates and skin
 // names are decoded, and the record tree is one frame with an unindexed triangle mesh of frame 0 that
-// carries one attached frame per animation frame. Every count and offset of the header is checked
+// carries one attached frame per animation frame. The tree's meshes hold layouts and counts only: the
+// image writer has their vertices made straight into the image, which is the only place they are
+// needed, so a load writes each vertex once on the way to the loader. Every count and offset of the header is checked
 // against the file, and every triangle's indices against the vertex and texture-coordinate counts,
 // before anything is decoded.
 #include "engine/formats/converter_md2.h"
@@ -51,6 +53,12 @@ struct MD2Triangle {
   uint16_t texCoord[3];
 };
 
+// A triangle corner as every frame writes it: the frame vertex it takes and its texture coordinates.
+struct MD2Corner {
+  uint32_t vertex;
+  float u, v;
+};
+
 struct MD2State {
   std::vector<uint8_t> fileBuffer;
   ModelBytes file;
@@ -59,6 +67,7 @@ struct MD2State {
   std::vector<MD2Triangle> triangles;
   std::vector<float> texCoords;  // u, v
   std::vector<std::string> skins;
+  std::vector<MD2Corner> corners;  // three per triangle
   std::unique_ptr<ObjectRecord> root;
   // Each mesh of the tree with the animation frame whose vertices it carries in the image.
   std::vector<std::pair<const MeshRecord*, size_t>> frameMeshes;
@@ -153,6 +162,12 @@ bool ReadMD2TexCoordsAndSkins() {
     if (name.size() >= 3) name.replace(name.size() - 3, 3, "bmp");
     s.skins[i] = name;
   }
+  s.corners.resize(3 * s.triangles.size());
+  for (size_t i = 0; i < s.corners.size(); ++i) {
+    const MD2Triangle& triangle = s.triangles[i / 3];
+    const float* uv = s.texCoords.data() + 2 * size_t(triangle.texCoord[i % 3]);
+    s.corners[i] = {triangle.vertex[i % 3], uv[0], uv[1]};
+  }
   return true;
 }
 
@@ -197,16 +212,16 @@ void WriteMD2Vertices(const MeshRecord& mesh, uint8_t* out) {
       break;
     }
   const MD2Vertex* decoded = s.frames[index].vertices.data();
-  const float* texCoords = s.texCoords.data();
-  for (const MD2Triangle& triangle : s.triangles) {
-    const MD2Vertex* corner[3] = {&decoded[triangle.vertex[0]], &decoded[triangle.vertex[1]],
-                                  &decoded[triangle.vertex[2]]};
-    const Vector3 normal = MD2FaceNormal({corner[0]->x, corner[0]->y, corner[0]->z},
-                                         {corner[1]->x, corner[1]->y, corner[1]->z},
-                                         {corner[2]->x, corner[2]->y, corner[2]->z});
+  const MD2Corner* corners = s.corners.data();
+  for (const MD2Corner* end = corners + s.corners.size(); corners != end; corners += 3) {
+    const MD2Vertex& a = decoded[corners[0].vertex];
+    const MD2Vertex& b = decoded[corners[1].vertex];
+    const MD2Vertex& c = decoded[corners[2].vertex];
+    const Vector3 normal = MD2FaceNormal({a.x, a.y, a.z}, {b.x, b.y, b.z}, {c.x, c.y, c.z});
+    const MD2Vertex* position[3] = {&a, &b, &c};
     for (size_t k = 0; k < 3; ++k) {
-      const float* uv = texCoords + 2 * size_t(triangle.texCoord[k]);
-      const float vertex[8] = {corner[k]->x, corner[k]->y, corner[k]->z, normal.x, normal.y, normal.z, uv[0], uv[1]};
+      const float vertex[8] = {position[k]->x, position[k]->y, position[k]->z, normal.x,
+                               normal.y,       normal.z,       corners[k].u,   corners[k].v};
       std::memcpy(out, vertex, sizeof vertex);
       out += sizeof vertex;
     }
@@ -240,6 +255,7 @@ void FreeMD2Data() {
   s.triangles.clear();
   s.texCoords.clear();
   s.skins.clear();
+  s.corners.clear();
   s.root.reset();
   s.frameMeshes.clear();
   s.image = KvoImage();
