@@ -1,10 +1,10 @@
 // MD2 models: the file is read whole, its header, frames, triangles, texture coordinates and skin
 // names are decoded, and the record tree is one frame with an unindexed triangle mesh of frame 0 that
 // carries one attached frame per animation frame. The tree's meshes hold layouts and counts only: the
-// image writer has their vertices made straight into the image, which is the only place they are
-// needed, so a load writes each vertex once on the way to the loader. Every count and offset of the header is checked
-// against the file, and every triangle's indices against the vertex and texture-coordinate counts,
-// before anything is decoded.
+// image writer has their vertices made straight into the image, the only place they are needed, so a
+// load writes each vertex once on its way to the loader. Every count and offset of the header is
+// checked against the file, and every triangle's indices against the vertex and texture-coordinate
+// counts, before anything is decoded.
 #include "engine/formats/converter_md2.h"
 
 #include <cmath>
