@@ -60,12 +60,12 @@ int OpenRegularFile(const char* path, int flags, mode_t mode, struct stat* info)
     }
     struct stat st;
     int error = 0, fd = -1;
-    if (fstat(pathFd, &st) != 0)
+    if ((flags & O_CREAT) && (flags & O_EXCL))
+      error = EEXIST;  // whatever it is
+    else if (fstat(pathFd, &st) != 0)
       error = errno;
     else if (!S_ISREG(st.st_mode))
       error = NotRegular(st);
-    else if ((flags & O_CREAT) && (flags & O_EXCL))
-      error = EEXIST;
     else if ((fd = Reopen(pathFd, path, flags, st)) < 0)
       error = errno;
     close(pathFd);

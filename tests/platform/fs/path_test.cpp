@@ -111,14 +111,14 @@ TEST_F(ResolvePathTest, PartsAreReadAloneAndLimitsRefuseBeforeReading) {
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes(3, 0xEE);
     fs::ReadFailure why = fs::ReadFailure::kReadError;
-    const bool ok = fs::ReadFilePart("ART\Digits.bin", c.offset, c.length, c.limit, bytes, &why);
+    const bool ok = fs::ReadFilePart("ART\\Digits.bin", c.offset, c.length, c.limit, bytes, &why);
     EXPECT_EQ(ok, c.expected != nullptr) << c.offset << " " << c.length << " " << c.limit;
     EXPECT_EQ(why, c.why) << c.offset << " " << c.length << " " << c.limit;
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.expected ? c.expected : "") << c.offset << " " << c.length;
   }
   std::vector<uint8_t> bytes;
   fs::ReadFailure why = fs::ReadFailure::kNone;
-  EXPECT_FALSE(fs::ReadWholeFile("Art\missing.bin", bytes, fs::kNoReadLimit, &why));
+  EXPECT_FALSE(fs::ReadWholeFile("Art\\missing.bin", bytes, fs::kNoReadLimit, &why));
   EXPECT_EQ(why, fs::ReadFailure::kCannotOpen);
 }
 
