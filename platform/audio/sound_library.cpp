@@ -148,7 +148,7 @@ const char* g_sampleFailure = "";
 bool ReadSamplePart(const char* name, int offset, int length, std::vector<uint8_t>& image) {
   namespace fs = platform::fs;
   fs::ReadFailure why = fs::ReadFailure::kCannotOpen;
-  if (name && offset >= 0 && length >= 0 && fs::ReadFilePart(name, uint64_t(offset), uint64_t(length), kMaxSampleBytes, image, &why))
+  if (name && offset >= 0 && length >= 0 && fs::ReadFilePart(name, uint64_t(offset), uint64_t(length), kMaxSoundBytes, image, &why))
     return true;
   g_sampleFailure = why == fs::ReadFailure::kTooLarge ? "the file is larger than a sound may be" : fs::ReadFailureText(why);
   return false;
@@ -163,7 +163,7 @@ bool DecodeSample(std::vector<uint8_t> image, LibrarySample& sample) {
     int16_t block[4096 * 2];
     while (uint32_t got = decoder.Read(block, 4096)) {
       // A small file may decode to far more than it holds: the decoded sound is capped too.
-      if ((frames.size() + got * decoder.Channels()) * sizeof(int16_t) > kMaxSampleBytes) {
+      if ((frames.size() + got * decoder.Channels()) * sizeof(int16_t) > kMaxSoundBytes) {
         g_sampleFailure = "the sound is longer than a sound may be";
         return false;
       }

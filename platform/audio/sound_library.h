@@ -16,9 +16,6 @@ constexpr int kAnyFreeChannel = -1;
 constexpr int kAnyFreeSample = -1;
 constexpr int kSampleSlots = 1024;
 constexpr int kSpectrumSize = 512;
-// A sample is refused when the part of its file, or the sound it decodes to, is larger than this
-// (about six minutes of 16-bit stereo at 44100 Hz); such a file is not read at all.
-constexpr uint64_t kMaxSampleBytes = uint64_t(64) << 20;
 
 // Modes of LoadSample and OpenStream.
 enum : uint32_t { kModeDefault = 0, kModeLoopOff = 1, kModeLoopNormal = 2 };
@@ -35,7 +32,9 @@ void CloseSoundLibrary();
 
 // Loads a WAVE or Ogg Vorbis file (through the path resolver) into sample slot `index` (0..1023, or
 // kAnyFreeSample), replacing the sample there. `offset` and `length` (0: to the end) choose a part of
-// the file. kModeLoopNormal makes it loop when played. Null when the file is missing or damaged.
+// the file. kModeLoopNormal makes it loop when played. Null when the file is missing or damaged, or
+// when the part, or the sound it decodes to, is larger than kMaxSoundBytes (wave_file.h): such a part
+// is not read at all.
 LibrarySample* LoadSample(int index, const char* name, uint32_t mode, int offset, int length);
 // Why the last LoadSample of a file gave null, in words ("the file is larger than a sound may be",
 // ...); empty after a success, and when there is no output or the slot is out of range.
