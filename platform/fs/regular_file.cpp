@@ -48,7 +48,8 @@ int WithStatus(int fd, struct stat* info) {
 }  // namespace
 
 int OpenRegularFile(const char* path, int flags, mode_t mode, struct stat* info) {
-  for (;;) {
+  // A name that is neither there nor makeable (a link to nothing) ends the tries with EEXIST.
+  for (int attempt = 0; attempt < 3; ++attempt) {
     // A path-only descriptor acts on nothing: the file's kind is known before it is really opened.
     const int pathFd = open(path, O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW));
     if (pathFd < 0) {
@@ -73,6 +74,7 @@ int OpenRegularFile(const char* path, int flags, mode_t mode, struct stat* info)
     errno = error;
     return -1;
   }
+  return -1;
 }
 
 }  // namespace platform::fs

@@ -126,6 +126,12 @@ TEST_F(SpecialFilesTest, RegularFilesOpenWithTheFlagsAskedFor) {
   EXPECT_GE(fd, 0);  // links are followed as by open(2)
   if (fd >= 0) close(fd);
   EXPECT_LT(fs::OpenRegularFile("link.txt", O_RDONLY | O_NOFOLLOW), 0);
+
+  // Nothing is made through a link to nothing: it is refused, at once.
+  ASSERT_EQ(symlink("nowhere.txt", "dangling.txt"), 0);
+  EXPECT_LT(fs::OpenRegularFile("dangling.txt", O_WRONLY | O_CREAT, 0600), 0);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_FALSE(Exists("nowhere.txt"));
 }
 
 }  // namespace

@@ -344,6 +344,8 @@ TEST_F(LevelTest, AHugeLevelTextureIsRefusedUnreadAndSaidOnce) {
   EXPECT_EQ(said.find(message, said.find(message) + 1), std::string::npos) << "read again: " << said;
   EXPECT_FALSE(HasImage(kBaseLevelImage));
   EXPECT_FALSE(HasImage(kTintedLevelImage));
+  EXPECT_EQ(Core().hostErrorWord, 506u);  // the image load refused, as for a missing picture
+  Core().hostErrorWord = 0;
   EXPECT_TRUE(Exists(1000));
 
   auto plain = NewMap();
