@@ -114,10 +114,15 @@ void GameMain() {
   ReportMissingMedia();
   if (CommandLine().param1[0] == '\0') ShowSplashScreens();
   ShowLoadingScreen();
-  LoadStartUpMedia();
-  Game().state = FirstStateFromCommandLine();
-  MakeVisualiserBox();
-  PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
-  RunStateLoop();
+  // A quit asked for during the splash or loading screens ends the game before the media load.
+  if (LoopCheck()) {
+    LoadStartUpMedia();
+    Game().state = FirstStateFromCommandLine();
+    MakeVisualiserBox();
+    PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
+    RunStateLoop();
+  } else {
+    Game().state = kStateQuit;
+  }
   ShutdownGame();
 }
