@@ -114,9 +114,9 @@ void GameMain() {
   ReportMissingMedia();
   if (CommandLine().param1[0] == '\0') ShowSplashScreens();
   ShowLoadingScreen();
-  // A quit asked for during the splash or loading screens ends the game before the media load.
+  // A quit asked for during the splash or loading screens, or while the media load, ends the game there.
+  if (LoopCheck()) LoadStartUpMedia();
   if (LoopCheck()) {
-    LoadStartUpMedia();
     Game().state = FirstStateFromCommandLine();
     MakeVisualiserBox();
     PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
