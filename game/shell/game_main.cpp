@@ -122,10 +122,15 @@ void GameMain() {
   ReportMissingMedia();
   if (CommandLine().param1[0] == '\0') ShowSplashScreens();
   ShowLoadingScreen();
-  LoadStartUpMedia();
-  Game().state = FirstStateFromCommandLine();
-  MakeVisualiserBox();
-  PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
-  RunStateLoop();
+  // A quit asked for during the splash or loading screens, or while the media load, ends the game there.
+  if (LoopCheck()) LoadStartUpMedia();
+  if (LoopCheck()) {
+    Game().state = FirstStateFromCommandLine();
+    MakeVisualiserBox();
+    PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
+    RunStateLoop();
+  } else {
+    Game().state = kStateQuit;
+  }
   ShutdownGame();
 }
