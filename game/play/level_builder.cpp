@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "engine/core/core.h"
 #include "engine/media2d/basic2d.h"
@@ -16,6 +17,7 @@
 #include "game/play/level_internal.h"
 #include "game/shell/settings.h"
 #include "game/shell/start_up.h"
+#include "platform/fs/contained_name.h"
 
 namespace {
 
@@ -292,14 +294,11 @@ bool ReadAndBuild(const char* path, BuildFor target, MapFileError* error) {
   for (int32_t i = 0; i < kMapRecordCapacity; ++i) map.records[i] = read->records[i];
   for (int32_t p = 0; p < kWaypointPathCount; ++p) map.paths[p] = read->paths[p];
 
-  char texture[kMapStringSize + 16];
-  std::snprintf(texture, sizeof texture, "Textures\\%s", map.header.texture);
   MapCounts& counts = CurrentMapCounts();
   counts.blocksBuilt = 0;
   counts.entitiesBuilt = 0;
   if (target == BuildFor::kPlay) Game().plasmaCount = 0;
-  LoadImage(texture, kBaseLevelImage);
-  LoadImage(texture, kTintedLevelImage);
+  LoadLevelTextures(map.header.texture);
 
   for (int32_t i = 0; i < map.header.recordCount; ++i) {
     MapRecord& r = map.records[i];
@@ -313,6 +312,13 @@ bool ReadAndBuild(const char* path, BuildFor target, MapFileError* error) {
 }
 
 }  // namespace
+
+void LoadLevelTextures(const char* texture) {
+  std::string path;
+  if (!platform::fs::JoinContainedName("Textures\\", texture ? texture : "", path)) return;
+  LoadImage(path.c_str(), kBaseLevelImage);
+  LoadImage(path.c_str(), kTintedLevelImage);
+}
 
 bool LoadMap(const char* mapPath, MapFileError* error) {
   ReturnToGameFolder();

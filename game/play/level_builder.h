@@ -44,6 +44,10 @@ bool LoadMap(const char* mapPath, MapFileError* error = nullptr);
 // most entity models, no collision set, no goal-pad light. False as LoadMap.
 bool LoadMapForEditor(const char* path, MapFileError* error = nullptr);
 
+// Loads "Textures\<texture>" of the game folder as the base and the tinted level images. A name
+// that would leave the Textures folder loads nothing.
+void LoadLevelTextures(const char* texture);
+
 // Deletes the block and entity objects of all 1000 records, empties every record and sets the block,
 // record and entity counts to 0.
 void ClearLevel();
