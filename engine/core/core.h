@@ -60,6 +60,8 @@ float NewXValue(float x, float angle, float distance);
 float NewZValue(float z, float angle, float distance);
 
 // Core callbacks carried in CoreData.
+// Replaces `name` with "<root>\media\<name>" (no root folder: the program's temporary folder) when
+// that file exists; a name that would leave the media folder is left as it is.
 void ResolveMediaPath(char* name);
 void DecryptFile(const char* name);
 void EncryptFile(const char* name);

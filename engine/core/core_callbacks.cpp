@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "engine/core/core.h"
 #include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
+#include "platform/fs/contained_name.h"
+#include "platform/fs/folder.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
 #include "platform/window/cursor.h"
@@ -43,19 +43,15 @@ void ScrambleBuffer(uint8_t* data, uint32_t size, uint32_t key, bool encrypt) {
 void DecryptFile(const char* name) { ScrambleFile(name, false); }
 void EncryptFile(const char* name) { ScrambleFile(name, true); }
 
-std::string EngineTempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string folder = std::string(base && *base ? base : "/tmp") + "/tvqdata";
-  ::mkdir(folder.c_str(), 0755);
-  return folder;
-}
-
 void ResolveMediaPath(char* name) {
-  if (!name) return;
-  // With no root folder the media folder would sit at the drive root; that place is the engine's
-  // temporary folder here.
+  // The lookup stays inside the media folder; other names are left as they are.
+  if (!name || platform::fs::ContainedNameFault(name)) return;
+  // With no root folder the media folder would sit at the drive root; that place is the program's
+  // checked temporary folder here (none: no lookup).
   const char* root = GetCoreDataPointer()->rootFolder;
-  const std::string composed = (*root ? std::string(root) : EngineTempFolder()) + "\\media\\" + name;
+  const std::string folder = *root ? std::string(root) + "\\" : platform::fs::TempFolder();
+  if (folder.empty()) return;
+  const std::string composed = folder + "media\\" + name;
   // Callers pass buffers of the usual path size; a longer path is left alone rather than overrun.
   if (composed.size() < size_t(kRootFolderSize) && CoreFileExists(composed.c_str())) {
     std::memcpy(name, composed.c_str(), composed.size() + 1);

@@ -43,7 +43,5 @@ void ConstructRemainingModules(CoreData* data);
 // leaves the position as it was.
 void ScaleMousePosition(int32_t backBufferWidth, int32_t backBufferHeight, int clientWidth, int clientHeight, int x,
                         int y, int32_t& mouseX, int32_t& mouseY);
-// The engine's temporary folder ("tvqdata" below $TMPDIR or /tmp), made when missing.
-std::string EngineTempFolder();
 // Back to the start values (tests; start-up runs once in the program).
 void ResetCoreState();

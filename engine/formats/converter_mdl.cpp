@@ -17,6 +17,7 @@
 #include "engine/objects/mesh_storage.h"
 #include "engine/objects/vertex_layout.h"
 #include "platform/d3dx/pictures/picture_writers.h"
+#include "platform/fs/contained_name.h"
 
 namespace {
 
@@ -259,6 +260,8 @@ bool BuildMDLObject() {
 // pixels, saved as a BMP file in the temporary folder (not flushed to disk: the object module reads
 // it back at once).
 void SaveMDLSkin(const MDLTexture& t, const std::string& folder) {
+  std::string path;
+  if (!platform::fs::JoinContainedName(folder, t.name, path)) return;
   const ModelBytes& f = S().file;
   uint32_t w = 1, h = 1;
   while (w < uint32_t(t.width) && w < kMaxSkinSide) w *= 2;
@@ -297,7 +300,7 @@ void SaveMDLSkin(const MDLTexture& t, const std::string& folder) {
   std::vector<uint8_t> bytes;
   // A skin that cannot be written leaves the model untextured; the model itself is sound.
   if (platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, true, bytes) == platform::gfx::kOk)
-    WriteTemporaryFile(folder + t.name, bytes.data(), bytes.size());
+    WriteTemporaryFile(path, bytes.data(), bytes.size());
 }
 
 void SaveMDLSkins() {

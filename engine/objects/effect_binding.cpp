@@ -3,10 +3,12 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "engine/objects/mesh_state.h"
 #include "engine/objects/record_links.h"
+#include "platform/fs/contained_name.h"
 
 namespace {
 
@@ -28,6 +30,13 @@ void BindEffectByName(MeshRecord* mesh) {
   InstallEffectRecordLinks();
   char name[kRecordNameLength];
   CopyRecordName(name, mesh->effectFileName);  // attaching empties the mesh's own copy
+
+  // The name comes from the model file and is taken from the current folder: one that would leave it
+  // is not opened, and the mesh draws without an effect.
+  if (const char* fault = platform::fs::ContainedNameFault(name)) {
+    std::fprintf(stderr, "qel: effect \"%s\" of a model not loaded: %s\n", name, fault);
+    return;
+  }
 
   const auto& table = EffectTable();
   for (size_t i = 1; i < table.size(); ++i) {

@@ -9,6 +9,7 @@
 #include "engine/objects/mesh_state.h"
 #include "engine/objects/object_table.h"
 #include "platform/d3dx/pictures/textures.h"
+#include "platform/fs/contained_name.h"
 #include "platform/gfx/resources.h"
 
 namespace dx = platform::d3dx;
@@ -88,13 +89,14 @@ TextureAnnotations ReadTextureAnnotations(dx::Effect* effect, dx::EffectHandle p
   return t;
 }
 
-// The texture a parameter names, loaded now; the loaded texture is set into the parameter.
+// The texture a parameter names, loaded now; the loaded texture is set into the parameter. Names are
+// read from the effect file and taken from its folder, never from outside it.
 void LoadParameterTexture(dx::Effect* effect, dx::EffectHandle parameter, const TextureAnnotations& t) {
   if (t.type.empty() || SameNoCase(t.type.c_str(), "2d")) {
     const int32_t image = LoadMeshTexture(t.file.c_str(), "", 0);
     const auto getTexture = GetObjectModuleState().links.getImageTexture;
     if (gfx::Texture* texture = getTexture ? getTexture(image) : nullptr) effect->SetTexture(parameter, texture);
-  } else if (SameNoCase(t.type.c_str(), "cube")) {
+  } else if (SameNoCase(t.type.c_str(), "cube") && !platform::fs::ContainedNameFault(t.file)) {
     gfx::CubeTexture* cube = nullptr;
     const uint32_t size = t.width > 0 ? uint32_t(t.width) : dx::kDefault;
     if (gfx::Succeeded(dx::CreateCubeTextureFromFileEx(GetObjectModuleState().device, t.file, size, dx::kDefault, 0,
@@ -155,7 +157,7 @@ bool EffectObject::ParseParameters(uint8_t loadXFileMesh, uint8_t loadTexturesFl
     dx::ParameterDesc desc;
     const char* name = nullptr;
     if (xfile && gfx::Succeeded(effect->GetParameterDesc(xfile, &desc)) &&
-        gfx::Succeeded(effect->GetString(xfile, &name)) && name) {
+        gfx::Succeeded(effect->GetString(xfile, &name)) && name && !platform::fs::ContainedNameFault(name)) {
       xFileName = name;
       DeleteMeshRecord(effectMesh);
       effectMesh = nullptr;

@@ -48,7 +48,8 @@ void SetMeshTranslucent(MeshRecord* mesh, uint8_t on, int32_t blendMode);
 
 // --- textures by file name
 // The image of a texture named in a model: folder + bare name, folder + bare name as ".dds" (names of
-// 5 characters or more), the name as given, the bare name. 0 when none loads.
+// 5 characters or more), the name as given (only when it starts at no root or drive and holds no ".."
+// part), the bare name. 0 when none loads.
 int32_t LoadMeshTexture(const char* name, const char* folder, int32_t loadMode);
 int32_t LoadMeshTextureDefault(const char* name, const char* folder);
 // Finds the textures of every stage (or, for a mesh drawn subset by subset, of every subset).

@@ -8,6 +8,7 @@
 #include "engine/objects/frame_tree.h"
 #include "engine/objects/mesh_state.h"
 #include "engine/objects/object_table.h"
+#include "platform/fs/contained_name.h"
 
 namespace gfx = platform::gfx;
 
@@ -20,7 +21,7 @@ constexpr uint32_t kArgTexture = 2;
 const ObjectModuleLinks& Links() { return GetObjectModuleState().links; }
 
 int32_t LoadByName(const std::string& path, int32_t loadMode) {
-  if (!Links().loadTextureByName) return 0;
+  if (path.empty() || !Links().loadTextureByName) return 0;
   return Links().loadTextureByName(path.c_str(), loadMode);
 }
 
@@ -28,9 +29,10 @@ gfx::Texture* ImageTexture(int32_t image) {
   return Links().getImageTexture ? Links().getImageTexture(image) : nullptr;
 }
 
-// "%s%s" cut to the path length.
+// "%s%s" cut to the path length; empty for a name that would leave the folder.
 std::string JoinPath(const char* folder, const char* name) {
-  std::string path = std::string(folder ? folder : "") + name;
+  std::string path;
+  platform::fs::JoinContainedName(folder ? folder : "", name, path);
   if (path.size() > kPathLength - 1) path.resize(kPathLength - 1);
   return path;
 }
@@ -75,13 +77,20 @@ void ForgetInFrames(FrameRecord* root, gfx::Texture* texture) {
 
 int32_t LoadMeshTexture(const char* name, const char* folder, int32_t loadMode) {
   if (!name || !name[0]) return 0;
+  // The name comes from a model or effect file. Its last part is looked for in the model's folder, so
+  // a name written on another machine ("C:\Art\wood.bmp") still finds "wood.bmp" there; the name
+  // as a whole is tried only while it stays inside the current folder.
   const char* bare = BareName(name);
   if (int32_t image = LoadByName(JoinPath(folder, bare), loadMode)) return image;
   const size_t bareLength = std::strlen(bare);
   if (bareLength < 5) return 0;
   const std::string dds = std::string(bare, bareLength - 4) + ".dds";
   if (int32_t image = LoadByName(JoinPath(folder, dds.c_str()), loadMode)) return image;
-  if (int32_t image = LoadByName(name, loadMode)) return image;
+  if (const char* fault = platform::fs::ContainedNameFault(name)) {
+    std::fprintf(stderr, "qel: texture \"%s\" not loaded from where it names: %s\n", name, fault);
+  } else if (int32_t image = LoadByName(name, loadMode)) {
+    return image;
+  }
   return LoadByName(bare, loadMode);
 }
 

@@ -162,9 +162,7 @@ void PreviewTexture() {
   ReturnToGameFolder();
   DeleteImage(kBaseLevelImage);
   DeleteImage(kTintedLevelImage);
-  char path[kMapStringSize + 16];
-  std::snprintf(path, sizeof path, "Textures\\%s", CurrentMap().header.texture);
-  LoadLevelTexture(path);
+  LoadLevelTextures(CurrentMap().header.texture);
   const MapTables& map = CurrentMap();
   for (int32_t i = 0; i < map.header.recordCount && i < kMapRecordCapacity; ++i) {
     const int32_t object = map.records[i].blockObject;

@@ -28,7 +28,16 @@ bool OpenMapFromDialog() {
   const bool chosen = pd::GetOpenFileName(request, pd::DialogHost{GetCoreDataPointer()->window, GetDirect3DDevice()});
   HoldInputUntilReleased();
   if (!chosen) return false;
-  if (LoadMapForEditor(file)) NoteMapSaved();  // a damaged file leaves the map as it was
+  MapFileError why = MapFileError::kNone;
+  if (LoadMapForEditor(file, &why)) {
+    NoteMapSaved();
+    return true;
+  }
+  // A damaged file leaves the map as it was; the author learns why it was refused.
+  char text[400];
+  std::snprintf(text, sizeof text, "Map \"%s\" not opened: %s.", file, MapFileErrorText(why));
+  platform::window::MessageBox(nullptr, text, "Error", 0);
+  HoldInputUntilReleased();  // the key that closed the box acts no further
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "engine/core/core.h"
 #include "engine/media2d/basic2d.h"
@@ -292,13 +293,11 @@ bool ReadAndBuild(const char* path, BuildFor target, MapFileError* error) {
   for (int32_t i = 0; i < kMapRecordCapacity; ++i) map.records[i] = read->records[i];
   for (int32_t p = 0; p < kWaypointPathCount; ++p) map.paths[p] = read->paths[p];
 
-  char texture[kMapStringSize + 16];
-  std::snprintf(texture, sizeof texture, "Textures\\%s", map.header.texture);
   MapCounts& counts = CurrentMapCounts();
   counts.blocksBuilt = 0;
   counts.entitiesBuilt = 0;
   if (target == BuildFor::kPlay) Game().plasmaCount = 0;
-  LoadLevelTexture(texture);
+  LoadLevelTextures(map.header.texture);
 
   for (int32_t i = 0; i < map.header.recordCount; ++i) {
     MapRecord& r = map.records[i];

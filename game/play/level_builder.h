@@ -44,6 +44,11 @@ bool LoadMap(const char* mapPath, MapFileError* error = nullptr);
 // most entity models, no collision set, no goal-pad light. False as LoadMap.
 bool LoadMapForEditor(const char* path, MapFileError* error = nullptr);
 
+// Loads "Textures\<texture>" of the game folder as the base and the tinted level images. A name
+// that would leave the Textures folder loads nothing; a file that does not load as the base is not
+// read a second time, and leaves neither image.
+void LoadLevelTextures(const char* texture);
+
 // Deletes the block and entity objects of all 1000 records, empties every record and sets the block,
 // record and entity counts to 0.
 void ClearLevel();
@@ -80,9 +85,6 @@ int32_t GoalPadObject();
 // Image 1 := the base texture tinted (r, g, b) under the block frame, then RetextureBlocks.
 // (255, 0, 255), the colour key, is drawn as (255, 0, 254).
 void TintLevelTexture(int32_t r, int32_t g, int32_t b);
-// Loads the level's texture file (a path from the game folder) as the base and the tinted image; a
-// file that does not load as the base is not read a second time, and leaves neither image.
-void LoadLevelTexture(const char* path);
 // Image 1 on every block of the map's records up to the first record without a block; when all have
 // one, the heart centre takes the player colour.
 void RetextureBlocks();

@@ -1,6 +1,7 @@
 // The level's generated textures: the base texture tinted with the ball's colour under the block
 // frame (image 1) and the door images, both composed on bitmap 2.
 #include <algorithm>
+#include <string>
 
 #include "engine/media2d/basic2d.h"
 #include "engine/media2d/bitmap.h"
@@ -10,6 +11,7 @@
 #include "game/play/game_state.h"
 #include "game/play/level_builder.h"
 #include "game/play/level_internal.h"
+#include "platform/fs/contained_name.h"
 
 namespace {
 
@@ -42,8 +44,10 @@ void MakeDoorImage(int32_t image, int32_t red, int32_t green, int32_t blue) {
   SelectBitmap(0);
 }
 
-void LoadLevelTexture(const char* path) {
-  if (LoadImage(path, kBaseLevelImage)) LoadImage(path, kTintedLevelImage);
+void LoadLevelTextures(const char* texture) {
+  std::string path;
+  if (!platform::fs::JoinContainedName("Textures\\", texture ? texture : "", path)) return;
+  if (LoadImage(path.c_str(), kBaseLevelImage)) LoadImage(path.c_str(), kTintedLevelImage);
   else if (HasImage(kTintedLevelImage)) DeleteImage(kTintedLevelImage);
 }
 

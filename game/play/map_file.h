@@ -137,6 +137,7 @@ enum class MapFileError {
   kStringTooLong,    // a header string over 255 or a record text over 511 characters
   kPointCount,       // a path with a point count outside 0 to 30
   kNotANumber,       // a float that is not a finite number
+  kNameLeavesFolder, // the texture, music or next map name starts at the root, names a drive or holds ".."
 };
 const char* MapFileErrorText(MapFileError error);
 

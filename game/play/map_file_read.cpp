@@ -12,6 +12,7 @@
 #include "engine/core/core_alloc.h"
 #include "engine/file/file_module.h"
 #include "game/play/map_file.h"
+#include "platform/fs/contained_name.h"
 #include "platform/fs/files.h"
 
 namespace {
@@ -98,9 +99,14 @@ bool ReadRecord(MapFileReader& in, MapRecord& r) {
 }
 
 bool ReadStrings(MapFileReader& in, MapHeader& h) {
-  return in.String(h.texture, sizeof h.texture) && in.String(h.mapName, sizeof h.mapName) &&
-         in.String(h.nextMap, sizeof h.nextMap) && in.String(h.fileName, sizeof h.fileName) &&
-         in.String(h.comment, sizeof h.comment) && in.String(h.music, sizeof h.music);
+  if (!(in.String(h.texture, sizeof h.texture) && in.String(h.mapName, sizeof h.mapName) &&
+        in.String(h.nextMap, sizeof h.nextMap) && in.String(h.fileName, sizeof h.fileName) &&
+        in.String(h.comment, sizeof h.comment) && in.String(h.music, sizeof h.music)))
+    return false;
+  // These are opened below the Textures, Music and class folders.
+  for (const char* name : {h.texture, h.music, h.nextMap})
+    if (platform::fs::ContainedNameFault(name)) return in.Fail(MapFileError::kNameLeavesFolder);
+  return true;
 }
 
 bool ReadPath(MapFileReader& in, WaypointPath& path) {

@@ -59,6 +59,7 @@ const char* MapFileErrorText(MapFileError error) {
     case MapFileError::kStringTooLong: return "a text is longer than its field";
     case MapFileError::kPointCount: return "a path's point count is outside 0 to 30";
     case MapFileError::kNotANumber: return "a value is not a finite number";
+    case MapFileError::kNameLeavesFolder: return "a texture, music or next map name leaves its folder";
   }
   return "unknown error";
 }

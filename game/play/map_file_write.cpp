@@ -9,6 +9,7 @@
 #include "engine/file/file_module.h"
 #include "game/play/map_file.h"
 #include "game/shell/widget.h"
+#include "platform/fs/contained_name.h"
 #include "platform/fs/files.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
@@ -166,6 +167,18 @@ bool SaveMap() {
                                  "quotes or control characters.",
                                  "Error", 0);
     return false;
+  }
+  // The reader refuses a map whose names leave their folders; saving one would leave a file that
+  // cannot be opened again.
+  const MapHeader& header = CurrentMap().header;
+  for (const char* name : {header.texture, header.music, header.nextMap}) {
+    if (platform::fs::ContainedNameFault(name)) {
+      platform::window::MessageBox(nullptr,
+                                   "Map not saved: its texture, music and next map names must not start with "
+                                   "\"\\\" or \"/\", name a drive or hold \"..\".",
+                                   "Error", 0);
+      return false;
+    }
   }
   const bool saved = SaveMapFiles(CurrentMap());
   if (saved) platform::window::MessageBox(nullptr, "Map Saved.", "Success", 0);

@@ -4,11 +4,14 @@
 #include <cstring>
 #include <strings.h>
 
+#include <string>
+
 #include "game/play/game_state.h"
 #include "game/play/sound_effects.h"
 #include "game/shell/settings.h"
 #include "game/shell/start_up.h"
 #include "platform/audio/sound_library.h"
+#include "platform/fs/contained_name.h"
 
 namespace pa = platform::audio;
 
@@ -23,13 +26,18 @@ int32_t gChannel = 0;
 int32_t PlayMusicFile(const char* name) {
   if (!SoundsReady()) return -1;
   ReturnToGameFolder();
-  char path[kGamePathSize + 8];
-  std::snprintf(path, sizeof path, "Music\\%s", name ? name : "");
   // The stream it replaces is closed, not only stopped, so switching tracks does not pile up streams.
   if (gStream) pa::CloseStream(gStream);
-  gStream = pa::OpenStream(path, pa::kModeLoopNormal, 0, 0);
+  gStream = nullptr;
+  // A map names its music: a name that would leave the Music folder is not opened.
+  std::string path;
+  const char* refused = platform::fs::ContainedNameFault(name ? name : "");
+  if (!refused && platform::fs::JoinContainedName("Music\\", name ? name : "", path))
+    gStream = pa::OpenStream(path.c_str(), pa::kModeLoopNormal, 0, 0);
   // The game goes on without music; the player learns why.
-  if (!gStream) std::fprintf(stderr, "qel: music \"%s\" not played: %s\n", path, pa::StreamOpenFailure());
+  if (!gStream)
+    std::fprintf(stderr, "qel: music \"%s\" not played: %s\n", refused ? name : path.c_str(),
+                 refused ? refused : pa::StreamOpenFailure());
   gStreamOpened = true;
   return 0;
 }

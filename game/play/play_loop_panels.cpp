@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <strings.h>
 
+#include <string>
+
 #include "engine/core/core.h"
 #include "engine/display/display.h"
 #include "engine/objects/object_commands.h"
@@ -18,6 +20,7 @@
 #include "game/play/play_loop_steps.h"
 #include "game/play/visualiser.h"
 #include "game/shell/control_bindings.h"
+#include "platform/fs/contained_name.h"
 
 namespace {
 
@@ -124,9 +127,11 @@ int32_t FinishLevel() {
   const char* nextMap = CurrentMap().header.nextMap;
   if (strcasecmp(nextMap, "null") != 0) {
     ClearLevel();
-    char path[2 * kGamePathSize + 8];
-    std::snprintf(path, sizeof path, "%s%s.qel", game.classFolder, nextMap);
-    StoreGamePath(game.mapPath, path);  // a path too long to keep fails to load, with its message
+    // A next map that would leave the class folder, or a path too long to keep, fails to load, with
+    // its message.
+    std::string path;
+    platform::fs::JoinContainedName(game.classFolder, std::string(nextMap) + ".qel", path);
+    StoreGamePath(game.mapPath, path.c_str());
     game.state = kStatePlayMap;
     return 1;
   }

@@ -6,6 +6,7 @@
 #include "game/shell/data_file_report.h"
 #include "game/shell/profile_bytes.h"
 #include "game/shell/widget.h"
+#include "platform/fs/contained_name.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
 
@@ -38,6 +39,8 @@ bool ParseControlConfig(const uint8_t* data, size_t size, ControlBindings& bindi
 }
 
 std::string ControlConfigPath(std::string_view fileName) {
+  // Config.ini names the configuration: a name that would leave its folder names no file.
+  if (platform::fs::ContainedNameFault(fileName)) return {};
   // As if changing into the folder first: when it is missing, the game folder stands in for it.
   if (!platform::fs::FolderExists(kControlConfigFolder)) return FileNameOnDisk("", fileName);
   return std::string(kControlConfigFolder) + "\\" + FileNameOnDisk(kControlConfigFolder, fileName);

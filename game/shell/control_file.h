@@ -24,6 +24,7 @@ bool ParseControlConfig(const uint8_t* data, size_t size, ControlBindings& bindi
 
 // Where a configuration file of that name lives: in "Profiles\Configs", or in the game folder itself
 // when that folder is missing.
+// Empty for a name that starts at the root, names a drive or holds a ".." part.
 std::string ControlConfigPath(std::string_view fileName);
 
 // Writes the current bindings. A name not ending in ".cfg" gains the extension in the caller's buffer

@@ -76,12 +76,14 @@ void PlayMapState() {
   DeleteSprite(kLoadingSprite);
   const char* path = Game().mapPath;
   // An empty path ("-map" without its word) names no map: it fails the way a missing file does.
-  if (path[0] && LoadMap(path)) {
+  MapFileError why = MapFileError::kMissing;
+  if (path[0] && LoadMap(path, &why)) {
     gLoops.playLevel();
     return;
   }
-  char text[kGamePathSize + 64];
-  std::snprintf(text, sizeof text, "Parameter 2 [%s] was an invalid map, command failed.", path);
+  char text[kGamePathSize + 160];
+  std::snprintf(text, sizeof text, "Parameter 2 [%s] was an invalid map, command failed.\nThe map was refused: %s.",
+                path, MapFileErrorText(why));
   ShowError(text);
   Game().state = kStateMenu;
 }

@@ -9,6 +9,7 @@
 #include "game/shell/profile_bytes.h"
 #include "game/shell/settings.h"
 #include "game/shell/widget.h"
+#include "platform/fs/contained_name.h"
 #include "platform/fs/path.h"
 #include "platform/fs/save.h"
 
@@ -51,6 +52,8 @@ bool IsProfileLoaded() { return g_profile.loaded; }
 std::string ProfilePath(std::string_view name) {
   std::string file(name);
   file += kExtension;
+  // Config.ini names the last profile: a name that would leave the Profiles folder names no file.
+  if (platform::fs::ContainedNameFault(file)) return {};
   return std::string(kProfileFolder) + "\\" + FileNameOnDisk(kProfileFolder, file);
 }
 

@@ -50,7 +50,8 @@ bool SaveProfile();
 // missing file, and a damaged one (logged), leave the active profile as it was. True when loaded.
 bool LoadProfile(char* name);
 
-// "Profiles\<name>.prf", the name as it stands on disk (in UTF-8).
+// "Profiles\<name>.prf", the name as it stands on disk (in UTF-8); empty for a name that starts at
+// the root, names a drive or holds a ".." part.
 std::string ProfilePath(std::string_view name);
 // The file image of a profile; counts beyond the lists' room are written as that room.
 std::vector<uint8_t> BuildProfile(const ProfileRecord& profile);

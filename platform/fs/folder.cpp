@@ -52,15 +52,18 @@ FolderEntry DescribeEntry(int folder_fd, std::string name) {
   return entry;
 }
 
-// A folder we may keep files in: a real folder (not a link) that belongs to us.
+// A folder we may keep files in and read them back from: a real folder (not a link) that belongs to
+// us and that nobody else may enter. One another user could have written into may hold anything.
 bool IsOwnFolder(const std::string& path) {
   struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+         (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 bool MakeOwnFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0700) == 0) return true;
-  return errno == EEXIST && IsOwnFolder(path);
+  // Checked after making it too: the mode asked for is what the folder must have.
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  return IsOwnFolder(path);
 }
 
 }  // namespace

@@ -33,9 +33,10 @@ std::string CurrentFolder();
 // Changes the process's current folder; false (and no change) when it fails.
 bool ChangeCurrentFolder(std::string_view folder);
 
-// The engine's temporary folder, "tvqdata" below $TMPDIR (or /tmp), made when missing, with a
-// trailing "/". When that name is taken by something that is not our own folder, "tvqdata-<uid>" is
-// used instead. Empty when no such folder can be made.
+// The program's one temporary folder, "tvqdata" below $TMPDIR (or /tmp), made when missing (mode
+// 0700), with a trailing "/". It is used only while it is a real folder of our own that no other user
+// may enter; when the name is taken by anything else (another user's folder, one open to others, a
+// file or a link), "tvqdata-<uid>" is used instead. Empty when no such folder can be had.
 std::string TempFolder();
 
 }  // namespace platform::fs

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/fs/contained_name.h"
 #include "platform/fs/path.h"
 
 namespace platform::d3dx {
@@ -252,6 +253,11 @@ class Preprocessor {
     }
     if (depth + 1 > limits_.maxIncludeDepth) {
       Error(file, line, "#include nested too deeply (an include cycle?)");
+      return;
+    }
+    // An include stays in the folder of the file that names it (or the current folder).
+    if (const char* fault = fs::ContainedNameFault(name)) {
+      Error(file, line, "cannot open include file \"" + name + "\": " + fault);
       return;
     }
     std::string path = FolderOf(file) + name, text;

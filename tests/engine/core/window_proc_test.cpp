@@ -1,14 +1,21 @@
 // The window procedure's effect on CoreData and the quit request.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 
 #include "engine/core/core.h"
 #include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
 #include "engine/core/core_table.h"
+#include "platform/fs/folder.h"
 #include "platform/window/messages.h"
 #include "platform/window/window.h"
 
@@ -122,25 +129,74 @@ TEST(Scrambler, RoundTripsAndEndsOnShortFiles) {
   EXPECT_EQ(small[0], uint8_t(250 + 63));
 }
 
-TEST(MediaPath, EmptyRootLooksInTheEngineTemporaryFolder) {
-  InitCoreTable();
-  const std::string folder = EngineTempFolder() + "/media";
-  std::string mkdir = "mkdir -p '" + folder + "'";
-  ASSERT_EQ(std::system(mkdir.c_str()), 0);
-  const std::string file = folder + "/spine_probe.txt";
-  ASSERT_TRUE(WriteWholeFile(file.c_str(), reinterpret_cast<const uint8_t*>("x"), 1));
+// The media lookup with no root folder, below a TMPDIR of the test's own.
+class MediaPath : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitCoreTable();
+    std::string pattern = std::filesystem::temp_directory_path() / "qel-media-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    base_ = pattern;
+    if (const char* previous = std::getenv("TMPDIR")) previous_ = previous;
+    setenv("TMPDIR", base_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (previous_) setenv("TMPDIR", previous_->c_str(), 1);
+    else unsetenv("TMPDIR");
+    std::filesystem::remove_all(base_);
+  }
+  // A "media" folder holding `name` below `folder`, made when missing.
+  static void Plant(const std::string& folder, const char* name) {
+    std::filesystem::create_directories(folder + "/media");
+    std::ofstream(folder + "/media/" + name) << "x";
+  }
+  static std::string Resolved(const char* name) {
+    char buffer[260];
+    std::strcpy(buffer, name);
+    ResolveMediaPath(buffer);
+    return buffer;
+  }
 
-  char name[260] = "spine_probe.txt";
-  ResolveMediaPath(name);
-  EXPECT_TRUE(CoreFileExists(name)) << name;
-  char missing[260] = "no_such_file.txt";
-  ResolveMediaPath(missing);
-  EXPECT_STREQ(missing, "no_such_file.txt");
-  std::remove(file.c_str());
+  std::string base_;
+  std::optional<std::string> previous_;
+};
+
+TEST_F(MediaPath, EmptyRootLooksInTheCheckedTemporaryFolder) {
+  const std::string folder = platform::fs::TempFolder();
+  ASSERT_EQ(folder, base_ + "/tvqdata/");
+  Plant(folder, "probe.txt");
+  EXPECT_EQ(Resolved("probe.txt"), folder + "media\\probe.txt");
+  EXPECT_EQ(Resolved("no_such_file.txt"), "no_such_file.txt");
+  // Only names inside the media folder are looked up there.
+  Plant(folder, "../outside.txt");
+  EXPECT_EQ(Resolved("..\\outside.txt"), "..\\outside.txt");
+}
+
+// Another user of the machine may make "tvqdata" first; nothing they put in it is ever taken.
+TEST_F(MediaPath, AFolderOfAnotherOwnerOrOpenToOthersIsNeverRead) {
+  const std::string planted = base_ + "/tvqdata";
+  Plant(planted, "probe.txt");
+  struct Case {
+    const char* what;
+    uid_t owner;
+    mode_t mode;
+  } cases[] = {{"another owner", 4321, 0700}, {"open to others", geteuid(), 0777}, {"readable by a group", geteuid(), 0750}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(chown(planted.c_str(), c.owner, getegid()), 0);
+    ASSERT_EQ(chmod(planted.c_str(), c.mode), 0);
+    EXPECT_EQ(Resolved("probe.txt"), "probe.txt");
+    EXPECT_NE(platform::fs::TempFolder(), planted + "/");
+  }
+  // The folder of our own beside it is the one used.
+  const std::string own = platform::fs::TempFolder();
+  EXPECT_EQ(own, base_ + "/tvqdata-" + std::to_string(geteuid()) + "/");
+  Plant(own, "probe.txt");
+  EXPECT_EQ(Resolved("probe.txt"), own + "media\\probe.txt");
 }
 
 TEST(WholeFiles, WriteThenLoad) {
-  const std::string path = EngineTempFolder() + "/spine_whole.bin";
+  const std::string path = platform::fs::TempFolder() + "spine_whole.bin";
   const uint8_t bytes[] = {1, 2, 3, 0, 5};
   ASSERT_TRUE(WriteWholeFile(path.c_str(), bytes, 5));
   uint32_t size = 0;

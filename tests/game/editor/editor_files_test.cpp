@@ -195,6 +195,7 @@ TEST_F(EditorFilesTest, OOpensTheChosenMapAndADamagedOneLeavesTheMapAsItWas) {
   pt::TypeText(platform::dialogs::kFileNameControl, "maps\\other.qel");
   pt::PressEnter();
   int32_t recordsAfterBroken = -1;
+  testing::internal::CaptureStderr();
   RunEditor([&](int32_t frame) {
     if (frame == 1) g_keys = {kKeyO};
     if (frame == 2) recordsAfterBroken = RecordCount();
@@ -203,7 +204,10 @@ TEST_F(EditorFilesTest, OOpensTheChosenMapAndADamagedOneLeavesTheMapAsItWas) {
     if (frame == 13) g_keys = {};
     return frame < 15;
   });
+  const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(recordsAfterBroken, 1) << "the damaged map changed nothing";
+  EXPECT_NE(said.find("not opened: the file ends too early."), std::string::npos) << "the author is told why: " << said;
+  EXPECT_EQ(said.find("other.qel\" not opened"), std::string::npos) << said;
   EXPECT_STREQ(CurrentMap().header.mapName, "Other");
   EXPECT_EQ(RecordCount(), 2);
   EXPECT_EQ(CurrentMapCounts().blocksBuilt, 2);

@@ -261,6 +261,14 @@ TEST_F(ControlTest, MissingOrShortFilesLeaveTheBindings) {
   }
   EXPECT_EQ(std::memcmp(&Bindings(), &before, sizeof before), 0);
 
+  // Config.ini names the configuration; a name that leaves its folder reads nothing.
+  Write("outside.cfg", DefaultFile());
+  for (const char* name : {"..\\..\\outside.cfg", "../../outside.cfg", "/etc/hostname"}) {
+    EXPECT_FALSE(LoadControlConfig(name)) << name;
+    EXPECT_EQ(ControlConfigPath(name), "") << name;
+  }
+  EXPECT_EQ(std::memcmp(&Bindings(), &before, sizeof before), 0);
+
   // Bytes after the 120th are not read.
   Write("Profiles/Configs/long.cfg", DefaultFile() + "trailing");
   EXPECT_TRUE(LoadControlConfig("long.cfg"));

@@ -118,6 +118,16 @@ TEST_F(ProfileTest, MissingAndDamagedFilesKeepTheActiveProfile) {
   EXPECT_FALSE(Load("Nobody"));
   EXPECT_STREQ(GetProfileName(), "Ann");
   EXPECT_TRUE(IsProfileLoaded());
+  // Config.ini names the last profile; a name that leaves the Profiles folder reads nothing there.
+  Write("Outside.prf", Line("Eve") + Integer(0) + Integer(0) + Integer(0));
+  for (const char* name : {"..\\Outside", "../Outside"}) {
+    EXPECT_FALSE(Load(name)) << name;
+    EXPECT_STREQ(GetProfileName(), "Ann") << name;
+  }
+  Write("Profiles/Outside.prf", Line("Eve") + Integer(0) + Integer(0) + Integer(0));
+  EXPECT_TRUE(Load("Outside"));
+  EXPECT_STREQ(GetProfileName(), "Eve");
+  ASSERT_TRUE(Load("Ann"));
 
   // Without any profile loaded, a failed load leaves it unloaded.
   Profile() = ProfileRecord{};

@@ -210,5 +210,21 @@ TEST_F(EffectLoadTest, BindingByNameAttachesNothingThatCannotBeUsed) {
   EXPECT_EQ(mesh.effect, nullptr);
 }
 
+// A model names its effect; a name that would leave the current folder is never opened anywhere.
+TEST_F(EffectLoadTest, AModelsEffectNameThatLeavesTheFolderIsNotLoaded) {
+  g_succeedAt = 1;
+  for (const char* name : {"../shiny.fx", "..\\game\\fx\\shiny.fx", "fx\\..\\..\\shiny.fx", "/etc/shiny.fx",
+                           "\\fx\\shiny.fx", "C:\\fx\\shiny.fx"}) {
+    SCOPED_TRACE(name);
+    g_attempts.clear();
+    MeshRecord mesh;
+    CopyRecordName(mesh.effectFileName, name);
+    BindEffectByName(&mesh);
+    EXPECT_TRUE(g_attempts.empty()) << g_attempts[0].path;
+    EXPECT_EQ(mesh.effect, nullptr);
+    EXPECT_EQ(platform::fs::CurrentFolder(), Scratch("game"));
+  }
+}
+
 }  // namespace
 }  // namespace effect_test

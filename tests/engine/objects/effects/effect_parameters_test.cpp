@@ -1,6 +1,8 @@
 // Binding an effect's parameters by semantic and annotation, its texture parameters and shader inputs,
 // and the per-draw constants computed from the device's transforms and light 0.
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 #include "engine/objects/effect_object.h"
 #include "platform/d3dx/math_matrix.h"
@@ -94,6 +96,29 @@ TEST_F(EffectParametersTest, TheParseBindsSemanticsAnnotationsTexturesAndShaderI
 
   MeshEffect empty;
   EXPECT_FALSE(empty.ParseParameters(0, 0));
+}
+
+// The mesh an effect names is read from the effect's folder (the current one while it loads); a name
+// that leaves it is not read.
+TEST_F(EffectParametersTest, TheEffectsMeshIsNeverReadFromOutsideItsFolder) {
+  WriteText(Scratch("outside.x"), "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n");
+  std::filesystem::create_directories(Scratch("game"));
+  platform::fs::ChangeCurrentFolder(Scratch("game"));
+  for (const std::string& name : {std::string("../outside.x"), std::string("..\\outside.x"), Scratch("outside.x")}) {
+    SCOPED_TRACE(name);
+    Bound b;
+    b.fake->parameters = {{"XFile", "", dx::PC_OBJECT, dx::PT_STRING, {}, name}};
+    b.fake->techniques = {{FakePass{}}};
+    ASSERT_TRUE(b.object.ParseParameters(1, 0));
+    EXPECT_EQ(b.object.effectMesh, nullptr);
+  }
+  // The same file inside the folder is read.
+  std::filesystem::copy_file(Scratch("outside.x"), Scratch("game/inside.x"));
+  Bound b;
+  b.fake->parameters = {{"XFile", "", dx::PC_OBJECT, dx::PT_STRING, {}, "inside.x"}};
+  b.fake->techniques = {{FakePass{}}};
+  ASSERT_TRUE(b.object.ParseParameters(1, 0));
+  EXPECT_NE(b.object.effectMesh, nullptr);
 }
 
 TEST_F(EffectParametersTest, BeginBindsStageTexturesUpToTheStageCount) {

@@ -1,11 +1,16 @@
 // The object table: number checks and their errors, growth, creating and deleting objects and meshes,
 // models loaded from files, and what a device reset leaves.
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
 #include "engine/objects/object_errors.h"
 #include "engine/scene/camera_state.h"
+#include "platform/d3dx/pictures/picture_writers.h"
 #include "platform/gfx/device.h"
 #include "tests/engine/objects/table/object_fixture.h"
 
@@ -228,6 +233,44 @@ TEST_F(TableTest, ModelTexturesResolveThroughTheImageModule) {
   // The images go: no subset keeps a released texture.
   for (int32_t image = -1; HasImage(image); --image) DeleteImage(image);
   for (const MaterialSubset& subset : mesh->subsets) EXPECT_EQ(subset.texture, nullptr);
+}
+
+// A model's texture names come from the model file: one that climbs out of the folders it is looked
+// for in never opens a file there, while its last part is still looked for beside the model.
+TEST_F(TableTest, ModelTextureNamesNeverReachOutsideTheirFolder) {
+  const std::filesystem::path start = std::filesystem::current_path();
+  const std::filesystem::path scratch =
+      std::filesystem::temp_directory_path() / ("qel_model_names_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(scratch / "data" / "Models");
+  std::filesystem::current_path(scratch / "data");
+  // The picture a hostile model aims at, outside the data folder.
+  platform::d3dx::Picture picture(4, 4, 0xFFFF0000);
+  std::vector<uint8_t> bmp;
+  ASSERT_EQ(platform::d3dx::EncodePicture(platform::d3dx::IFF_BMP, picture, false, bmp), platform::gfx::kOk);
+  std::ofstream(scratch / "planted.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()),
+                                                                   std::streamsize(bmp.size()));
+  const std::string absolute = (scratch / "planted.bmp").string();
+  for (const std::string& name : {std::string("../planted.bmp"), std::string("..\\planted.bmp"),
+                                  std::string("Models/../../planted.bmp"), absolute}) {
+    SCOPED_TRACE(name);
+    std::ofstream("Models/cube.x") << "xof 0303txt 0032\nMesh cube {\n"
+                                      "4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n2; 3;0,1,2;, 3;0,2,3;;\n"
+                                      "MeshMaterialList { 1; 2; 0, 0;; Material { 1;1;1;1;; 8; 0;0;0;; 0;0;0;; "
+                                      "TextureFilename { \""
+                                   << name << "\"; } } }\n}\n";
+    ASSERT_EQ(LoadObject("Models\\cube.x", 2), 1);
+    for (const TextureStage& stage : FirstMesh(2)->stages) EXPECT_EQ(stage.image, 0) << stage.fileName;
+    for (const MaterialSubset& subset : FirstMesh(2)->subsets) EXPECT_EQ(subset.texture, nullptr) << subset.name;
+    DeleteObject(2);
+  }
+  // The same picture beside the model is found by the last part of the name.
+  std::filesystem::copy_file(scratch / "planted.bmp", "Models/planted.bmp");
+  ASSERT_EQ(LoadObject("Models\\cube.x", 2), 1);
+  EXPECT_NE(FirstMesh(2)->stages.at(0).image, 0);
+  DeleteObject(2);
+  for (int32_t image = -1; HasImage(image); --image) DeleteImage(image);
+  std::filesystem::current_path(start);
+  std::filesystem::remove_all(scratch);
 }
 
 // One frame of the object passes, as the frame step runs them.

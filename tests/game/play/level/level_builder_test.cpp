@@ -162,6 +162,30 @@ TEST_F(LevelTest, ADamagedMapIsRefusedAndTheLevelStaysAsItWas) {
   EXPECT_EQ(Game().plasmaCount, 1);
 }
 
+// A map's texture is opened below the game's Textures folder: a name that climbs out of it makes a
+// damaged map, and the level texture is never taken from outside, even from a map changed in memory.
+TEST_F(LevelTest, ATextureNameThatLeavesTheTexturesFolderIsNeverOpened) {
+  WritePicture("Planted.bmp", 0xFFFF0000, 256);
+  const std::string planted = (fs::current_path() / "Planted.bmp").string();
+  auto map = NewMap();
+  Add(*map, SHAPE_BOX, 0, 0, 0);
+  Play(*map, "good");
+  ExpectColourNear(ImagePixel(kBaseLevelImage, 128, 128), 0xFFFFFF);
+
+  for (const std::string& name : {std::string("..\\Planted.bmp"), std::string("../Planted.bmp"), planted}) {
+    SCOPED_TRACE(name);
+    std::strcpy(map->header.texture, name.c_str());
+    Write(*map, "climbs");
+    MapFileError error = MapFileError::kNone;
+    EXPECT_FALSE(LoadMap("climbs.qel", &error));
+    EXPECT_EQ(error, MapFileError::kNameLeavesFolder);
+    LoadLevelTextures(name.c_str());
+    ExpectColourNear(ImagePixel(kBaseLevelImage, 128, 128), 0xFFFFFF);
+    ExpectColourNear(ImagePixel(kTintedLevelImage, 128, 128), 0xFFFFFF);
+  }
+  fs::remove("Planted.bmp");
+}
+
 // Object numbers stored in a file name objects of whatever level wrote it: a record that builds no
 // object must not keep one, or clearing the level deletes it and look-ups find the wrong record.
 TEST_F(LevelTest, ObjectNumbersStoredInTheFileAreNotTrusted) {

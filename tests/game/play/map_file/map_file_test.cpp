@@ -255,6 +255,19 @@ TEST_F(MapFileTest, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
        MapFileError::kStringTooLong},
       {"last string running into the end of the file",
        [](const std::string& d) { return d.substr(0, kRecord2 + 66); }, MapFileError::kTruncated},
+      // Names opened below the game's Textures, Music and class folders stay inside them.
+      {"texture climbing out",
+       [](const std::string& d) { return std::string(d).replace(kStrings, 12, "..\\..\\..\\etc\\passwd"); },
+       MapFileError::kNameLeavesFolder},
+      {"texture from a drive",
+       [](const std::string& d) { return std::string(d).replace(kStrings, 12, "C:\\sky.bmp"); },
+       MapFileError::kNameLeavesFolder},
+      {"next map from the root",
+       [](const std::string& d) { return std::string(d).replace(kStrings + 21, 4, "/etc/hosts"); },
+       MapFileError::kNameLeavesFolder},
+      {"music climbing out",
+       [](const std::string& d) { return std::string(d).replace(kStrings + 45, 9, "../../../../dev/urandom"); },
+       MapFileError::kNameLeavesFolder},
   };
   for (const Damage& damage : cases) {
     SCOPED_TRACE(damage.name);
@@ -418,6 +431,15 @@ TEST_F(SaveMapTest, AFileNameThatWouldLeaveTheFolderOrBreakTheTestRunIsRefused) 
   EXPECT_FALSE(SaveMap());
   EXPECT_EQ(tree(), before);
 
+  // A map the reader would refuse is not written either.
+  SetText(CurrentMap().header.fileName, "Level");
+  for (char* field : {CurrentMap().header.texture, CurrentMap().header.music, CurrentMap().header.nextMap}) {
+    const std::string kept = field;
+    SetText(field, "..\\Escape");
+    EXPECT_FALSE(SaveMap()) << kept;
+    EXPECT_EQ(tree(), before);
+    SetText(field, kept.c_str());
+  }
   // Spaces, dots and other punctuation are plain names.
   SetText(CurrentMap().header.fileName, "My Level 2.v1 (draft)");
   ASSERT_TRUE(SaveMap());

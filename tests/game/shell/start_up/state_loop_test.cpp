@@ -66,17 +66,31 @@ TEST_F(StateLoopTest, MenuThenAMapThenTheMenuAgainThenQuit) {
   }
 }
 
-TEST_F(StateLoopTest, AMapThatCannotBeLoadedIsReportedAndTheMenuFollows) {
+TEST_F(StateLoopTest, AMapThatCannotBeLoadedIsReportedWithItsReasonAndTheMenuFollows) {
   WriteFile("Maps/Damaged.qel", "not a map");
-  for (const char* path : {"Missing.qel", "", "Damaged.qel"}) {
-    SCOPED_TRACE(path);
+  auto climbing = std::make_unique<MapTables>();
+  ResetMapTables(*climbing);
+  std::strcpy(climbing->header.music, "..\\..\\..\\dev\\urandom");
+  ASSERT_TRUE(WriteMapFile("Maps\\Climbing.qel", *climbing));
+  const struct {
+    const char* path;
+    const char* reason;
+  } cases[] = {
+      {"Missing.qel", "the file does not exist"},
+      {"", "the file does not exist"},
+      {"Damaged.qel", "the file ends too early"},
+      {"Climbing.qel", "a texture, music or next map name leaves its folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
     g_script = {};
-    Start(kStatePlayMap, path);
+    Start(kStatePlayMap, c.path);
     testing::internal::CaptureStderr();
     RunStateLoop();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(CallOrder(), "m") << "no play without a map";
-    EXPECT_NE(said.find("Parameter 2 [" + std::string(path) + "] was an invalid map, command failed."),
+    EXPECT_NE(said.find("Parameter 2 [" + std::string(c.path) + "] was an invalid map, command failed.\n"
+                        "The map was refused: " + c.reason + "."),
               std::string::npos) << said;
   }
 }

@@ -80,6 +80,11 @@ TEST(EffectPreprocess, HostileFilesEndInAnErrorWithTheirPlace) {
       {"include cycle", {{"fx/main.fx", "#include \"a.fxh\"\n"}, {"fx/a.fxh", "\n#include \"main.fx\"\n"}},
        "): #include nested too deeply"},
       {"missing include", {{"fx/main.fx", "\n\n#include \"none.fxh\"\n"}}, "fx/main.fx(3): cannot open include"},
+      // An include stays in the folder of its file: the file it would reach outside is never read.
+      {"include climbing out", {{"fx/main.fx", "#include \"../secret.fxh\"\n"}, {"fx/../secret.fxh", "float secret;\n"}},
+       "fx/main.fx(1): cannot open include file \"../secret.fxh\": it climbs"},
+      {"include from the root", {{"fx/main.fx", "\n#include </secret.fxh>\n"}, {"/secret.fxh", "float secret;\n"}},
+       "fx/main.fx(2): cannot open include file \"/secret.fxh\": it starts at the root"},
       {"unbalanced", {{"fx/main.fx", "#if 1\n"}}, "#if without #endif"},
       {"stray endif", {{"fx/main.fx", "#endif\n"}}, "fx/main.fx(1): #endif without #if"},
       {"division by zero", {{"fx/main.fx", "#if 1 / 0\n#endif\n"}}, "fx/main.fx(1): bad #if expression"},
