@@ -120,8 +120,14 @@ function(qel_test name)
     return()  # a test folder whose first tests have not landed yet
   endif()
   add_executable(${name} ${sources})
-  qel_link_group(${name} ${ARG_LIBS})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
+  if(ARG_GL OR ARG_XVFB)
+    set(main qel_gl_test_main)  # ends the platform before the process does
+    qel_link_group(${name} ${ARG_LIBS} qel_platform_window)
+  else()
+    set(main GTest::gtest_main)
+    qel_link_group(${name} ${ARG_LIBS})
+  endif()
+  target_link_libraries(${name} PRIVATE GTest::gtest ${main} GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   set(env "SDL_AUDIODRIVER=dummy" "QEL_UNDER_TEST=1" "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
           "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tools/lsan.supp:print_suppressions=0")

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs a command under its own virtual X server. Xvfb picks a free display itself (-displayfd), so
 # any number of these can start at once; xvfb-run -a races when several start together. -noreset
-# keeps the server up between a test's connections (a reset makes the next connection fail).
+# keeps the server up between a test's connections (a reset makes the next connection fail). -r turns
+# key autorepeat off: a key a test holds down stays one press however long a loaded machine takes to
+# let it go.
 set -u
 fifo=$(mktemp -u /tmp/qel-xvfb.XXXXXX)
 mkfifo "$fifo" || exit 1
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 3>"$fifo" >/dev/null 2>&1 &
 server=$!
 read -r -t 20 display <"$fifo"
 rm -f "$fifo"

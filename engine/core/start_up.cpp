@@ -233,7 +233,7 @@ static_assert(std::size(kConstructedModules) == std::size(kConstructedIndexes));
 
 // The process is about to end: what the engine built is freed, so nothing it made outlives it (and a
 // leak checker sees only real leaks). Modules go in the reverse of their construction order, then the
-// device and the window.
+// device, the window and the platform.
 bool ExitEngine() {
   CoreTable& t = GetCoreTable();
   CoreData* data = GetCoreDataPointer();
@@ -248,6 +248,8 @@ bool ExitEngine() {
   if (data->window) pw::Window::Destroy(data->window);
   data->window = nullptr;
   FreeResultList(data->resultList);
+  // The GL driver's and SDL's threads end here, before the process does.
+  pw::QuitPlatform();
   return false;
 }
 

@@ -46,6 +46,12 @@ class Api : public RefCounted {
 // Creates the interface object (initialises SDL's video subsystem for its lifetime); null on failure.
 Api* CreateApi(uint32_t sdkVersion);
 
+// Lets go of the GL driver that the first capability query loaded and kept for the devices made
+// after it. With no device or GL window left, the driver then ends its worker threads. Called once
+// the process is done with GL (platform::window::QuitPlatform does); a later GL window loads the
+// driver again.
+void ReleaseGlDriver();
+
 // Holds one reference and releases it when it goes out of scope (for platform code and tests).
 template <class T>
 class Ref {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gfx/api.h"
 #include "platform/window/window.h"
 
 namespace platform::window {
@@ -84,6 +85,13 @@ bool InitPlatform(std::string* why) {
 }
 
 bool PlatformReady() { return g_ready; }
+
+void QuitPlatform() {
+  platform::gfx::ReleaseGlDriver();
+  if (g_ready) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  g_ready = false;
+  SDL_Quit();
+}
 
 void GetScreenSize(int& width, int& height) {
   SDL_DisplayMode mode{};

@@ -33,6 +33,11 @@ struct ScreenRect {
 bool InitPlatform(std::string* why = nullptr);
 // True when SDL's video is running.
 bool PlatformReady();
+// The end of the process's use of the platform, after its devices and windows are released: lets
+// go of the GL driver and ends every part of SDL (video, audio, input, timers), so that no thread
+// of the driver or of SDL outlives it. A leak checker at exit then stops only the main thread.
+// InitPlatform may start it again.
+void QuitPlatform();
 
 class Window final {
  public:

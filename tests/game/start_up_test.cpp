@@ -73,6 +73,7 @@ TEST(EngineStartUp, OpensTheWindowPacesFramesAndEndsWhenClosed) {
   for (int i = 0; i < kModuleCount; ++i) EXPECT_EQ(data->modulePresent[i], 0) << i;
   EXPECT_EQ(GetDirect3DDevice(), nullptr);
   EXPECT_EQ(data->window, nullptr);
+  EXPECT_FALSE(platform::window::PlatformReady()) << "the platform outlives the engine";
 }
 
 }  // namespace
