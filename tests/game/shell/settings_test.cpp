@@ -48,7 +48,7 @@ TEST_F(SettingsTest, ValuesAreReadHeldToTheirRangesOrReplaced) {
     const char* key;
     std::string value;  // as written in the file
     int32_t number;     // the field afterwards (switches 0 or 1)
-    const char* text;   // for texts
+    const char* text = nullptr;  // for texts
   } cases[] = {
       {"GFX", "Width", "800", 800},
       {"GFX", "Width", "100", 320},
@@ -84,9 +84,15 @@ TEST_F(SettingsTest, ValuesAreReadHeldToTheirRangesOrReplaced) {
       if (std::strcmp(candidate.key, c.key) == 0) k = &candidate;
     ASSERT_NE(k, nullptr) << c.key;
     EXPECT_STREQ(k->section, c.section);
-    if (k->number) EXPECT_EQ(s.*k->number, c.number) << c.key << "=" << c.value;
-    if (k->flag) EXPECT_EQ(s.*k->flag, c.number == 1) << c.key << "=" << c.value;
-    if (k->text) EXPECT_EQ(std::string(s.*k->text), c.text ? c.text : c.value) << c.key;
+    if (k->number) {
+      EXPECT_EQ(s.*k->number, c.number) << c.key << "=" << c.value;
+    }
+    if (k->flag) {
+      EXPECT_EQ(s.*k->flag, c.number == 1) << c.key << "=" << c.value;
+    }
+    if (k->text) {
+      EXPECT_EQ(std::string(s.*k->text), c.text ? c.text : c.value) << c.key;
+    }
   }
 }
 

@@ -24,8 +24,8 @@ struct FakeParameter {
   std::string semantic;  // empty: none
   uint32_t parameterClass = dx::PC_MATRIX_ROWS;
   uint32_t type = dx::PT_FLOAT;
-  std::vector<FakeAnnotation> annotations;
-  std::string text;  // value of a string parameter
+  std::vector<FakeAnnotation> annotations{};
+  std::string text{};  // value of a string parameter
 };
 
 struct FakePass {

@@ -41,7 +41,9 @@ class ScenePartitionTest : public RenderTest {
     closed_ = partition_->AddArea({0, 100, 0}, {5, 5, 5});
     EXPECT_GE(partition_->AddAreaMesh(hall_, Box({0, 0, 20})), 0);
     EXPECT_GE(partition_->AddAreaMesh(behind_, Box({0, 0, -20})), 0);
-    if (window > 0) EXPECT_TRUE(partition_->AddPortal(room_, Window(hall_, 0, {0, 0, 5}, window)));
+    if (window > 0) {
+      EXPECT_TRUE(partition_->AddPortal(room_, Window(hall_, 0, {0, 0, 5}, window)));
+    }
     EXPECT_TRUE(partition_->AddPortal(room_, Window(behind_, 1, {0, 0, -5}, 1)));
     EXPECT_TRUE(partition_->AddPortal(hall_, SideWindow(side_)));
   }
