@@ -25,6 +25,7 @@ function(qel_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  _qel_fuzz_keep_listed(sources)
   if(NOT sources)
     # A library whose first sources have not landed yet still links.
     set(sources ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
@@ -139,7 +140,26 @@ function(qel_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-# qel_fuzz(NAME SOURCE file LIBS targets...): a libFuzzer target (built only with QEL_FUZZ).
+# A lean fuzz build (QEL_FUZZ_SOURCES names a file of source paths, one a line, from the project
+# root) compiles only the listed sources of each library: those the fuzz targets link, a fraction of
+# the whole engine. Nothing but the fuzz targets links in such a build.
+function(_qel_fuzz_keep_listed var)
+  if(NOT QEL_FUZZ OR NOT QEL_FUZZ_SOURCES)
+    return()
+  endif()
+  file(STRINGS ${QEL_FUZZ_SOURCES} listed REGEX "^[^#]")
+  list(TRANSFORM listed PREPEND ${CMAKE_SOURCE_DIR}/)
+  set(kept "")
+  foreach(source ${${var}})
+    if(source IN_LIST listed)
+      list(APPEND kept ${source})
+    endif()
+  endforeach()
+  set(${var} ${kept} PARENT_SCOPE)
+endfunction()
+
+# qel_fuzz(NAME SOURCE file LIBS targets...): a libFuzzer target (built only with QEL_FUZZ). Its link
+# map (fuzz/NAME.map) tells which objects it took from the libraries (tools/fuzz.sh sources).
 function(qel_fuzz name)
   if(NOT QEL_FUZZ)
     return()  # tests/ is read in every build; the fuzz targets need clang's libFuzzer
@@ -147,6 +167,6 @@ function(qel_fuzz name)
   cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCE})
   qel_link_group(${name} ${ARG_LIBS})
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer -Wl,-Map,${CMAKE_BINARY_DIR}/fuzz/${name}.map)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
 endfunction()

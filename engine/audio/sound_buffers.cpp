@@ -1,6 +1,7 @@
 // Making a sound's buffers from a wave file and filling them.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -60,7 +61,11 @@ pa::Result SoundManager::CreateSound(const std::string& file, uint32_t flags, ui
   if (!device) return pa::kNotInitialized;
   if (count < 1) return pa::kInvalidArg;
   auto* made = new SoundBuffers;
-  if (made->wave.Open(file) != pa::WaveError::kNone || made->wave.DataSize() == 0) {
+  const pa::WaveError opened = made->wave.Open(file);
+  // A missing sound is the caller's to report; one too large to be a sound is said here.
+  if (opened == pa::WaveError::kTooLarge)
+    std::fprintf(stderr, "qel: sound \"%s\" not loaded: %s\n", file.c_str(), pa::WaveErrorText(opened));
+  if (opened != pa::WaveError::kNone || made->wave.DataSize() == 0) {
     delete made;
     return pa::kFail;
   }

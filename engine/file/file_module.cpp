@@ -28,7 +28,7 @@ void Constructor() { CloseAll(); }
 // Stored names go without the encrypt callback: the process is ending.
 void Destructor() {
   CloseAll();
-  ReapForgottenProcesses();
+  EndWaitedForProcesses();
 }
 
 void SetErrorHandler(uint32_t* errorWord) { SetModuleErrorHandler(errorWord); }

@@ -50,7 +50,11 @@ void ListFolder();
 // Starting programs. "qel.exe" (any letter case), the name by which the editor's test run starts the
 // game, starts the running executable, as its path was when the program started (renamed or rebuilt since,
 // that file is still the one started). ExecuteFileAndWait pumps window messages until the started process
-// has ended (whatever its exit code) or the quit message was seen; the fourth argument is not used.
-// Both return 1 when the program was started.
+// has ended (whatever its exit code) or the quit message was seen; the fourth argument is not used. A
+// process whose wait the quit message cut short is ended when the module is destroyed (SIGTERM, SIGKILL
+// after a short grace). Both return 1 when the program was started, else 0 with the reason in
+// ProgramStartFailure.
 int32_t ExecuteFile(const char* file, const char* parameters, const char* folder);
 int32_t ExecuteFileAndWait(const char* file, const char* parameters, const char* folder, int32_t unused);
+// Why the last ExecuteFile or ExecuteFileAndWait that returned 0 could not start its program.
+const char* ProgramStartFailure();

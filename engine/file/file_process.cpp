@@ -17,15 +17,25 @@ namespace {
 
 // The process ExecuteFileAndWait waits for, and the ones it stopped waiting for (the quit message
 // came first, or ExecuteFile started them): each is reaped once it has ended, so none stays a zombie.
+// Those whose wait a quit message cut short end with the program: it is ending, and what it waited
+// for (the editor's test run: a second game window) would otherwise run on alone.
+struct Forgotten {
+  fs::ProcessId process;
+  bool endsWithProgram;
+};
 fs::ProcessId g_waitedFor = 0;
+std::vector<Forgotten> g_forgotten;
+// Why the last start that failed could not start its program.
+std::string g_startFailure;
 
 // The running executable, read once as the program starts: a file rebuilt or replaced while it runs
 // leaves the link naming "<path> (deleted)", and the path read at start is the one to start again.
 std::string g_ownExecutable = fs::ExecutablePath();
-std::vector<fs::ProcessId> g_forgotten;
 
 // The pump runs between looks at the process; a short sleep keeps the wait from spinning.
 constexpr auto kWaitStep = std::chrono::milliseconds(2);
+// How long a process ended with the program has to end on its own before it is killed.
+constexpr auto kEndGrace = std::chrono::milliseconds(3000);
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -45,18 +55,22 @@ std::string_view BaseName(std::string_view path) {
 }
 
 fs::ProcessId Start(const char* file, const char* parameters, const char* folder) {
-  if (!file) return 0;
+  if (!file) {
+    g_startFailure = "no program was named";
+    return 0;
+  }
   const std::string program = ProgramToStart(file);
   const std::string_view words = parameters ? parameters : "";
   const std::string_view where = folder ? folder : "";
-  fs::ProcessId process = fs::StartProcess(program, words, where);
-  // Programs here carry no ".exe": "tool.exe" starts "tool" when that is what the folder holds.
+  fs::ProcessId process = fs::StartProcess(program, words, where, &g_startFailure);
+  // Programs here carry no ".exe": "tool.exe" starts "tool" when that is what the folder holds. The
+  // reason given stays the one for the name asked for.
   if (!process && EndsWithExe(program)) process = fs::StartProcess(program.substr(0, program.size() - 4), words, where);
   return process;
 }
 
-void Forget(fs::ProcessId& process) {
-  if (process && !fs::ProcessHasEnded(process)) g_forgotten.push_back(process);
+void Forget(fs::ProcessId& process, bool endsWithProgram = false) {
+  if (process && !fs::ProcessHasEnded(process)) g_forgotten.push_back({process, endsWithProgram});
   process = 0;
 }
 
@@ -76,11 +90,24 @@ void SetOwnExecutableForTests(std::string path) { g_ownExecutable = std::move(pa
 const std::string& OwnExecutable() { return g_ownExecutable; }
 
 void ReapForgottenProcesses() {
-  std::erase_if(g_forgotten, [](fs::ProcessId process) { return fs::ProcessHasEnded(process); });
+  std::erase_if(g_forgotten, [](const Forgotten& f) { return fs::ProcessHasEnded(f.process); });
 }
+
+void EndWaitedForProcesses() {
+  std::vector<fs::ProcessId> ending;
+  for (const Forgotten& f : g_forgotten) {
+    if (f.endsWithProgram) ending.push_back(f.process);
+  }
+  fs::EndProcesses(ending, kEndGrace);
+  std::erase_if(g_forgotten, [](const Forgotten& f) { return f.endsWithProgram; });
+  ReapForgottenProcesses();
+}
+
+const char* ProgramStartFailure() { return g_startFailure.c_str(); }
 
 int32_t ExecuteFile(const char* file, const char* parameters, const char* folder) {
   ReapForgottenProcesses();
+  g_startFailure.clear();
   fs::ProcessId process = Start(file, parameters, folder);
   const int32_t started = process ? 1 : 0;
   Forget(process);
@@ -89,6 +116,7 @@ int32_t ExecuteFile(const char* file, const char* parameters, const char* folder
 
 int32_t ExecuteFileAndWait(const char* file, const char* parameters, const char* folder, int32_t) {
   ReapForgottenProcesses();
+  g_startFailure.clear();
   Forget(g_waitedFor);
   g_waitedFor = Start(file, parameters, folder);
   if (!g_waitedFor) return 0;
@@ -99,7 +127,7 @@ int32_t ExecuteFileAndWait(const char* file, const char* parameters, const char*
       break;
     }
     if (core && core->pumpMessages && core->pumpMessages()) {
-      Forget(g_waitedFor);
+      Forget(g_waitedFor, /*endsWithProgram=*/true);
       break;
     }
     std::this_thread::sleep_for(kWaitStep);

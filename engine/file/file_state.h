@@ -39,6 +39,9 @@ bool MediaFileExists(const char* name);
 char* NewEngineString(const char* text);
 // Closes every process the module started and no longer waits for, once it has ended.
 void ReapForgottenProcesses();
+// The program is ending: each process whose wait the quit message cut short is asked to end, killed
+// when it has not after a short grace, and reaped; the rest are reaped when they have ended.
+void EndWaitedForProcesses();
 // The program ExecuteFile starts for `file`: the running executable for the game's own name.
 std::string ProgramToStart(std::string_view file);
 // The executable "qel.exe" stands for: the running one, read as the program started. Tests put a

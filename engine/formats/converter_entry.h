@@ -15,8 +15,8 @@ inline bool ResetConverterOutputs(const uint8_t** image, uint32_t* size) {
 
 // Runs `convert`, which builds the converter's `image`; a failed allocation is a failed conversion.
 // On success the outputs point at the image; on failure `clear` releases the converter's state.
-template <typename Convert, typename Clear>
-bool RunConversion(Convert convert, Clear clear, const std::vector<uint8_t>& image, const uint8_t** out,
+template <typename Convert, typename Clear, typename Image>
+bool RunConversion(Convert convert, Clear clear, const Image& image, const uint8_t** out,
                    uint32_t* size) {
   bool ok = false;
   try {

@@ -1,13 +1,17 @@
 // MD2 models: the file is read whole, its header, frames, triangles, texture coordinates and skin
 // names are decoded, and the record tree is one frame with an unindexed triangle mesh of frame 0 that
-// carries one attached frame per animation frame. Every count and offset of the header is checked
-// against the file, and every triangle's indices against the vertex and texture-coordinate counts,
-// before anything is decoded.
+// carries one attached frame per animation frame. The tree's meshes hold layouts and counts only: the
+// image writer has their vertices made straight into the image, the only place they are needed, so a
+// load writes each vertex once on its way to the loader. Every count and offset of the header is
+// checked against the file, and every triangle's indices against the vertex and texture-coordinate
+// counts, before anything is decoded.
 #include "engine/formats/converter_md2.h"
 
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/formats/converter_bytes.h"
 #include "engine/formats/converter_entry.h"
@@ -49,6 +53,12 @@ struct MD2Triangle {
   uint16_t texCoord[3];
 };
 
+// A triangle corner as every frame writes it: the frame vertex it takes and its texture coordinates.
+struct MD2Corner {
+  uint32_t vertex;
+  float u, v;
+};
+
 struct MD2State {
   std::vector<uint8_t> fileBuffer;
   ModelBytes file;
@@ -57,8 +67,11 @@ struct MD2State {
   std::vector<MD2Triangle> triangles;
   std::vector<float> texCoords;  // u, v
   std::vector<std::string> skins;
+  std::vector<MD2Corner> corners;  // three per triangle
   std::unique_ptr<ObjectRecord> root;
-  std::vector<uint8_t> image;
+  // Each mesh of the tree with the animation frame whose vertices it carries in the image.
+  std::vector<std::pair<const MeshRecord*, size_t>> frameMeshes;
+  KvoImage image;
 };
 
 MD2State& State() {
@@ -149,6 +162,12 @@ bool ReadMD2TexCoordsAndSkins() {
     if (name.size() >= 3) name.replace(name.size() - 3, 3, "bmp");
     s.skins[i] = name;
   }
+  s.corners.resize(3 * s.triangles.size());
+  for (size_t i = 0; i < s.corners.size(); ++i) {
+    const MD2Triangle& triangle = s.triangles[i / 3];
+    const float* uv = s.texCoords.data() + 2 * size_t(triangle.texCoord[i % 3]);
+    s.corners[i] = {triangle.vertex[i % 3], uv[0], uv[1]};
+  }
   return true;
 }
 
@@ -166,44 +185,47 @@ Vector3 MD2FaceNormal(const Vector3& p0, const Vector3& p1, const Vector3& p2) {
   return {n.x * scale, n.y * scale, n.z * scale};
 }
 
-// One vertex of FVF 0x112 as the layout places it: position, normal, one texture coordinate pair.
-struct MD2MeshVertex {
-  Vector3 position;
-  Vector3 normal;
-  float u, v;
-};
-static_assert(sizeof(MD2MeshVertex) == 32);
-
 // Frame `index` as an unindexed triangle list, three vertices per triangle, each with its face's
 // normal: what the mesh-normals pass gives such a list, computed here without building an indexed
-// copy of every frame. The storage is set up empty and every vertex appended whole, so each byte is
-// written once.
-bool FillMD2Mesh(MeshRecord* mesh, size_t index) {
+// copy of every frame. The mesh holds the layout and counts only: its vertices are made by
+// WriteMD2Vertices straight into the image, so each byte is written once.
+bool SetupMD2Mesh(MeshRecord* mesh, size_t index) {
   MD2State& s = State();
   const int32_t triangles = int32_t(s.triangles.size());
   mesh->savedFvf = kMD2Fvf;
-  if (!SetupMeshStorage(mesh, kMD2Fvf, 0, 0) || mesh->vertexSize != sizeof(MD2MeshVertex)) return false;
-  mesh->vertices.reserve(size_t(triangles) * 3 * sizeof(MD2MeshVertex));
-  const MD2Vertex* decoded = s.frames[index].vertices.data();
-  const float* texCoords = s.texCoords.data();
-  for (const MD2Triangle& triangle : s.triangles) {
-    MD2MeshVertex corners[3];
-    for (size_t k = 0; k < 3; ++k) {
-      const MD2Vertex& d = decoded[triangle.vertex[k]];
-      const float* uv = texCoords + 2 * size_t(triangle.texCoord[k]);
-      corners[k].position = {d.x, d.y, d.z};
-      corners[k].u = uv[0];
-      corners[k].v = uv[1];
-    }
-    const Vector3 normal = MD2FaceNormal(corners[0].position, corners[1].position, corners[2].position);
-    for (MD2MeshVertex& corner : corners) corner.normal = normal;
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(corners);
-    mesh->vertices.insert(mesh->vertices.end(), bytes, bytes + sizeof corners);
-  }
+  // Position, normal, one texture coordinate pair: the eight floats WriteMD2Vertices writes.
+  if (!SetupMeshStorage(mesh, kMD2Fvf, 0, 0) || mesh->vertexSize != 8 * sizeof(float)) return false;
   mesh->vertexCount = triangles * 3;
   mesh->drawVertexCount = triangles;
   mesh->drawPrimitiveCount = triangles;
+  s.frameMeshes.emplace_back(mesh, index);
   return true;
+}
+
+// The vertex bytes of the mesh SetupMD2Mesh set up, in the layout's order.
+void WriteMD2Vertices(const MeshRecord& mesh, uint8_t* out) {
+  MD2State& s = State();
+  size_t index = 0;
+  for (const auto& [m, frame] : s.frameMeshes)
+    if (m == &mesh) {
+      index = frame;
+      break;
+    }
+  const MD2Vertex* decoded = s.frames[index].vertices.data();
+  const MD2Corner* corners = s.corners.data();
+  for (const MD2Corner* end = corners + s.corners.size(); corners != end; corners += 3) {
+    const MD2Vertex& a = decoded[corners[0].vertex];
+    const MD2Vertex& b = decoded[corners[1].vertex];
+    const MD2Vertex& c = decoded[corners[2].vertex];
+    const Vector3 normal = MD2FaceNormal({a.x, a.y, a.z}, {b.x, b.y, b.z}, {c.x, c.y, c.z});
+    const MD2Vertex* position[3] = {&a, &b, &c};
+    for (size_t k = 0; k < 3; ++k) {
+      const float vertex[8] = {position[k]->x, position[k]->y, position[k]->z, normal.x,
+                               normal.y,       normal.z,       corners[k].u,   corners[k].v};
+      std::memcpy(out, vertex, sizeof vertex);
+      out += sizeof vertex;
+    }
+  }
 }
 
 bool BuildMD2Model() {
@@ -213,14 +235,14 @@ bool BuildMD2Model() {
   FrameRecord* frame = s.root->root.get();
   frame->mesh = std::make_unique<MeshRecord>();
   MeshRecord* mesh = frame->mesh.get();
-  if (!FillMD2Mesh(mesh, 0)) return false;
+  if (!SetupMD2Mesh(mesh, 0)) return false;
   mesh->stages.resize(1);
   if (!s.skins.empty()) CopyRecordName(mesh->stages[0].fileName, s.skins[0].c_str());
   mesh->attachedFrames.resize(s.frames.size());
   for (size_t i = 0; i < s.frames.size(); ++i) {
     mesh->attachedFrames[i] = std::make_unique<FrameRecord>();
     mesh->attachedFrames[i]->mesh = std::make_unique<MeshRecord>();
-    if (!FillMD2Mesh(mesh->attachedFrames[i]->mesh.get(), i)) return false;
+    if (!SetupMD2Mesh(mesh->attachedFrames[i]->mesh.get(), i)) return false;
   }
   return true;
 }
@@ -233,8 +255,10 @@ void FreeMD2Data() {
   s.triangles.clear();
   s.texCoords.clear();
   s.skins.clear();
+  s.corners.clear();
   s.root.reset();
-  s.image = std::vector<uint8_t>();
+  s.frameMeshes.clear();
+  s.image = KvoImage();
 }
 
 // Decodes the file in the state and hands out its image.
@@ -243,7 +267,7 @@ bool ConvertMD2InState(const uint8_t** image, uint32_t* size) {
   const bool ok = RunConversion(
       [&] {
         return CheckMD2Header() && ReadMD2Frames() && ReadMD2Triangles() && ReadMD2TexCoordsAndSkins() &&
-               BuildMD2Model() && SaveModelToMemory(s.root.get(), &s.image);
+               BuildMD2Model() && SaveModelToMemory(s.root.get(), &s.image, WriteMD2Vertices);
       },
       FreeMD2Data, s.image, image, size);
   // The image holds everything now: the file and the tree go back at once, so the memory the tree
@@ -251,6 +275,7 @@ bool ConvertMD2InState(const uint8_t** image, uint32_t* size) {
   s.fileBuffer = std::vector<uint8_t>();
   s.file = {};
   s.root.reset();
+  s.frameMeshes.clear();
   s.frames.clear();
   return ok;
 }

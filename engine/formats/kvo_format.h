@@ -10,7 +10,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "engine/objects/records.h"
@@ -120,6 +123,36 @@ constexpr int kKvoMaxAttachedNesting = 8;
 // False for a null object or a tree whose arrays disagree with their counts (the image could not be
 // read back), and for an image past 4 GiB.
 bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image);
+
+// Allocates as std::allocator does, but a vector growing with it leaves its new elements unset: an
+// image is sized once and then written whole, so clearing it first would only cost a pass over it.
+template <typename T>
+struct UnsetOnGrowthAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UnsetOnGrowthAllocator<U>;
+  };
+  UnsetOnGrowthAllocator() = default;
+  template <typename U>
+  UnsetOnGrowthAllocator(const UnsetOnGrowthAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using KvoImage = std::vector<uint8_t, UnsetOnGrowthAllocator<uint8_t>>;
+
+// Writes a mesh's vertex bytes (vertexCount x vertexSize) at `out`, inside the image.
+using KvoVertexFill = std::function<void(const MeshRecord& mesh, uint8_t* out)>;
+
+// The same image in a buffer that is not cleared before it is written. With `fill`, a mesh that holds
+// no vertex bytes while its vertex count is above 0 has them made by `fill` straight into the image,
+// for a converter that would otherwise build every vertex array only to have it copied here.
+bool SaveModelToMemory(const ObjectRecord* object, KvoImage* image, const KvoVertexFill& fill = {});
 
 // Reads an image into a new tree (frame and mesh lists built, parent links set). Every length, count
 // and string is checked against what remains of the image, and every mesh read is checked against its

@@ -15,14 +15,21 @@ namespace {
 
 class KvoWriter {
  public:
-  explicit KvoWriter(std::vector<uint8_t>* buffer) : buffer_(buffer) {}
+  // `out` is null while measuring; else `capacity` bytes long, the measured length. `fill` may be null.
+  KvoWriter(uint8_t* out, uint64_t capacity, const KvoVertexFill* fill) : out_(out), capacity_(capacity), fill_(fill) {}
 
   uint64_t Size() const { return size_; }
+  const KvoVertexFill* Fill() const { return fill_; }
 
-  void WriteBytes(const void* data, size_t n) {
-    // The second walk writes what the first measured; the test only guards against that changing.
-    if (buffer_ && n && size_ + n <= buffer_->size()) std::memcpy(buffer_->data() + size_, data, n);
+  // The next n bytes of the image, for the caller to write; null while measuring. The second walk
+  // writes what the first measured; the test only guards against that changing.
+  uint8_t* Claim(size_t n) {
+    uint8_t* at = out_ && n && size_ + n <= capacity_ ? out_ + size_ : nullptr;
     size_ += n;
+    return at;
+  }
+  void WriteBytes(const void* data, size_t n) {
+    if (uint8_t* at = Claim(n)) std::memcpy(at, data, n);
   }
   void WriteU32Field(uint32_t value) { WriteBytes(&value, 4); }
   void WriteByteField(uint8_t value) { WriteBytes(&value, 1); }
@@ -69,21 +76,32 @@ class KvoWriter {
   }
   void CloseBlock(uint64_t mark) {
     const uint32_t length = uint32_t(size_ - mark - 4);
-    if (buffer_) std::memcpy(buffer_->data() + mark, &length, 4);
+    if (out_ && mark + 4 <= capacity_) std::memcpy(out_ + mark, &length, 4);
   }
 
  private:
-  std::vector<uint8_t>* buffer_;  // null while measuring; else as long as the measured image
+  uint8_t* out_;
+  uint64_t capacity_;
+  const KvoVertexFill* fill_;
   uint64_t size_ = 0;
 };
 
 bool WriteFrame(KvoWriter& w, const FrameRecord* frame, int nesting);
 
+// Whether the mesh's vertex bytes are made by the vertex fill rather than held by the mesh.
+bool FilledVertices(const KvoWriter& w, const MeshRecord& m) {
+  return w.Fill() && *w.Fill() && m.vertices.empty() && m.vertexCount > 0 && m.vertexSize > 0;
+}
+
 // The arrays the image carries must be as long as their counts say, or the reader would read a
 // different tree (or the writer read past them).
-bool MeshWritable(const MeshRecord& m) {
+bool MeshWritable(const KvoWriter& w, const MeshRecord& m) {
   if (m.vertexCount < 0 || m.indexCount < 0 || !m.wideIndices.empty()) return false;
-  if (m.vertices.size() != uint64_t(m.vertexCount) * m.vertexSize) return false;
+  if (FilledVertices(w, m)) {
+    if (uint64_t(m.vertexCount) * m.vertexSize > UINT32_MAX) return false;
+  } else if (m.vertices.size() != uint64_t(m.vertexCount) * m.vertexSize) {
+    return false;
+  }
   if (m.indices.size() != size_t(m.indexCount)) return false;
   for (const BoneRecord& b : m.bones)
     if (b.vertexIndices.size() != b.weights.size()) return false;
@@ -135,7 +153,7 @@ bool WriteMesh(KvoWriter& w, const MeshRecord* mesh, int nesting) {
     return true;
   }
   const MeshRecord& m = *mesh;
-  if (!MeshWritable(m) || nesting > kKvoMaxAttachedNesting) return false;
+  if (!MeshWritable(w, m) || nesting > kKvoMaxAttachedNesting) return false;
   const uint32_t indexBytes = uint32_t(m.indexCount) * 2;
   w.U32Block(kKvoMeshFvf, m.fvf);
   w.U32Block(kKvoMeshVertexSize, m.vertexSize);
@@ -148,7 +166,13 @@ bool WriteMesh(KvoWriter& w, const MeshRecord* mesh, int nesting) {
   w.U32Block(kKvoMeshAttachedFrames, uint32_t(m.attachedFrames.size()));
   for (const auto& frame : m.attachedFrames)
     if (!WriteFrame(w, frame.get(), nesting + 1)) return false;
-  w.BytesBlock(kKvoMeshVertices, m.vertices.data(), m.vertices.size());
+  if (FilledVertices(w, m)) {
+    const size_t bytes = size_t(m.vertexCount) * m.vertexSize;
+    w.WriteBlockHeader(kKvoMeshVertices, uint32_t(bytes));
+    if (uint8_t* out = w.Claim(bytes)) (*w.Fill())(m, out);
+  } else {
+    w.BytesBlock(kKvoMeshVertices, m.vertices.data(), m.vertices.size());
+  }
   if (m.indexCount > 0) w.BytesBlock(kKvoMeshIndices, m.indices.data(), indexBytes);
   // Stored images give these three the index array's size; the payload is one u32 each.
   w.WriteBlockHeader(kKvoMeshPrimitiveType, indexBytes);
@@ -310,11 +334,11 @@ bool WriteModel(KvoWriter& w, const ObjectRecord& object) {
   return true;
 }
 
-}  // namespace
-
-bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image) {
+// Measures the image, sizes the buffer to it once and writes it.
+template <typename Buffer>
+bool SaveImage(const ObjectRecord* object, Buffer* image, const KvoVertexFill* vertexFill) {
   if (!object || !image) return false;
-  KvoWriter measure(nullptr);
+  KvoWriter measure(nullptr, 0, vertexFill);
   // Sizes are u32 fields; an image past that could not say its own lengths.
   if (!WriteModel(measure, *object) || measure.Size() > UINT32_MAX) return false;
   try {
@@ -324,9 +348,19 @@ bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image) 
     image->clear();
     return false;
   }
-  KvoWriter fill(image);
+  KvoWriter fill(image->data(), image->size(), vertexFill);
   WriteModel(fill, *object);
   if (fill.Size() == measure.Size()) return true;
   image->clear();
   return false;
+}
+
+}  // namespace
+
+bool SaveModelToMemory(const ObjectRecord* object, std::vector<uint8_t>* image) {
+  return SaveImage(object, image, nullptr);
+}
+
+bool SaveModelToMemory(const ObjectRecord* object, KvoImage* image, const KvoVertexFill& fill) {
+  return SaveImage(object, image, &fill);
 }

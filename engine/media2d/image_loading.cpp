@@ -29,10 +29,10 @@ bool IsKeyed(const char* name) {
          strcasecmp(extension, ".tga") != 0;
 }
 
+using Bytes = std::vector<uint8_t>;
+
 // The first level of a whole file, decoded once for every level it fills.
-bool DecodeFile(const char* name, d3dx::PictureFile& file) {
-  std::vector<uint8_t> bytes;
-  if (gfx::Failed(d3dx::ReadPictureBytes(name, bytes))) return false;
+bool DecodeFile(const Bytes& bytes, d3dx::PictureFile& file) {
   return gfx::Succeeded(d3dx::DecodePicture(bytes.data(), bytes.size(), file));
 }
 
@@ -51,7 +51,7 @@ void CapToLevel0(gfx::Texture* texture, uint32_t& width, uint32_t& height) {
 }
 
 // The picture unscaled in the top-left corner of a one-level texture.
-gfx::Texture* LoadIntoCorner(const char* name, uint32_t& width, uint32_t& height, gfx::Format fileFormat,
+gfx::Texture* LoadIntoCorner(const Bytes& bytes, uint32_t& width, uint32_t& height, gfx::Format fileFormat,
                              bool keyed) {
   ImageState& s = Images();
   gfx::Texture* texture = nullptr;
@@ -61,7 +61,7 @@ gfx::Texture* LoadIntoCorner(const char* name, uint32_t& width, uint32_t& height
   CapToLevel0(texture, width, height);
   d3dx::PictureFile file;
   const gfx::Rect rect{0, 0, int32_t(width), int32_t(height)};
-  if (!DecodeFile(name, file) ||
+  if (!DecodeFile(bytes, file) ||
       gfx::Failed(FillLevel(texture, 0, &rect, file.Image(), d3dx::FILTER_POINT, keyed ? s.colorKey : 0))) {
     texture->Release();  // a picture that does not decode is no image
     return nullptr;
@@ -70,7 +70,7 @@ gfx::Texture* LoadIntoCorner(const char* name, uint32_t& width, uint32_t& height
 }
 
 // The keyed picture stretched over every level of a full mip chain in the module's format.
-gfx::Texture* LoadKeyedStretched(const char* name, uint32_t& width, uint32_t& height) {
+gfx::Texture* LoadKeyedStretched(const Bytes& bytes, uint32_t& width, uint32_t& height) {
   ImageState& s = Images();
   gfx::Texture* texture = nullptr;
   if (gfx::Failed(d3dx::CreateTexture(s.device, width, height, 0, 0, gfx::Format(s.format), gfx::POOL_MANAGED,
@@ -78,7 +78,7 @@ gfx::Texture* LoadKeyedStretched(const char* name, uint32_t& width, uint32_t& he
     return nullptr;
   CapToLevel0(texture, width, height);
   d3dx::PictureFile file;
-  bool filled = DecodeFile(name, file);
+  bool filled = DecodeFile(bytes, file);
   for (uint32_t level = 0; filled && level < texture->GetLevelCount(); ++level) {
     const uint32_t filter = level == 0 ? d3dx::FILTER_POINT : d3dx::kDefault;
     filled = gfx::Succeeded(FillLevel(texture, level, nullptr, file.Image(), filter, s.colorKey));
@@ -91,11 +91,15 @@ gfx::Texture* LoadKeyedStretched(const char* name, uint32_t& width, uint32_t& he
 }
 
 // The texture for a picture file; null when it cannot be made. `byExtension`: mode 1 of the loads.
-gfx::BaseTexture* LoadTextureFile(const char* name, bool byExtension, int32_t mode, int32_t loadMode) {
+// The file is read once; `info` receives what it holds.
+gfx::BaseTexture* LoadTextureFile(const char* name, bool byExtension, int32_t mode, int32_t loadMode,
+                                  d3dx::ImageInfo& info) {
   ImageState& s = Images();
   if (!s.device) return nullptr;
-  d3dx::ImageInfo info;
-  if (gfx::Failed(d3dx::GetImageInfoFromFile(name, &info))) return nullptr;
+  Bytes bytes;
+  if (gfx::Failed(d3dx::ReadPictureBytes(name, bytes)) ||
+      gfx::Failed(d3dx::GetImageInfoFromFileInMemory(bytes.data(), bytes.size(), &info)))
+    return nullptr;
   uint32_t width = info.width, height = info.height;
   if (loadMode == kEmptyTextureLoadMode) {
     width = height = 1;
@@ -117,14 +121,15 @@ gfx::BaseTexture* LoadTextureFile(const char* name, bool byExtension, int32_t mo
                                       gfx::POOL_MANAGED, d3dx::kDefault, d3dx::kDefault, 0, nullptr, &cube);
     texture = cube;
   } else if (byExtension) {
-    texture = LoadIntoCorner(name, width, height, info.format, keyed);
+    texture = LoadIntoCorner(bytes, width, height, info.format, keyed);
   } else if (keyed) {
-    texture = LoadKeyedStretched(name, width, height);
+    texture = LoadKeyedStretched(bytes, width, height);
   } else {
     gfx::Texture* plain = nullptr;
-    if (gfx::Succeeded(d3dx::CreateTextureFromFileEx(s.device, name, width, height, d3dx::kDefault, 0,
-                                                     d3dx::kFormatFromFile, gfx::POOL_MANAGED, d3dx::kDefault,
-                                                     d3dx::kDefault, 0, nullptr, &plain))) {
+    if (gfx::Succeeded(d3dx::CreateTextureFromFileInMemoryEx(s.device, bytes.data(), bytes.size(), width, height,
+                                                             d3dx::kDefault, 0, d3dx::kFormatFromFile,
+                                                             gfx::POOL_MANAGED, d3dx::kDefault, d3dx::kDefault, 0,
+                                                             nullptr, &plain))) {
       CapToLevel0(plain, width, height);
       texture = plain;
     }
@@ -162,8 +167,9 @@ bool LoadImageFile(const char* name, int32_t image, int32_t mode, bool noRangeTe
   if (core && core->resolveMediaPath) core->resolveMediaPath(working);
   if (core && core->decryptFile) core->decryptFile(working);
 
+  d3dx::ImageInfo info;
   if (mode == 1) {
-    record->texture = LoadTextureFile(working, true, 0, 0);
+    record->texture = LoadTextureFile(working, true, 0, 0, info);
     if (record->texture) {
       uint32_t levelWidth = 0, levelHeight = 0;
       Level0(*record, &levelWidth, &levelHeight, nullptr);
@@ -173,9 +179,8 @@ bool LoadImageFile(const char* name, int32_t image, int32_t mode, bool noRangeTe
       record->v = Extent(record->height, levelHeight);
     }
   } else {
-    record->texture = LoadTextureFile(working, false, mode, loadMode);
-    d3dx::ImageInfo info;
-    if (record->texture && gfx::Succeeded(d3dx::GetImageInfoFromFile(working, &info))) {
+    record->texture = LoadTextureFile(working, false, mode, loadMode, info);
+    if (record->texture) {
       record->width = int32_t(info.width);  // the file's size, whatever the load mode made of it
       record->height = int32_t(info.height);
     }

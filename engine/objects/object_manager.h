@@ -45,16 +45,18 @@ struct IndexBufferPool {
 };
 
 // One object of the opaque pass as the draw loop reads it. The items are gathered once per pass in one
-// tight walk over the records, where the cache misses of many objects overlap; a plain object (one
-// frame with one mesh of a single stage, no instance, glue, shadow, effect, subsets or points) is
-// then drawn from its item without going back to its records.
+// tight walk over the records, where the cache misses of many objects overlap; an object of one frame
+// and one mesh (no instance, glue or shadow) is then drawn from its item without going back to its
+// object and frame records: a plain mesh (a single stage, no effect, subsets or points) from the item
+// alone, a mesh of an effect through the mesh's own draw.
 struct DrawItem {
-  Matrix world{};                     // plain: the frame's world matrix
+  Matrix world{};                     // item: the frame's world matrix
   ObjectRecord* object = nullptr;
-  MeshRecord* mesh = nullptr;         // plain: its mesh; null: the object is drawn by DrawObject
-  DrawBufferInfo place{};             // plain: the mesh's buffer range
-  uint32_t fvf = 0;                   // plain: the mesh's vertex format
-  uint8_t repeatsPreviousState = 0;   // plain: sets exactly the states of the item before it
+  MeshRecord* mesh = nullptr;         // item: its mesh; null: the object is drawn by DrawObject
+  DrawBufferInfo place{};             // item: the mesh's buffer range
+  uint32_t fvf = 0;                   // item: the mesh's vertex format
+  uint8_t repeatsPreviousState = 0;   // item: sets exactly the states of the item before it
+  uint8_t effect = 0;                 // item: its mesh draws through its effect
 };
 
 // Texture numbers of the texture cache.
@@ -120,11 +122,15 @@ class ObjectManager {
   bool SetMeshRenderStates(const MeshRecord* mesh);
   bool SetMeshTextureStages(const MeshRecord* mesh);
   bool DrawMesh(MeshRecord* mesh);
+  // DrawMesh from a place and a state comparison already made.
+  bool DrawMeshAt(MeshRecord* mesh, const DrawBufferInfo& place, bool repeated);
   // The mesh sets exactly the states the last mesh drawn set, which are still in force: its state
   // setters are skipped. NoteStateMesh remembers the mesh just drawn for the next one;
   // NoteEffectStateMesh a mesh its effect drew, whose render states (not stages) a mesh drawn by an
   // effect after it may repeat.
   bool RepeatsLastState(const MeshRecord* mesh) const;
+  // RepeatsLastState for `last` as the last mesh drawn.
+  static bool RepeatsStateOf(const MeshRecord& mesh, const MeshRecord& last);
   void NoteStateMesh(const MeshRecord* mesh);
   void NoteEffectStateMesh(const MeshRecord* mesh);
   bool DrawObject(ObjectRecord* object);
@@ -257,8 +263,10 @@ class ObjectManager {
   bool DrawPlacePrimitives(const DrawBufferInfo& place);
   void GatherDrawItems(uint32_t stencilMode);
   void PrefetchDrawItems(uint32_t i) const;
-  MeshRecord* PlainMesh(ObjectRecord* object, uint32_t stencilMode) const;
+  MeshRecord* ItemMesh(ObjectRecord* object, uint32_t stencilMode) const;
+  bool ItemRepeatsState(const DrawItem& item, const MeshRecord* previousMesh) const;
   bool DrawPlainItem(const DrawItem& item, const MeshRecord* previousMesh);
+  bool DrawEffectItem(const DrawItem& item, const MeshRecord* previousMesh);
   bool SetMeshStagesAndTextures(const MeshRecord* mesh);
   bool DrawMeshWithEffect(MeshRecord* mesh, const DrawBufferInfo& place);
 };

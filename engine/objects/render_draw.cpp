@@ -140,13 +140,15 @@ bool ObjectManager::SetMeshStagesAndTextures(const MeshRecord* mesh) {
 }
 
 bool ObjectManager::DrawMesh(MeshRecord* mesh) {
-  gfx::Device* device = RendererDevice();
-  if (!mesh || !mesh->bufferPlace || !device) return true;
+  if (!mesh || !mesh->bufferPlace || !RendererDevice()) return true;
   // Meshes of the same states in a row (the draw list groups them) send only their streams.
-  const bool repeated = RepeatsLastState(mesh);
+  return DrawMeshAt(mesh, *mesh->bufferPlace, RepeatsLastState(mesh));
+}
+
+bool ObjectManager::DrawMeshAt(MeshRecord* mesh, const DrawBufferInfo& place, bool repeated) {
+  gfx::Device* device = RendererDevice();
   if (!repeated && !SetMeshRenderStates(mesh)) return false;
-  if (!SetStreamsCached(mesh) || !SetVertexFormatCached(mesh)) return false;
-  const DrawBufferInfo& place = *mesh->bufferPlace;
+  if (!SetStreamsCached(place) || !SetVertexFormatCached(mesh)) return false;
   bool points = place.primitiveType == gfx::PT_POINTLIST;
   if (points) SetPointSprites(device, true);
   if (mesh->effect && DrawMeshWithEffect(mesh, place)) {

@@ -113,7 +113,7 @@ bool ObjectManager::RenderObjectPass(int pass) {
       const DrawItem& item = drawItems[i];
       const MeshRecord* itemMesh = item.mesh;
       if (itemMesh) {
-        if (!DrawPlainItem(item, previousMesh)) return false;
+        if (!(item.effect ? DrawEffectItem(item, previousMesh) : DrawPlainItem(item, previousMesh))) return false;
         previousMesh = itemMesh;
         continue;
       }

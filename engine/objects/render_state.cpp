@@ -81,10 +81,14 @@ static bool EffectStateRepeatable(const MeshRecord& mesh) {
   return mesh.effect && !mesh.subsetTextures && mesh.primitiveType != gfx::PT_POINTLIST;
 }
 
+bool ObjectManager::RepeatsStateOf(const MeshRecord& mesh, const MeshRecord& last) {
+  if (last.effect) return EffectStateRepeatable(mesh) && SameDrawState(mesh, last);
+  return RepeatableState(mesh) && SameDrawState(mesh, last);
+}
+
 bool ObjectManager::RepeatsLastState(const MeshRecord* mesh) const {
   if (!repeatStates || !lastStateMesh || textureFactorAlpha) return false;
-  if (lastStateMesh->effect) return EffectStateRepeatable(*mesh) && SameDrawState(*mesh, *lastStateMesh);
-  return RepeatableState(*mesh) && SameDrawState(*mesh, *lastStateMesh);
+  return RepeatsStateOf(*mesh, *lastStateMesh);
 }
 
 void ObjectManager::NoteStateMesh(const MeshRecord* mesh) {

@@ -164,8 +164,7 @@ void PreviewTexture() {
   DeleteImage(kTintedLevelImage);
   char path[kMapStringSize + 16];
   std::snprintf(path, sizeof path, "Textures\\%s", CurrentMap().header.texture);
-  LoadImage(path, kBaseLevelImage);
-  LoadImage(path, kTintedLevelImage);
+  LoadLevelTexture(path);
   const MapTables& map = CurrentMap();
   for (int32_t i = 0; i < map.header.recordCount && i < kMapRecordCapacity; ++i) {
     const int32_t object = map.records[i].blockObject;

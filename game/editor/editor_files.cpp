@@ -1,6 +1,7 @@
 // The map opened from a file, and the test run: the saved map played by a second copy of the game
 // while the editor waits.
 #include <cstdio>
+#include <string>
 
 #include "engine/core/core_data.h"
 #include "engine/display/display.h"
@@ -10,8 +11,11 @@
 #include "game/play/map_file.h"
 #include "game/shell/start_up.h"
 #include "platform/dialogs/open_file.h"
+#include "platform/window/message_box.h"
+#include "platform/window/messages.h"
 
 namespace pd = platform::dialogs;
+namespace pw = platform::window;
 
 bool OpenMapFromDialog() {
   char file[260] = {};
@@ -34,6 +38,9 @@ void TestRunMap() {
   if (!SaveEditorMap()) return;
   char parameters[kMapStringSize + 32];
   std::snprintf(parameters, sizeof parameters, "-map \"In Progress\\%s.qel\"", CurrentMap().header.fileName);
-  ExecuteFileAndWait("qel.exe", parameters, GameFolder(), 0);
+  if (!ExecuteFileAndWait("qel.exe", parameters, GameFolder(), 0)) {
+    const std::string text = std::string("The test run could not start: ") + ProgramStartFailure() + ".";
+    pw::MessageBox(GetCoreDataPointer()->window, text.c_str(), "Qel", pw::MB_OK | pw::MB_ICONERROR);
+  }
   HoldInputUntilReleased();  // F5 and what was pressed in the game are let go first
 }

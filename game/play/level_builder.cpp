@@ -298,8 +298,7 @@ bool ReadAndBuild(const char* path, BuildFor target, MapFileError* error) {
   counts.blocksBuilt = 0;
   counts.entitiesBuilt = 0;
   if (target == BuildFor::kPlay) Game().plasmaCount = 0;
-  LoadImage(texture, kBaseLevelImage);
-  LoadImage(texture, kTintedLevelImage);
+  LoadLevelTexture(texture);
 
   for (int32_t i = 0; i < map.header.recordCount; ++i) {
     MapRecord& r = map.records[i];

@@ -80,6 +80,9 @@ int32_t GoalPadObject();
 // Image 1 := the base texture tinted (r, g, b) under the block frame, then RetextureBlocks.
 // (255, 0, 255), the colour key, is drawn as (255, 0, 254).
 void TintLevelTexture(int32_t r, int32_t g, int32_t b);
+// Loads the level's texture file (a path from the game folder) as the base and the tinted image; a
+// file that does not load as the base is not read a second time, and leaves neither image.
+void LoadLevelTexture(const char* path);
 // Image 1 on every block of the map's records up to the first record without a block; when all have
 // one, the heart centre takes the player colour.
 void RetextureBlocks();

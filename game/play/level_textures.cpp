@@ -42,6 +42,11 @@ void MakeDoorImage(int32_t image, int32_t red, int32_t green, int32_t blue) {
   SelectBitmap(0);
 }
 
+void LoadLevelTexture(const char* path) {
+  if (LoadImage(path, kBaseLevelImage)) LoadImage(path, kTintedLevelImage);
+  else if (HasImage(kTintedLevelImage)) DeleteImage(kTintedLevelImage);
+}
+
 void TintLevelTexture(int32_t r, int32_t g, int32_t b) {
   // The play loop tints with each channel + 30, so values above 255 arrive; the sprite takes 0..255.
   r = Channel(r), g = Channel(g), b = Channel(b);

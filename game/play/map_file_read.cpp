@@ -2,10 +2,12 @@
 // so the reader counts the bytes it takes against the file's size and refuses a file that ends early,
 // runs on past its paths, or holds counts and codes no map can have; the map in memory changes only
 // once the whole file has read well.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/core_alloc.h"
 #include "engine/file/file_module.h"
@@ -113,13 +115,32 @@ bool ReadPath(MapFileReader& in, WaypointPath& path) {
   return true;
 }
 
-bool ReadMap(MapFileReader& in, MapTables& map) {
-  if (!in.Holds(kHeaderBytes) || !ReadHeader(in, map.header)) return false;
-  for (int32_t i = 0; i < map.header.recordCount; ++i) {
-    if (!ReadRecord(in, map.records[i])) return false;
+// What a file holds, read in full before any of it reaches the map: the header, the records the file
+// counts and the paths. It starts as a copy of those parts of the map, so fields a file does not hold
+// keep their values. Sized by the file's record count rather than the whole table, so a refused file
+// costs little.
+struct Staging {
+  MapHeader header;
+  std::vector<MapRecord> records;
+  WaypointPath paths[kWaypointPathCount];
+
+  explicit Staging(const MapTables& map) : header(map.header) { std::copy_n(map.paths, kWaypointPathCount, paths); }
+  void MoveTo(MapTables& map) const {
+    map.header = header;
+    std::copy(records.begin(), records.end(), map.records);
+    std::copy_n(paths, kWaypointPathCount, map.paths);
   }
-  if (!ReadStrings(in, map.header)) return false;
-  for (WaypointPath& path : map.paths) {
+};
+
+bool ReadMap(MapFileReader& in, const MapTables& map, Staging& staging) {
+  if (!in.Holds(kHeaderBytes) || !ReadHeader(in, staging.header)) return false;
+  // The count is within the table and the file is long enough for it (ReadHeader).
+  staging.records.assign(map.records, map.records + staging.header.recordCount);
+  for (MapRecord& record : staging.records) {
+    if (!ReadRecord(in, record)) return false;
+  }
+  if (!ReadStrings(in, staging.header)) return false;
+  for (WaypointPath& path : staging.paths) {
     if (!ReadPath(in, path)) return false;
   }
   return in.AtEnd();
@@ -135,15 +156,14 @@ bool ReadMapFile(const char* path, MapTables& map, MapFileError* error) {
     result = MapFileError::kMissing;
     return false;
   }
-  // Read into a copy, so fields the file does not hold keep their values and a refused file changes
-  // nothing.
-  auto staging = std::make_unique<MapTables>(map);
+  // Read aside, so a refused file changes nothing.
+  auto staging = std::make_unique<Staging>(map);
   MapFileReader in(size);
   OpenFileForReading(kFile, path);
-  const bool read = ReadMap(in, *staging);
+  const bool read = ReadMap(in, map, *staging);
   CloseFile(kFile);
   result = in.error();
   if (!read) return false;
-  map = *staging;
+  staging->MoveTo(map);
   return true;
 }

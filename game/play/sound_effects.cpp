@@ -1,5 +1,7 @@
 #include "game/play/sound_effects.h"
 
+#include <cstdio>
+
 #include "game/play/music.h"
 #include "game/shell/settings.h"
 #include "platform/audio/sound_library.h"
@@ -20,7 +22,12 @@ bool gSoundsReady = false;
 
 void LoadSounds() {
   pa::InitSoundLibrary(44100, 32, 0);
-  for (int32_t n = 1; n <= kSoundEffectCount; ++n) gSamples[n] = pa::LoadSample(n, kEffectFiles[n - 1], pa::kModeDefault, 0, 0);
+  for (int32_t n = 1; n <= kSoundEffectCount; ++n) {
+    gSamples[n] = pa::LoadSample(n, kEffectFiles[n - 1], pa::kModeDefault, 0, 0);
+    // The game goes on with the effect silent; the player learns why.
+    if (!gSamples[n] && *pa::SampleLoadFailure())
+      std::fprintf(stderr, "qel: sound \"%s\" not loaded: %s\n", kEffectFiles[n - 1], pa::SampleLoadFailure());
+  }
   gSoundsReady = true;
 }
 

@@ -20,11 +20,13 @@
 #include "game/play/sound_effects.h"
 #include "game/play/visualiser.h"
 #include "game/shell/control_bindings.h"
+#include "game/shell/control_file.h"
 #include "game/shell/game_main.h"
 #include "game/shell/menu.h"
 #include "game/shell/profile.h"
 #include "game/shell/settings.h"
 #include "game/shell/start_up.h"
+#include "platform/fs/save.h"
 #include "platform/window/message_box.h"
 #include "platform/window/messages.h"
 
@@ -38,8 +40,14 @@ void ShowError(const char* text) { platform::window::MessageBox(nullptr, text, "
 constexpr GameLoops kGameLoops = {MainMenu, PlayLevel, MapEditor};
 GameLoops gLoops = kGameLoops;
 
+// The folders the game saves into: the game folder (Config.ini), profiles and control configurations.
+void RemoveStaleSaveTemporaries() {
+  for (const char* folder : {"", "Profiles", kControlConfigFolder}) platform::fs::RemoveStaleSaveTemporaries(folder);
+}
+
 void ApplyStartUpSettings() {
   StoreGameFolder();
+  RemoveStaleSaveTemporaries();
   HideMouseCursor();
   SetDefaultControls();
   LoadConfig();
@@ -114,10 +122,15 @@ void GameMain() {
   ReportMissingMedia();
   if (CommandLine().param1[0] == '\0') ShowSplashScreens();
   ShowLoadingScreen();
-  LoadStartUpMedia();
-  Game().state = FirstStateFromCommandLine();
-  MakeVisualiserBox();
-  PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
-  RunStateLoop();
+  // A quit asked for during the splash or loading screens, or while the media load, ends the game there.
+  if (LoopCheck()) LoadStartUpMedia();
+  if (LoopCheck()) {
+    Game().state = FirstStateFromCommandLine();
+    MakeVisualiserBox();
+    PositionObject(kBallExplosionObject, 0.0f, -900000.0f, 0.0f);
+    RunStateLoop();
+  } else {
+    Game().state = kStateQuit;
+  }
   ShutdownGame();
 }

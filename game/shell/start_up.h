@@ -42,7 +42,8 @@ void LoadMenuMedia();
 void EnterMenuScene();
 void LeaveMenuScene();
 // Everything after the loading screen up to the state loop: media, sounds, text font, particles and
-// the five game fonts.
+// the five game fonts. The window's messages are taken between items; a quit request (LoopCheck false)
+// stops the loading there. LoadGameMedia and LoadMenuMedia stop likewise.
 void LoadStartUpMedia();
 // The five game fonts: 1 Arial 12, 2 Arial 7, 3 Arial 10, 4 Impact 22 italic, 5 Impact 16.
 void CreateStartUpFonts();

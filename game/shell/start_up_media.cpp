@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
+#include <span>
 #include <vector>
 
+#include "engine/core/core.h"
 #include "engine/media2d/basic2d.h"
 #include "engine/media2d/bitmap.h"
 #include "engine/media2d/image.h"
@@ -71,11 +73,29 @@ constexpr ImageFile kMenuImages[] = {
 constexpr const char* kSplashFiles[] = {"Art\\heaven.jpg", "Art\\music.jpg"};
 constexpr const char* kLoadingFile = "Art\\Loading.jpg";
 
-void LoadImages(const ImageFile* images, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    if (images[i].mode < 0) LoadImage(images[i].file, images[i].image);
-    else LoadImageWithMode(images[i].file, images[i].image, images[i].mode);
+// The start-up loads take seconds: before each item the window's messages are taken, so a closed
+// window or a quit signal stops the load where it is (the game then ends) rather than after it.
+bool KeepLoading() {
+  ProcessMessages();
+  return LoopCheck();
+}
+
+// False when a quit request stopped the loading.
+bool LoadModels(std::span<const ModelFile> models) {
+  for (const ModelFile& model : models) {
+    if (!KeepLoading()) return false;
+    LoadObject(model.file, model.object);
   }
+  return true;
+}
+
+bool LoadImages(std::span<const ImageFile> images) {
+  for (const ImageFile& image : images) {
+    if (!KeepLoading()) return false;
+    if (image.mode < 0) LoadImage(image.file, image.image);
+    else LoadImageWithMode(image.file, image.image, image.mode);
+  }
+  return true;
 }
 
 // Magenta inside a grey frame, captured as image 3: drawn over a tinted texture only the frame shows.
@@ -91,6 +111,11 @@ void MakeBlockFrameImage() {
   DrawBox(size - border, 0, size, size);
   CaptureImage(kBlockFrameImage, 0, 0, size, size);
   SelectBitmap(0);
+}
+
+void SetStartUpText() {
+  SetTextFont("Arial");
+  SetTextSize(16);
 }
 
 }  // namespace
@@ -114,7 +139,7 @@ int32_t ReportMissingMedia() {
 
 void LoadGameMedia() {
   ReturnToGameFolder();
-  for (const ModelFile& model : kGameModels) LoadObject(model.file, model.object);
+  if (!LoadModels(kGameModels)) return;
   SetObjectTranslucent(kExplosionObject);
 
   CreateBoxObject(kGroundProbeObject, 0.05f, 1.0f, 0.05f);
@@ -125,7 +150,7 @@ void LoadGameMedia() {
 
   NewBitmap(kLevelBitmap, kLevelTextureSize, kLevelTextureSize);
   SelectBitmap(0);
-  LoadImages(kGameImages, std::size(kGameImages));
+  if (!LoadImages(kGameImages)) return;
   SetSprite(kBaseTextureSprite, 0, 0, kBaseLevelImage);
   HideSprite(kBaseTextureSprite);
   MakeBlockFrameImage();
@@ -135,8 +160,7 @@ void LoadGameMedia() {
 
 void LoadMenuMedia() {
   for (int32_t box = kFirstMenuBox; box <= kLastMenuBox; ++box) CreateBoxObject(box, 20.0f, 10.0f, 20.0f);
-  for (const ModelFile& model : kMenuModels) LoadObject(model.file, model.object);
-  LoadImages(kMenuImages, std::size(kMenuImages));
+  if (LoadModels(kMenuModels)) LoadImages(kMenuImages);
 }
 
 void EnterMenuScene() {
@@ -154,17 +178,13 @@ void LeaveMenuScene() {
 }
 
 void LoadStartUpMedia() {
-  StoreDisplayDevice();
-  LoadGameMedia();
-  LoadPlanningIcons();
-  LoadSounds();
-  LoadGuiImages();
-  SetTextFont("Arial");
-  SetTextSize(16);
-  LoadMenuMedia();
-  LeaveMenuScene();
-  SetupGameParticles();
-  CreateStartUpFonts();
+  constexpr void (*kSteps[])() = {StoreDisplayDevice, LoadGameMedia,   LoadPlanningIcons, LoadSounds,
+                                  LoadGuiImages,      SetStartUpText,  LoadMenuMedia,     LeaveMenuScene,
+                                  SetupGameParticles, CreateStartUpFonts};
+  for (auto step : kSteps) {
+    if (!KeepLoading()) return;
+    step();
+  }
 }
 
 void CreateStartUpFonts() {

@@ -1,4 +1,6 @@
 // The splash and loading screens, drawn full-screen through a sprite before the media load.
+#include <initializer_list>
+
 #include "engine/core/core.h"
 #include "engine/display/display.h"
 #include "engine/input/input.h"
@@ -24,7 +26,7 @@ void ShowSplash(const char* file) {
   LoadImage(file, kSplashImage);
   FullScreenSprite(kSplashImage, kSplashImage);
   while (GetTimer() - start < kSplashMs) {
-    LoopCheck();  // pumps the quit message along; the splash runs its time regardless
+    if (!LoopCheck()) break;  // a closed window or a quit signal ends the splash at once
     if (GetPressedScanCode()) {
       IgnoreInputHeldNow();  // Escape that cut the splash short does not also leave the menu
       break;
@@ -39,14 +41,17 @@ void ShowSplash(const char* file) {
 }  // namespace
 
 void ShowSplashScreens() {
-  ShowSplash("Art\\heaven.jpg");
-  ShowSplash("Art\\music.jpg");
+  for (const char* file : {"Art\\heaven.jpg", "Art\\music.jpg"}) {
+    if (!LoopCheck()) return;
+    ShowSplash(file);
+  }
 }
 
 void ShowLoadingScreen() {
+  if (!LoopCheck()) return;
   LoadImageWithMode("Art\\Loading.jpg", kLoadingImage, 1);
   FullScreenSprite(kLoadingImage, kLoadingImage);
-  for (int32_t frame = 0; frame < kLoadingFrames; ++frame) {
+  for (int32_t frame = 0; frame < kLoadingFrames && LoopCheck(); ++frame) {
     DrawSpriteAt(kLoadingImage, 0, 0);
     Sync();
   }

@@ -141,22 +141,34 @@ Channel* TakeChannel(int wanted, int* handle) {
   return c;
 }
 
-std::vector<uint8_t> ReadPart(const char* name, int offset, int length, bool* ok) {
-  std::vector<uint8_t> bytes;
-  *ok = name && platform::fs::ReadWholeFile(name, bytes) && offset >= 0 && length >= 0 &&
-        size_t(offset) <= bytes.size() && size_t(length) <= bytes.size() - size_t(offset);
-  if (!*ok) return {};
-  const size_t end = length ? size_t(offset) + size_t(length) : bytes.size();
-  return std::vector<uint8_t>(bytes.begin() + offset, bytes.begin() + ptrdiff_t(end));
+const char* g_sampleFailure = "";
+
+// The part of the file a sample is loaded from, read alone; a part larger than a sample may be is not
+// read at all.
+bool ReadSamplePart(const char* name, int offset, int length, std::vector<uint8_t>& image) {
+  namespace fs = platform::fs;
+  fs::ReadFailure why = fs::ReadFailure::kCannotOpen;
+  if (name && offset >= 0 && length >= 0 && fs::ReadFilePart(name, uint64_t(offset), uint64_t(length), kMaxSoundBytes, image, &why))
+    return true;
+  g_sampleFailure = why == fs::ReadFailure::kTooLarge ? "the file is larger than a sound may be" : fs::ReadFailureText(why);
+  return false;
 }
 
 bool DecodeSample(std::vector<uint8_t> image, LibrarySample& sample) {
+  g_sampleFailure = "the file is not a sound we can play";
   if (LooksLikeOgg(image.data(), image.size())) {
     OggDecoder decoder;
     if (!decoder.Open(std::move(image))) return false;
     std::vector<int16_t> frames;
     int16_t block[4096 * 2];
-    while (uint32_t got = decoder.Read(block, 4096)) frames.insert(frames.end(), block, block + got * decoder.Channels());
+    while (uint32_t got = decoder.Read(block, 4096)) {
+      // A small file may decode to far more than it holds: the decoded sound is capped too.
+      if ((frames.size() + got * decoder.Channels()) * sizeof(int16_t) > kMaxSoundBytes) {
+        g_sampleFailure = "the sound is longer than a sound may be";
+        return false;
+      }
+      frames.insert(frames.end(), block, block + got * decoder.Channels());
+    }
     if (frames.empty()) return false;
     sample.bytes.resize(frames.size() * 2);
     std::memcpy(sample.bytes.data(), frames.data(), sample.bytes.size());
@@ -216,22 +228,25 @@ void CloseSoundLibrary() {
 
 LibrarySample* LoadSample(int index, const char* name, uint32_t mode, int offset, int length) {
   Library& lib = Lib();
+  g_sampleFailure = "";  // without output, or for a slot out of range, there is nothing to tell
   if (!Live() || index < kAnyFreeSample || index >= kSampleSlots) return nullptr;
   if (index == kAnyFreeSample) {
     auto free = std::find(lib.samples.begin(), lib.samples.end(), nullptr);
     if (free == lib.samples.end()) return nullptr;
     index = int(free - lib.samples.begin());
   }
-  bool ok = false;
-  std::vector<uint8_t> image = ReadPart(name, offset, length, &ok);
+  std::vector<uint8_t> image;
   auto sample = std::make_unique<LibrarySample>();
-  if (!ok || !DecodeSample(std::move(image), *sample)) return nullptr;
+  if (!ReadSamplePart(name, offset, length, image) || !DecodeSample(std::move(image), *sample)) return nullptr;
+  g_sampleFailure = "";
   sample->loop = mode == kModeLoopNormal;
   MixerLock lock;
   if (lib.samples[size_t(index)]) StopSampleChannels(lib.samples[size_t(index)].get());
   lib.samples[size_t(index)] = std::move(sample);
   return lib.samples[size_t(index)].get();
 }
+
+const char* SampleLoadFailure() { return g_sampleFailure; }
 
 int PlaySample(int channel, LibrarySample* sample) {
   Library& lib = Lib();
@@ -272,14 +287,16 @@ LibraryStream* OpenStream(const char* name, uint32_t mode, int offset, int lengt
   Library& lib = Lib();
   g_streamFailure = "there is no sound output";
   if (!Live()) return nullptr;
-  bool ok = false;
-  std::vector<uint8_t> image = ReadPart(name, offset, length, &ok);
-  g_streamFailure = !ok                                        ? "the file is missing or not a regular file"
-                    : image.empty()                             ? "the file is empty"
-                    : !LooksLikeOgg(image.data(), image.size()) ? "the file is not an Ogg stream"
-                                                                : "the file is not an Ogg Vorbis stream we can play";
   auto stream = std::make_unique<LibraryStream>();
-  if (!ok || !stream->decoder.Open(std::move(image))) return nullptr;
+  if (!name || offset < 0 || length < 0) {
+    g_streamFailure = platform::fs::ReadFailureText(platform::fs::ReadFailure::kCannotOpen);
+    return nullptr;
+  }
+  // Read as it plays, never whole: a music file may be of any size.
+  if (const char* why = stream->decoder.OpenFile(name, uint64_t(offset), uint64_t(length))) {
+    g_streamFailure = why;
+    return nullptr;
+  }
   g_streamFailure = "";
   stream->loop = mode == kModeLoopNormal;
   stream->rate = stream->decoder.Rate();

@@ -32,16 +32,21 @@ void CloseSoundLibrary();
 
 // Loads a WAVE or Ogg Vorbis file (through the path resolver) into sample slot `index` (0..1023, or
 // kAnyFreeSample), replacing the sample there. `offset` and `length` (0: to the end) choose a part of
-// the file. kModeLoopNormal makes it loop when played. Null when the file is missing or damaged.
+// the file. kModeLoopNormal makes it loop when played. Null when the file is missing or damaged, or
+// when the part, or the sound it decodes to, is larger than kMaxSoundBytes (wave_file.h): such a part
+// is not read at all.
 LibrarySample* LoadSample(int index, const char* name, uint32_t mode, int offset, int length);
+// Why the last LoadSample of a file gave null, in words ("the file is larger than a sound may be",
+// ...); empty after a success, and when there is no output or the slot is out of range.
+const char* SampleLoadFailure();
 // Plays the sample once (or looping) from its start on `channel` (or any free channel) at full volume,
 // centred, scaled by the effects master volume; the channel handle, or -1.
 int PlaySample(int channel, LibrarySample* sample);
 // Volume (0..255) of every channel not given an absolute volume.
 bool SetEffectsMasterVolume(int volume);
 
-// Opens an Ogg Vorbis file (through the path resolver) as a stream; kModeLoopNormal loops it. Null
-// when the file is missing or not Ogg Vorbis.
+// Opens an Ogg Vorbis file (through the path resolver) as a stream, read from the file as it plays;
+// kModeLoopNormal loops it. Null when the file is missing or not Ogg Vorbis.
 LibraryStream* OpenStream(const char* name, uint32_t mode, int offset, int length);
 // Why the last OpenStream gave null, in words ("the file is empty", ...); empty after a success.
 const char* StreamOpenFailure();

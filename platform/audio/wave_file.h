@@ -11,6 +11,10 @@
 
 namespace platform::audio {
 
+// A sound file (or the part of one a sample is loaded from), or the sound it decodes to, larger than
+// this is refused: about six minutes of 16-bit stereo at 44100 Hz. Music is streamed, not loaded.
+constexpr uint64_t kMaxSoundBytes = uint64_t(64) << 20;
+
 enum class WaveError {
   kNone,
   kOpenFailed,   // the file could not be opened or read
@@ -21,6 +25,7 @@ enum class WaveError {
   kBadFormat,    // PCM of a shape other than 8/16 bits, 1/2 channels, or with inconsistent sizes
   kNoData,       // no "data" chunk
   kWriteFailed,  // the file could not be created or written completely
+  kTooLarge,     // the file is larger than kMaxSoundBytes: not read at all
 };
 const char* WaveErrorText(WaveError error);
 
@@ -40,7 +45,8 @@ WaveError ParseWave(const uint8_t* bytes, size_t size, WaveLayout* layout);
 // A wave opened for reading: the file's bytes and its layout, read from its data chunk in order.
 class WaveFile {
  public:
-  // Reads the named file (through the path resolver) whole and parses it.
+  // Reads the named file (through the path resolver) whole and parses it; one over kMaxSoundBytes is
+  // refused unread.
   WaveError Open(std::string_view name);
   // Copies a file image and parses it.
   WaveError OpenMemory(const uint8_t* bytes, size_t size);

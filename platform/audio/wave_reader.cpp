@@ -80,6 +80,7 @@ const char* WaveErrorText(WaveError error) {
     case WaveError::kBadFormat: return "the wave's PCM format is not 8 or 16 bits, mono or stereo, or is inconsistent";
     case WaveError::kNoData: return "the wave has no data chunk";
     case WaveError::kWriteFailed: return "the wave file could not be written";
+    case WaveError::kTooLarge: return "the wave file is larger than a sound may be";
   }
   return "unknown wave error";
 }
@@ -93,9 +94,10 @@ WaveError ParseWave(const uint8_t* bytes, size_t size, WaveLayout* layout) {
 
 WaveError WaveFile::Open(std::string_view name) {
   std::vector<uint8_t> bytes;
-  if (!platform::fs::ReadWholeFile(name, bytes)) {
+  platform::fs::ReadFailure why = platform::fs::ReadFailure::kNone;
+  if (!platform::fs::ReadWholeFile(name, bytes, kMaxSoundBytes, &why)) {
     *this = WaveFile{};
-    return WaveError::kOpenFailed;
+    return why == platform::fs::ReadFailure::kTooLarge ? WaveError::kTooLarge : WaveError::kOpenFailed;
   }
   image_ = std::move(bytes);
   read_ = 0;

@@ -1,5 +1,5 @@
-// Modal dialog boxes drawn in the engine window, shaped after the dialog services the editor was
-// written against: a dialog is made from a resource (controls placed in dialog units), its procedure
+// Modal dialog boxes drawn in the engine window, shaped after the dialog services the editor's code
+// calls: a dialog is made from a resource (controls placed in dialog units), its procedure
 // receives WM_INITDIALOG and WM_COMMAND, and reads and fills its controls through GetDlgItem,
 // SendMessage and the Get/SetDlgItem calls until it calls EndDialog. Message and notification values
 // keep their documented numbers because the dialog procedures test them.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -79,11 +80,11 @@ bool FindIgnoringCase(const std::string& folder, std::string_view component, std
   return found;
 }
 
-// read() until `size` bytes are in or the file ends: the count read, or -1 on an error.
-ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
+// pread() from `at` until `size` bytes are in or the file ends: the count read, or -1 on an error.
+ssize_t ReadFully(int fd, uint8_t* data, size_t size, uint64_t at) {
   size_t done = 0;
   while (done < size) {
-    ssize_t n = read(fd, data + done, size - done);
+    ssize_t n = pread(fd, data + done, size - done, off_t(at + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;
@@ -142,19 +143,48 @@ FILE* OpenFile(std::string_view name, const char* mode) {
   return file;
 }
 
-bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out) {
+bool ReadFilePart(std::string_view name, uint64_t offset, uint64_t length, uint64_t limit,
+                  std::vector<uint8_t>& out, ReadFailure* why) {
   out.clear();
+  ReadFailure failure = ReadFailure::kNone;
   struct stat st;
-  int fd = OpenRegularFile(ResolvePath(name).c_str(), O_RDONLY, 0, &st);
-  if (fd < 0) return false;
-  // One allocation of the file's size and one read; the read of one byte more must find the end.
-  out.resize(size_t(st.st_size));
-  uint8_t past_end;
-  const bool ok =
-      ReadFully(fd, out.data(), out.size()) == ssize_t(out.size()) && ReadFully(fd, &past_end, 1) == 0;
-  close(fd);
-  if (!ok) out.clear();
-  return ok;
+  const int fd = OpenRegularFile(ResolvePath(name).c_str(), O_RDONLY, 0, &st);
+  const uint64_t size = fd >= 0 ? uint64_t(st.st_size) : 0;
+  const uint64_t wanted = length ? length : size - std::min(offset, size);
+  if (fd < 0)
+    failure = ReadFailure::kCannotOpen;
+  else if (offset > size || length > size - offset)
+    failure = ReadFailure::kOutOfRange;
+  else if (wanted > limit)
+    failure = ReadFailure::kTooLarge;  // known from the status alone: nothing is read
+  else {
+    // One allocation of the part's size and one read; to the end, the read of one byte more must find
+    // the end (a file that grew meanwhile is not taken half).
+    out.resize(size_t(wanted));
+    uint8_t past_end;
+    if (ReadFully(fd, out.data(), out.size(), offset) != ssize_t(out.size()) ||
+        (length == 0 && ReadFully(fd, &past_end, 1, offset + wanted) != 0))
+      failure = ReadFailure::kReadError;
+  }
+  if (fd >= 0) close(fd);
+  if (failure != ReadFailure::kNone) out.clear();
+  if (why) *why = failure;
+  return failure == ReadFailure::kNone;
+}
+
+bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out, uint64_t limit, ReadFailure* why) {
+  return ReadFilePart(name, 0, 0, limit, out, why);
+}
+
+const char* ReadFailureText(ReadFailure failure) {
+  switch (failure) {
+    case ReadFailure::kNone: return "";
+    case ReadFailure::kCannotOpen: return "the file is missing or not a regular file";
+    case ReadFailure::kOutOfRange: return "the part asked for lies outside the file";
+    case ReadFailure::kTooLarge: return "the file is larger than such a file may be";
+    case ReadFailure::kReadError: return "the file cannot be read";
+  }
+  return "";
 }
 
 bool FileExists(std::string_view name) {

@@ -25,10 +25,24 @@ std::string ResolvePath(std::string_view name);
 // waited on).
 FILE* OpenFile(std::string_view name, const char* mode);
 
-// Reads the whole of a regular file, exactly the size it has; false when it cannot be opened or read,
-// or is not a regular file (a folder, a device, a FIFO: refused at once, never waited on). `out` is
-// empty on failure.
-bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out);
+// Why a read of a file failed.
+enum class ReadFailure { kNone, kCannotOpen, kOutOfRange, kTooLarge, kReadError };
+constexpr uint64_t kNoReadLimit = ~uint64_t(0);
+
+// Reads `length` bytes (0: up to the end) from `offset` of a regular file into `out`, with one
+// allocation and no other copy. False when the file cannot be opened or is not a regular file (a
+// folder, a device, a FIFO: refused at once, never opened), when the part lies outside it, or when the
+// part is larger than `limit`: that is known from the file's status, before anything is read or
+// allocated. `out` is empty on failure; `why`, when given, says which failure it was.
+bool ReadFilePart(std::string_view name, uint64_t offset, uint64_t length, uint64_t limit,
+                  std::vector<uint8_t>& out, ReadFailure* why = nullptr);
+
+// Reads the whole of a regular file, exactly the size it has, as ReadFilePart does.
+bool ReadWholeFile(std::string_view name, std::vector<uint8_t>& out, uint64_t limit = kNoReadLimit,
+                   ReadFailure* why = nullptr);
+
+// The failure in words, for messages ("the file is missing or not a regular file", ...).
+const char* ReadFailureText(ReadFailure failure);
 
 // True when the name resolves to an existing regular file.
 bool FileExists(std::string_view name);

@@ -1,5 +1,7 @@
 // Saving without ever losing the previous good file: the new contents go to a temporary file beside
-// the target, which replaces the target by a rename only once it is completely written.
+// the target, which replaces the target by a rename only once it is completely written. The save
+// holds a lock on its temporary until then, so a clean-up at start can tell the temporaries of killed
+// saves from those of live ones.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +36,10 @@ class SafeSave {
 // its previous or its new contents, never a torn or empty file. False when a step failed; the written
 // file is then removed and the target keeps its previous contents.
 bool ReplaceDurably(const std::string& written, const std::string& target);
+
+// Removes the temporaries that saves killed before their end left in the folder (resolved; empty: the
+// current folder): regular files named as SafeSave names them that no live save holds.
+void RemoveStaleSaveTemporaries(std::string_view folder);
 
 // Replaces (or creates) the named file with `size` bytes through a SafeSave.
 bool SaveWholeFile(std::string_view name, const void* data, size_t size);

@@ -1,5 +1,5 @@
-// Keyboard, mouse and game-controller devices read as immediate state, with the numbering the engine
-// was written against: keyboard state by scan code (key_codes.h), mouse movement as deltas with the
+// Keyboard, mouse and game-controller devices read as immediate state, numbered as the engine's input
+// code expects: keyboard state by scan code (key_codes.h), mouse movement as deltas with the
 // wheel at 120 per notch, the first game controller with ranged axes, POV hats and 128 buttons.
 // Results, flags and layouts keep their documented values and sizes because engine code tests them
 // by number.

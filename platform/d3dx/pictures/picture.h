@@ -14,6 +14,7 @@ using gfx::Result;
 // Results besides the device layer's own.
 constexpr Result kInvalidData = static_cast<Result>(0x88760B59);    // damaged or unknown picture
 constexpr Result kFileNotFound = static_cast<Result>(0x80070002);   // the file cannot be opened
+constexpr Result kFileTooLarge = static_cast<Result>(0x800700DF);   // larger than any picture may be
 
 // "Take it from the file / use the default" in sizes, level counts, filters and formats.
 constexpr uint32_t kDefault = 0xFFFFFFFFu;
@@ -52,6 +53,10 @@ struct ImageInfo {
 // Limits past which a picture is refused as damaged rather than allocated.
 constexpr uint32_t kMaxPictureSide = 16384;
 constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
+// A picture file larger than this is refused before it is read: it would be a picture at the pixel
+// limit in 64-bit pixels (and so holds a full mip chain of 32-bit pixels at that size with room to
+// spare); the decoders would refuse it after the read anyway.
+constexpr uint64_t kMaxPictureFileBytes = kMaxPicturePixels * 8;
 
 // A decoded picture: 32-bit ARGB (0xAARRGGBB) pixels, rows top to bottom without padding.
 struct Picture {

@@ -1,6 +1,7 @@
 #include "platform/d3dx/pictures/picture_files.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/d3dx/pictures/picture_readers.h"
@@ -63,7 +64,13 @@ Result ReadPictureInfo(const void* data, size_t size, ImageInfo& info) {
 Result DecodePicture(const void* data, size_t size, PictureFile& out) { return Read(data, size, true, out); }
 
 Result ReadPictureBytes(std::string_view fileName, std::vector<uint8_t>& bytes) {
-  return fs::ReadWholeFile(fileName, bytes) ? gfx::kOk : kFileNotFound;
+  fs::ReadFailure why = fs::ReadFailure::kNone;
+  if (fs::ReadWholeFile(fileName, bytes, kMaxPictureFileBytes, &why)) return gfx::kOk;
+  if (why != fs::ReadFailure::kTooLarge) return kFileNotFound;
+  // A missing picture is common and reported by its caller; one too large to be a picture is not.
+  std::fprintf(stderr, "qel: picture \"%.*s\" not loaded: the file is larger than a picture may be (%llu MB)\n",
+               int(fileName.size()), fileName.data(), static_cast<unsigned long long>(kMaxPictureFileBytes >> 20));
+  return kFileTooLarge;
 }
 
 }  // namespace platform::d3dx

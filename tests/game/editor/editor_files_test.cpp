@@ -7,12 +7,14 @@
 
 #include "engine/file/file_state.h"
 #include "platform/dialogs/open_file.h"
+#include "platform/window/message_box.h"
 #include "tests/game/editor/editor_fixture.h"
 
 namespace editor_test {
 namespace {
 
 namespace pt = platform::dialogs::test;
+namespace pw = platform::window;
 
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -33,6 +35,8 @@ class EditorFilesTest : public EditorTest {
     SetOwnExecutableForTests((fs::current_path() / kStandIn).string());
   }
   void TearDown() override {
+    pw::test::SetSystemMessageBox(nullptr);
+    pw::test::ShowMessageBoxes(false);
     SetOwnExecutableForTests(own_);
     fs::remove_all("Maps");
     fs::remove(kStandIn);
@@ -95,6 +99,50 @@ TEST_F(EditorFilesTest, F5SavesAndRunsTheGameOnTheSavedMapInTheGameFolderAndWait
   });
   EXPECT_TRUE(ranBeforeTheLoopWentOn) << "the editor waits for the game to end";
   EXPECT_EQ(ReadWhole("run.txt"), "-map\nIn Progress\\Trial.qel\nsaved\n");
+}
+
+// The boxes shown ("caption: text"), each answered OK: the save's, then the test run's.
+std::vector<std::string> g_boxes;
+int NoteBox(const char* text, const char* caption, uint32_t) {
+  g_boxes.push_back(std::string(caption) + ": " + text);
+  return pw::IDOK;
+}
+
+TEST_F(EditorFilesTest, F5SaysWhyTheGameCouldNotBeStarted) {
+  struct Case {
+    const char* what;
+    const char* contents;  // null: no file at all
+    fs::perms perms;
+    const char* reason;
+  } cases[] = {
+      {"gone", nullptr, fs::perms::none, "was not found"},
+      {"not executable", "#!/bin/sh\ntouch run.txt\n", fs::perms::owner_read | fs::perms::owner_write,
+       "is not marked executable"},
+      {"not a program", "touch run.txt\n", fs::perms::owner_all, "could not be run: Exec format error"},
+  };
+  g_boxes.clear();
+  pw::test::ShowMessageBoxes(true);
+  pw::test::SetSystemMessageBox(NoteBox);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(kStandIn);
+    fs::remove("Maps/In Progress/Untitled.qel");
+    if (c.contents) {
+      WriteFile(kStandIn, c.contents);
+      fs::permissions(kStandIn, c.perms);
+    }
+    g_boxes.clear();
+    g_now += 1000;  // past F1's guard
+    RunEditor([&](int32_t frame) {
+      g_keys = frame == 1 ? std::set<int32_t>{kKeyF5} : std::set<int32_t>{};
+      return frame < 3;
+    });
+    EXPECT_TRUE(fs::exists("Maps/In Progress/Untitled.qel")) << "the map is saved first";
+    EXPECT_FALSE(fs::exists("run.txt"));
+    ASSERT_FALSE(g_boxes.empty());
+    const std::string program = (fs::current_path() / kStandIn).string();
+    EXPECT_EQ(g_boxes.back(), "Qel: The test run could not start: \"" + program + "\" " + c.reason + ".");
+  }
 }
 
 TEST_F(EditorFilesTest, F5RunsNothingWhenTheMapCannotBeSaved) {

@@ -10,6 +10,7 @@
 #include "platform/audio/test_hooks.h"
 #include "platform/audio/wave_file.h"
 #include "tests/platform/audio/audio_fixtures.h"
+#include "tests/platform/fs/process_usage.h"
 
 namespace {
 
@@ -191,3 +192,60 @@ TEST(SoundLibraryWithoutOutput, EveryCallGivesTheSilentAnswer) {
 }
 
 }  // namespace
+
+// Sound files replaced by huge ones: a sample is refused from its size alone, a part of a huge file
+// is read alone, and music streams from the file. Bytes read and memory held stay small (no timing).
+TEST_F(SoundLibraryTest, HugeFilesAreRefusedOrStreamedWithoutReadingThemWhole) {
+  namespace usage = process_usage;
+  const std::vector<uint8_t> tone = audio_test::ReadFile("Sound/tone.wav");
+  const std::vector<uint8_t> sine = audio_test::ReadFile("Music/sine.ogg");
+  ASSERT_TRUE(usage::WriteSparseFile("Sound/huge.wav", "RIFF", usage::kHugeFile));
+  std::string padded(1000, 'x');
+  padded.append(tone.begin(), tone.end());
+  ASSERT_TRUE(usage::WriteSparseFile("Sound/padded.wav", padded, usage::kHugeFile));
+  ASSERT_TRUE(usage::WriteSparseFile("Music/huge.ogg", std::string(sine.begin(), sine.end()), usage::kHugeFile));
+  const uint64_t readBefore = usage::BytesRead(), peakBefore = usage::PeakResidentBytes();
+
+  EXPECT_EQ(pa::LoadSample(1, "Sound\\huge.wav", pa::kModeDefault, 0, 0), nullptr);
+  EXPECT_STREQ(pa::SampleLoadFailure(), "the file is larger than a sound may be");
+  EXPECT_EQ(pa::LoadSample(1, "Sound\\padded.wav", pa::kModeDefault, 1000, 0), nullptr);  // to the end: too large
+  EXPECT_NE(pa::LoadSample(1, "Sound\\padded.wav", pa::kModeDefault, 1000, int(tone.size())), nullptr);
+  EXPECT_STREQ(pa::SampleLoadFailure(), "");
+
+  pa::LibraryStream* music = pa::OpenStream("Music\\huge.ogg", pa::kModeLoopNormal, 0, 0);
+  ASSERT_NE(music, nullptr) << pa::StreamOpenFailure();
+  const int channel = pa::PlayStream(pa::kAnyFreeChannel, music);
+  // Three plays of the one-second sine: each runs into the padding, ends and starts again.
+  Mix(3 * 44100 + 22050);
+  float left = 0, right = 0;
+  pa::GetChannelLevels(channel, &left, &right);
+  EXPECT_NEAR(left, 0.5f, 0.05f);
+
+  EXPECT_LT(usage::BytesRead() - readBefore, uint64_t(128) << 20);
+  EXPECT_LT(usage::PeakResidentBytes() - peakBefore, uint64_t(64) << 20);
+}
+
+TEST_F(SoundLibraryTest, StreamFailuresSayWhy) {
+  audio_test::WriteFile("Music/empty.ogg", {});
+  struct Case {
+    const char* name;
+    int offset, length;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"Music\\absent.ogg", 0, 0, "the file is missing or not a regular file"},
+      {"Music", 0, 0, "the file is missing or not a regular file"},
+      {"Music\\empty.ogg", 0, 0, "the file is empty"},
+      {"Music\\sine.ogg", 1 << 30, 0, "the part asked for lies outside the file"},
+      {"Music\\sine.ogg", 4, 0, "the file is not an Ogg stream"},
+      {"Sound\\tone.wav", 0, 0, "the file is not an Ogg stream"},
+      {"Music\\sine.ogg", 0, 100, "the file is not an Ogg Vorbis stream we can play"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(pa::OpenStream(c.name, pa::kModeDefault, c.offset, c.length), nullptr) << c.name;
+    EXPECT_STREQ(pa::StreamOpenFailure(), c.why) << c.name << " " << c.offset;
+  }
+  pa::LibraryStream* part = pa::OpenStream("Music\\sine.ogg", pa::kModeDefault, 0, 0);
+  EXPECT_NE(part, nullptr);
+  EXPECT_STREQ(pa::StreamOpenFailure(), "");
+}

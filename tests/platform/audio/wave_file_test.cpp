@@ -7,6 +7,7 @@
 
 #include "platform/audio/wave_file.h"
 #include "tests/platform/audio/audio_fixtures.h"
+#include "tests/platform/fs/process_usage.h"
 
 namespace {
 
@@ -117,6 +118,20 @@ TEST(WaveFile, MissingFileIsAnOpenError) {
   pa::WaveFile wave;
   EXPECT_EQ(wave.Open("absent.wav"), pa::WaveError::kOpenFailed);
   EXPECT_EQ(wave.DataSize(), 0u);
+}
+
+TEST(WaveFile, AFileLargerThanASoundMayBeIsRefusedUnread) {
+  namespace usage = process_usage;
+  audio_test::ScratchFolder folder;
+  ASSERT_TRUE(usage::WriteSparseFile("huge.wav", "RIFF", usage::kHugeFile));
+  ASSERT_TRUE(usage::WriteSparseFile("over.wav", "RIFF", pa::kMaxSoundBytes + 1));
+  const uint64_t readBefore = usage::BytesRead(), peakBefore = usage::PeakResidentBytes();
+  pa::WaveFile wave;
+  EXPECT_EQ(wave.Open("HUGE.wav"), pa::WaveError::kTooLarge);
+  EXPECT_EQ(wave.Open("over.wav"), pa::WaveError::kTooLarge);
+  EXPECT_EQ(wave.DataSize(), 0u);
+  EXPECT_LT(usage::BytesRead() - readBefore, uint64_t(1) << 20);
+  EXPECT_LT(usage::PeakResidentBytes() - peakBefore, uint64_t(64) << 20);
 }
 
 TEST(WaveFile, WriteIntoMissingFolderFails) {

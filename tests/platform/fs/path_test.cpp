@@ -1,5 +1,6 @@
 #include "platform/fs/path.h"
 
+#include "process_usage.h"
 #include "scratch_folder.h"
 
 namespace fs = platform::fs;
@@ -85,4 +86,54 @@ TEST_F(ResolvePathTest, FileFunctionsGoThroughTheResolver) {
   ASSERT_NE(created, nullptr);
   std::fclose(created);
   EXPECT_TRUE(Exists("art/New.txt"));
+}
+
+TEST_F(ResolvePathTest, PartsAreReadAloneAndLimitsRefuseBeforeReading) {
+  Write("art/digits.bin", "0123456789");
+  struct Case {
+    uint64_t offset, length, limit;
+    const char* expected;  // null: refused for `why`
+    fs::ReadFailure why;
+  };
+  const Case cases[] = {
+      {0, 0, fs::kNoReadLimit, "0123456789", fs::ReadFailure::kNone},
+      {3, 4, fs::kNoReadLimit, "3456", fs::ReadFailure::kNone},
+      {7, 0, fs::kNoReadLimit, "789", fs::ReadFailure::kNone},
+      {10, 0, fs::kNoReadLimit, "", fs::ReadFailure::kNone},
+      {0, 0, 10, "0123456789", fs::ReadFailure::kNone},  // exactly the limit
+      {0, 0, 9, nullptr, fs::ReadFailure::kTooLarge},
+      {2, 0, 7, nullptr, fs::ReadFailure::kTooLarge},
+      {2, 0, 8, "23456789", fs::ReadFailure::kNone},
+      {11, 0, fs::kNoReadLimit, nullptr, fs::ReadFailure::kOutOfRange},
+      {6, 5, fs::kNoReadLimit, nullptr, fs::ReadFailure::kOutOfRange},
+      {~uint64_t(0), 2, fs::kNoReadLimit, nullptr, fs::ReadFailure::kOutOfRange},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes(3, 0xEE);
+    fs::ReadFailure why = fs::ReadFailure::kReadError;
+    const bool ok = fs::ReadFilePart("ART\\Digits.bin", c.offset, c.length, c.limit, bytes, &why);
+    EXPECT_EQ(ok, c.expected != nullptr) << c.offset << " " << c.length << " " << c.limit;
+    EXPECT_EQ(why, c.why) << c.offset << " " << c.length << " " << c.limit;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.expected ? c.expected : "") << c.offset << " " << c.length;
+  }
+  std::vector<uint8_t> bytes;
+  fs::ReadFailure why = fs::ReadFailure::kNone;
+  EXPECT_FALSE(fs::ReadWholeFile("Art\\missing.bin", bytes, fs::kNoReadLimit, &why));
+  EXPECT_EQ(why, fs::ReadFailure::kCannotOpen);
+}
+
+TEST_F(ResolvePathTest, AHugeFileOverTheLimitIsNeitherReadNorHeld) {
+  ASSERT_TRUE(process_usage::WriteSparseFile("huge.bin", "head", process_usage::kHugeFile));
+  const uint64_t readBefore = process_usage::BytesRead(), peakBefore = process_usage::PeakResidentBytes();
+  std::vector<uint8_t> bytes;
+  fs::ReadFailure why = fs::ReadFailure::kNone;
+  EXPECT_FALSE(fs::ReadWholeFile("HUGE.bin", bytes, uint64_t(64) << 20, &why));
+  EXPECT_EQ(why, fs::ReadFailure::kTooLarge);
+  EXPECT_FALSE(fs::ReadFilePart("huge.bin", 1 << 20, 0, uint64_t(64) << 20, bytes, &why));
+  EXPECT_EQ(why, fs::ReadFailure::kTooLarge);
+  // A part within the limit reads only itself.
+  ASSERT_TRUE(fs::ReadFilePart("huge.bin", 0, 4, uint64_t(64) << 20, bytes, &why));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "head");
+  EXPECT_LT(process_usage::BytesRead() - readBefore, uint64_t(1) << 20);
+  EXPECT_LT(process_usage::PeakResidentBytes() - peakBefore, uint64_t(64) << 20);
 }

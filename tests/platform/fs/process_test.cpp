@@ -1,6 +1,9 @@
 #include "platform/fs/process.h"
 
 #include <signal.h>
+#include <sys/wait.h>
+
+#include <cerrno>
 
 #include "platform/fs/command_line.h"
 #include "platform/fs/path.h"
@@ -94,15 +97,55 @@ TEST_F(ProcessTest, ProgramsAreFoundInTheFolderOrOnThePath) {
   EXPECT_EQ(fs::WaitForProcess(fs::StartProcess("sh", "-c 'exit 4'", "Game")).code, 4);
 }
 
-TEST_F(ProcessTest, WhatCannotBeStartedReportsNoProcess) {
+TEST_F(ProcessTest, WhatCannotBeStartedReportsNoProcessAndSaysWhy) {
   Write("notes.txt", "not a program");
-  EXPECT_EQ(fs::StartProcess("missing-program-name", "", ""), 0);
-  EXPECT_EQ(fs::StartProcess("notes.txt", "", ""), 0);
-  EXPECT_EQ(fs::StartProcess("/bin/sh", "-c true", "Missing Folder"), 0);
-  EXPECT_EQ(fs::StartProcess("", "", ""), 0);
+  Write("plain.txt", "not a program either");
+  chmod("plain.txt", 0755);
   // A program that passes the checks but fails to start (a script whose interpreter is missing).
   Write("broken.sh", "#!/nonexistent/interpreter\n");
   chmod("broken.sh", 0755);
-  EXPECT_EQ(fs::StartProcess("broken.sh", "", ""), 0);
+  MakeFolders("Folder");
+  struct Case {
+    const char* file;
+    const char* folder;
+    const char* reason;
+  } cases[] = {
+      {"missing-program-name", "", "missing-program-name\" was not found"},
+      {"/nowhere/qel", "", "\"/nowhere/qel\" was not found"},
+      {"notes.txt", "", "notes.txt\" is not marked executable"},
+      {"Folder", "", "Folder\" is not a file"},
+      {"/bin/sh", "Missing Folder", "the folder \"Missing Folder\" was not found"},
+      {"", "", "no program was named"},
+      {"broken.sh", "", "broken.sh\" could not be run: No such file or directory"},
+      {"plain.txt", "", "plain.txt\" could not be run: Exec format error"},
+  };
+  for (const Case& c : cases) {
+    std::string why;
+    EXPECT_EQ(fs::StartProcess(c.file, "-c true", c.folder, &why), 0) << c.file;
+    EXPECT_NE(why.find(c.reason), std::string::npos) << c.file << ": " << why;
+  }
   EXPECT_TRUE(fs::ProcessHasEnded(0));
+}
+
+TEST_F(ProcessTest, EndingProcessesAsksThenKillsAndReapsEveryOne) {
+  fs::ProcessId done = fs::StartProcess("/bin/sh", "-c 'exit 2'", "");
+  fs::ProcessId polite = fs::StartProcess("/bin/sh", "-c 'exec sleep 30'", "");
+  // Ignores SIGTERM (an ignored signal stays ignored across exec); the file says the trap is set.
+  fs::ProcessId stubborn = fs::StartProcess("/bin/sh", "-c \"trap '' TERM; touch ready; exec sleep 30\"", "");
+  ASSERT_TRUE(done && polite && stubborn);
+  while (!Exists("ready")) usleep(1000);
+  siginfo_t ended{};
+  ASSERT_EQ(waitid(P_PID, id_t(done), &ended, WEXITED | WNOWAIT), 0);  // ended, still to be reaped
+
+  const fs::ProcessId processes[] = {done, polite, stubborn};
+  const std::vector<fs::ProcessExit> exits = fs::EndProcesses(processes, std::chrono::milliseconds(200));
+  ASSERT_EQ(exits.size(), 3u);
+  EXPECT_TRUE(exits[0].exited);
+  EXPECT_EQ(exits[0].code, 2);
+  EXPECT_EQ(exits[1].signal, SIGTERM);
+  EXPECT_EQ(exits[2].signal, SIGKILL);
+  for (fs::ProcessId process : processes) {
+    EXPECT_EQ(kill(process, 0), -1) << "still there: " << process;
+    EXPECT_EQ(errno, ESRCH);
+  }
 }

@@ -1,7 +1,9 @@
 // Names that point at a FIFO, a device or a folder: every open through the resolver refuses them at
 // once. A plain open of a FIFO waits for a writer, so a map naming one would hang the game for good.
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -10,6 +12,7 @@
 
 #include "platform/fs/files.h"
 #include "platform/fs/path.h"
+#include "platform/fs/regular_file.h"
 #include "scratch_folder.h"
 
 namespace fs = platform::fs;
@@ -78,6 +81,57 @@ TEST_F(SpecialFilesTest, FifoDeviceAndFolderAreRefusedWithoutWaiting) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(fcntl(fileno(f), F_GETFL) & O_NONBLOCK, 0);
   std::fclose(f);
+}
+
+// Opening a device can act on it, so what is not a regular file is refused before any open: the
+// kernel reports every open of a watched file, and none may come.
+TEST_F(SpecialFilesTest, WhatIsNotARegularFileIsNeverOpened) {
+  ASSERT_EQ(mkfifo("pipe.bmp", 0600), 0);
+  ASSERT_EQ(symlink("pipe.bmp", "link.bmp"), 0);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, "pipe.bmp", IN_OPEN), 0);
+  std::vector<uint8_t> bytes;
+  for (const char* name : {"PIPE.bmp", "link.bmp"}) {
+    EXPECT_FALSE(fs::ReadWholeFile(name, bytes)) << name;
+    FILE* f = fs::OpenFile(name, "r+b");
+    EXPECT_EQ(f, nullptr) << name;
+    if (f) std::fclose(f);
+  }
+  inotify_event events[4];
+  EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
+  close(watch);
+}
+
+// The flags asked for act on the file opened once it is known to be regular.
+TEST_F(SpecialFilesTest, RegularFilesOpenWithTheFlagsAskedFor) {
+  Write("old.txt", "contents");
+  ASSERT_EQ(symlink("old.txt", "link.txt"), 0);
+  struct stat st;
+  int fd = fs::OpenRegularFile("old.txt", O_WRONLY | O_TRUNC, 0666, &st);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(st.st_size, 0);  // the status of the file as opened, truncated
+  EXPECT_EQ(fcntl(fd, F_GETFL) & (O_ACCMODE | O_NONBLOCK), O_WRONLY);
+  ASSERT_EQ(write(fd, "new", 3), 3);
+  close(fd);
+  EXPECT_EQ(Read("old.txt"), "new");
+
+  fd = fs::OpenRegularFile("made.txt", O_WRONLY | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  EXPECT_LT(fs::OpenRegularFile("made.txt", O_WRONLY | O_CREAT | O_EXCL, 0600), 0);
+  EXPECT_EQ(errno, EEXIST);
+
+  fd = fs::OpenRegularFile("link.txt", O_RDONLY);
+  EXPECT_GE(fd, 0);  // links are followed as by open(2)
+  if (fd >= 0) close(fd);
+  EXPECT_LT(fs::OpenRegularFile("link.txt", O_RDONLY | O_NOFOLLOW), 0);
+
+  // Nothing is made through a link to nothing: it is refused, at once.
+  ASSERT_EQ(symlink("nowhere.txt", "dangling.txt"), 0);
+  EXPECT_LT(fs::OpenRegularFile("dangling.txt", O_WRONLY | O_CREAT, 0600), 0);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_FALSE(Exists("nowhere.txt"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "engine/scene/light_state.h"
 #include "platform/gfx/texture.h"
 #include "tests/game/play/level/level_fixture.h"
+#include "tests/platform/fs/process_usage.h"
 
 namespace level_test {
 namespace {
@@ -321,6 +322,38 @@ TEST_F(LevelTest, TheLevelTextureIsTintedUnderTheBlockFrame) {
   RetextureBlocks();
   EXPECT_NEAR(FindObjectRecord(kHeartCentreObject)->meshList[0]->material.diffuse.b, 30 / 255.0f, 1e-3);
   Record(1).blockObject = 1001;
+}
+
+// A map naming a huge file as its texture: the picture is refused from its size, said once, and
+// neither level image is left; the map itself is sound and loads.
+TEST_F(LevelTest, AHugeLevelTextureIsRefusedUnreadAndSaidOnce) {
+  namespace usage = process_usage;
+  ASSERT_TRUE(usage::WriteSparseFile("Textures/Huge.jpg", "\xFF\xD8\xFF", usage::kHugeFile));
+  auto map = NewMap();
+  std::strcpy(map->header.texture, "huge.JPG");
+  Add(*map, SHAPE_BOX, 0, 0, 0);
+  Write(*map, "huge");
+  const uint64_t readBefore = usage::BytesRead(), peakBefore = usage::PeakResidentBytes();
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(LoadMap("huge.qel"));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_LT(usage::BytesRead() - readBefore, uint64_t(16) << 20);
+  EXPECT_LT(usage::PeakResidentBytes() - peakBefore, uint64_t(64) << 20);
+  const std::string message = "picture \"Textures\\huge.JPG\" not loaded";
+  ASSERT_NE(said.find(message), std::string::npos) << said;
+  EXPECT_EQ(said.find(message, said.find(message) + 1), std::string::npos) << "read again: " << said;
+  EXPECT_FALSE(HasImage(kBaseLevelImage));
+  EXPECT_FALSE(HasImage(kTintedLevelImage));
+  EXPECT_EQ(Core().hostErrorWord, 506u);  // the image load refused, as for a missing picture
+  Core().hostErrorWord = 0;
+  EXPECT_TRUE(Exists(1000));
+
+  auto plain = NewMap();
+  Add(*plain, SHAPE_BOX, 0, 0, 0);
+  Play(*plain);  // the level texture back for the tests after
+  EXPECT_TRUE(HasImage(kBaseLevelImage));
+  EXPECT_TRUE(HasImage(kTintedLevelImage));
+  std::filesystem::remove("Textures/Huge.jpg");
 }
 
 TEST_F(LevelTest, RecordLookUps) {

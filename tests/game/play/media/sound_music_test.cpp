@@ -7,6 +7,7 @@
 
 #include "platform/audio/sound_library.h"
 #include "tests/game/play/media/media_fixture.h"
+#include "tests/platform/fs/process_usage.h"
 
 namespace media_test {
 namespace {
@@ -61,6 +62,43 @@ TEST_F(SoundEffectsTest, AMissingEffectFileIsSilentAndTheOthersStillPlay) {
   EXPECT_EQ(MixPeak(2048).first, 0.0f);
   PlaySoundEffect(kSoundPaint);
   EXPECT_NEAR(MixPeak(2048).first, EffectAmplitude(3), 0.02f);
+}
+
+// An effect file replaced by a huge one is refused from its size alone, and the player is told which
+// and why, as for a missing one; the others still play.
+TEST_F(SoundEffectsTest, AnEffectFileThatIsHugeOrMissingIsNamedWithItsReason) {
+  namespace usage = process_usage;
+  const struct {
+    const char* name;
+    uint64_t size;  // 0: missing
+    const char* why;
+  } cases[] = {{"huge", usage::kHugeFile, "the file is larger than a sound may be"},
+               {"missing", 0, "the file is missing or not a regular file"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CloseSounds();
+    const fs::path elsewhere = MediaEngine::Root() / c.name;
+    fs::create_directories(elsewhere / "Sound");
+    for (int n = 1; n <= 6; ++n)
+      fs::copy_file(MediaEngine::Root() / "Sound" / (std::string(kEffectNames[n - 1]) + ".ogg"),
+                    elsewhere / "Sound" / (std::string(kEffectNames[n - 1]) + ".ogg"), fs::copy_options::overwrite_existing);
+    fs::remove(elsewhere / "Sound" / "Door.ogg");
+    if (c.size) ASSERT_TRUE(usage::WriteSparseFile((elsewhere / "Sound" / "Door.ogg").c_str(), "OggS", c.size));
+    fs::current_path(elsewhere);
+    const uint64_t readBefore = usage::BytesRead(), peakBefore = usage::PeakResidentBytes();
+    testing::internal::CaptureStderr();
+    LoadSounds();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_LT(usage::BytesRead() - readBefore, uint64_t(16) << 20);
+    EXPECT_LT(usage::PeakResidentBytes() - peakBefore, uint64_t(64) << 20);
+    EXPECT_EQ(said, std::string("qel: sound \"Sound\\Door.ogg\" not loaded: ") + c.why + "\n");
+    platform::audio::PauseMixing(true);
+    PlaySoundEffect(kSoundDoor);
+    EXPECT_EQ(MixPeak(2048).first, 0.0f);
+    PlaySoundEffect(kSoundPaint);
+    EXPECT_NEAR(MixPeak(2048).first, EffectAmplitude(3), 0.02f);
+    fs::remove(elsewhere / "Sound" / "Door.ogg");
+  }
 }
 
 TEST_F(SoundEffectsTest, AfterClosingEverythingIsSilentAndSafe) {

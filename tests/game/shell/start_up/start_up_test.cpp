@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/core/core_data.h"
 #include "engine/core/core_state.h"
@@ -10,6 +11,7 @@
 #include "engine/objects/object_commands.h"
 #include "game/play/level_builder.h"
 #include "game/shell/start_up.h"
+#include "platform/window/messages.h"
 #include "platform/window/window.h"
 #include "tests/game/shell/start_up/start_up_fixture.h"
 
@@ -58,6 +60,28 @@ TEST(GameMain, LoadsTheMediaBeforeTheFirstStateAndShutsDownAfterTheLast) {
   // Shutdown.
   EXPECT_TRUE(s.visualiserImageGone);
   EXPECT_TRUE(s.fontsReleased);
+}
+
+// The names the media load resolves, and a quit (the window's close, as a quit signal brings it too)
+// arriving as the first of them is being loaded.
+std::vector<std::string> g_resolved;
+void (*g_resolve)(char*) = nullptr;
+void ResolveAndQuitAtTheFirst(char* name) {
+  g_resolved.push_back(name);
+  if (g_resolved.size() == 1) platform::window::PostMessage(GetCoreDataPointer()->window, platform::window::WM_CLOSE, 0, 0);
+  g_resolve(name);
+}
+
+TEST(GameMain, AQuitDuringTheMediaLoadStopsItAtTheNextItem) {
+  CoreData* data = GetCoreDataPointer();
+  g_resolve = data->resolveMediaPath;
+  data->resolveMediaPath = ResolveAndQuitAtTheFirst;
+  LoadStartUpMedia();
+  data->resolveMediaPath = g_resolve;
+  const bool quitSeen = !LoopCheck();
+  WithdrawQuitRequest();
+  EXPECT_TRUE(quitSeen);
+  EXPECT_EQ(g_resolved.size(), 1u) << "loaded on after the quit: " << (g_resolved.size() > 1 ? g_resolved[1] : "");
 }
 
 TEST(CommandLine, TheFirstWordAfterTheProgramChoosesTheFirstState) {
