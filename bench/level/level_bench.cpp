@@ -1,8 +1,10 @@
 // The game playing a real map of its media: the game's own start-up with "-map", then a fixed number
 // of frames of play steered by a fixed script (accelerate, turn, brake, a key for the intro and the
-// panels, Return for the messages), at the game's 60 Hz limit. Prints the frame times (between buffer
-// swaps) and the work of each frame (everything the main thread does between two waits for the frame
-// period) as median, p90 and p99, and the work as a share of the period. Run by hand:
+// panels, Return for the messages), at the game's 60 Hz limit. Prints, as median, p90 and p99, the
+// intervals between buffer swaps (when the picture changes; with the count over the period + 1.5 ms
+// and over two periods), the frame times (between the ends of two waits for the frame period) and the
+// work of each frame (everything the main thread does between two waits), the work as a share of the
+// period, and the process's CPU use (CPUs busy on average, the renderer's threads included). Run by hand:
 //   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy taskset -c 0,1 build/bench/level/bench_level
 //   ... bench_level --map 'Tutorial\tutor00.qel' --frames 1200
 //   ... bench_level --all          (every map of assets/Maps, each in a process of its own)
@@ -15,11 +17,14 @@
 //       'Beginner\beginner00.qel' --frames 300 --no-limit --fixed-clock
 //   ... bench_level --startup      (the game started without arguments: the time from the process's
 //       start to the end of the menu's first frame, splash screens included)
+//   ... bench_level --menu         (the main menu left idle: its swaps and CPU use over --frames frames)
 // The media come from assets/ in the source tree or $QEL_ASSETS and are copied to a scratch folder, where
-// the game runs as in its data folder. The wait for the period is the engine's own (a busy wait that
-// pumps messages), moved into the frame hook so the bench sees where it starts and ends.
+// the game runs as in its data folder. In play the wait for the period is the engine's own
+// (WaitFramePeriod), called from the frame hook so the bench sees where it starts and ends; the menu
+// runs the engine's frame step untouched.
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +57,8 @@ namespace {
 
 constexpr uint32_t kPeriodMs = 900 / 60;  // the game's frame period at its limit of 60
 constexpr const char* kStartUpVariable = "QEL_BENCH_STARTUP";
+constexpr const char* kMenuVariable = "QEL_BENCH_MENU";
+constexpr int32_t kMenuSettleFrames = 60;  // the menu's first second (its start-up) is not measured
 
 struct Options {
   std::string map = "Beginner\\beginner00.qel";
@@ -60,6 +67,7 @@ struct Options {
   bool noLimit = false;
   bool fixedClock = false;
   bool startUp = false;
+  bool menu = false;
   fs::path assets;
 };
 Options gOptions;
@@ -69,17 +77,46 @@ HookFn gFileUpdate = nullptr;
 int32_t gFrame = -1;  // frames of play so far; -1 before play starts
 Clock::time_point gFrameStart;
 uint32_t gFixedNow = 0;  // the game's clock with --fixed-clock
-std::vector<double> gIntervals, gWork;
+std::vector<double> gIntervals, gWork, gSwaps;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+// --- the process's CPU time against the wall clock over the measured frames
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+struct CpuSpan {
+  double cpuStart = 0, cpuEnd = 0;
+  Clock::time_point wallStart, wallEnd;
+  void Start() { cpuStart = ProcessCpuSeconds(), wallStart = Clock::now(); }
+  void Stop() { cpuEnd = ProcessCpuSeconds(), wallEnd = Clock::now(); }
+  double Busy() const {
+    const double wall = std::chrono::duration<double>(wallEnd - wallStart).count();
+    return wall > 0 ? (cpuEnd - cpuStart) / wall : 0;
+  }
+};
+CpuSpan gCpu;
+
+// --- the swaps: the display's present, timed when it returns
+void (*gPresent)() = nullptr;
+bool gSwapsTimed = false;
+Clock::time_point gLastSwap;
+void TimedPresent() {
+  gPresent();
+  const Clock::time_point now = Clock::now();
+  if (gSwapsTimed && gLastSwap != Clock::time_point{}) gSwaps.push_back(Ms(now - gLastSwap));
+  gLastSwap = now;
+}
+void TimeSwaps() {
+  CoreTable& table = GetCoreTable();
+  if (table.PresentFrame != TimedPresent) gPresent = table.PresentFrame, table.PresentFrame = TimedPresent;
+}
+
 void FrameHook() {
   const Clock::time_point workEnd = Clock::now();
-  if (!gOptions.noLimit) {
-    CoreState& core = Core();
-    while (platform::window::TimeGetTime() - core.lastFrameTime < kPeriodMs)
-      if (ProcessMessages() == 1) break;
-  }
+  if (!gOptions.noLimit) WaitFramePeriod(kPeriodMs);
   const Clock::time_point start = Clock::now();
   if (gFrame >= 0) {
     gWork.push_back(Ms(workEnd - gFrameStart));
@@ -88,7 +125,10 @@ void FrameHook() {
   gFrameStart = start;
   gFixedNow += kPeriodMs;
   ++gFrame;
-  if (gFrame >= gOptions.frames) Core().quitRequest = 1;
+  if (gFrame >= gOptions.frames) {
+    if (!Core().quitRequest) gCpu.Stop();
+    Core().quitRequest = 1;
+  }
   if (gFileUpdate) gFileUpdate();
 }
 
@@ -140,7 +180,8 @@ int32_t ScriptedPlay() {
     if (gFixedNow == 0) gFixedNow = GetTimer();
     SetGameTimerSource([] { return gFixedNow; });
   }
-  if (gFrame < 0) gFrame = 0, gFrameStart = Clock::now();
+  TimeSwaps();
+  if (gFrame < 0) gFrame = 0, gFrameStart = Clock::now(), gSwapsTimed = true, gCpu.Start();
   Game().lives = 99;
   PlayLevel();
   // Another round of the same map, unless the frames are done.
@@ -175,6 +216,26 @@ int32_t FirstMenuFrame() {
   return 0;
 }
 
+// --- the idle menu: its frames after it settled, at the game's own frame limit
+void IdleMenuFrameHook() {
+  if (gFrame == kMenuSettleFrames) gSwapsTimed = true, gCpu.Start();
+  if (gFrame++ == kMenuSettleFrames + gOptions.frames) {
+    gCpu.Stop();
+    Core().quitRequest = 1;
+  }
+  if (gFileUpdate) gFileUpdate();
+}
+int32_t IdleMenu() {
+  CoreTable& table = GetCoreTable();
+  gFileUpdate = table.FileModuleUpdate;
+  table.FileModuleUpdate = IdleMenuFrameHook;
+  TimeSwaps();
+  gFrame = 0;
+  MainMenu();
+  Game().state = kStateQuit;
+  return 0;
+}
+
 double Percentile(std::vector<double> values, double p) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -182,14 +243,29 @@ double Percentile(std::vector<double> values, double p) {
   return values[at];
 }
 
+size_t CountOver(const std::vector<double>& values, double limit) {
+  return size_t(std::count_if(values.begin(), values.end(), [&](double v) { return v > limit; }));
+}
+
+// The swaps' line: intervals, the late ones and the CPU use over the same frames.
+void ReportSwaps(const char* what) {
+  const double period = kPeriodMs;
+  std::printf("%-28s swaps %5zu  swap ms median %5.2f p90 %5.2f p99 %5.2f max %6.1f  over %.1f ms: %zu"
+              "  over %.0f ms: %zu  CPUs busy %.2f\n",
+              what, gSwaps.size(), Percentile(gSwaps, 50), Percentile(gSwaps, 90), Percentile(gSwaps, 99),
+              gSwaps.empty() ? 0.0 : *std::max_element(gSwaps.begin(), gSwaps.end()), period + 1.5,
+              CountOver(gSwaps, period + 1.5), 2 * period, CountOver(gSwaps, 2 * period), gCpu.Busy());
+}
+
 void Report() {
   const double period = kPeriodMs;
-  const size_t late = size_t(std::count_if(gIntervals.begin(), gIntervals.end(), [&](double v) { return v > period + 1; }));
   std::printf("%-28s frames %5zu  frame ms median %5.1f p90 %5.1f p99 %5.1f  work ms median %5.1f p90 %5.1f p99 %5.1f"
               "  work/period median %3.0f%% p99 %3.0f%%  over %u ms: %zu\n",
               gOptions.map.c_str(), gIntervals.size(), Percentile(gIntervals, 50), Percentile(gIntervals, 90),
               Percentile(gIntervals, 99), Percentile(gWork, 50), Percentile(gWork, 90), Percentile(gWork, 99),
-              100 * Percentile(gWork, 50) / period, 100 * Percentile(gWork, 99) / period, kPeriodMs + 1, late);
+              100 * Percentile(gWork, 50) / period, 100 * Percentile(gWork, 99) / period, kPeriodMs + 1,
+              CountOver(gIntervals, period + 1));
+  ReportSwaps(gOptions.map.c_str());
   std::fflush(stdout);
 }
 
@@ -208,13 +284,19 @@ int RunOne() {
   if (!mkdtemp(scratch.data())) return 1;
   fs::copy(gOptions.assets, scratch, fs::copy_options::recursive);
   fs::current_path(scratch);
-  const GameLoops loops{gOptions.startUp ? FirstMenuFrame : NoMenu, ScriptedPlay, MapEditor};
+  const GameLoops loops{gOptions.menu ? IdleMenu : gOptions.startUp ? FirstMenuFrame : NoMenu, ScriptedPlay,
+                        MapEditor};
   SetGameLoops(&loops);
   const int result = WinMain(nullptr, nullptr, "", 10);
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(scratch);
   if (gOptions.startUp) {
     std::printf("start-up: the menu's first frame done %.1f ms after the process started\n", gFirstMenuFrameMs);
+    return result;
+  }
+  if (gOptions.menu) {
+    ReportSwaps("menu (idle)");
+    std::fflush(stdout);
     return result;
   }
   if (gIntervals.empty()) {
@@ -238,7 +320,10 @@ bool RunChild(const char* self, const std::string* map) {
   argv.push_back(nullptr);
   std::vector<std::string> variables;
   for (char** e = environ; *e; ++e) variables.emplace_back(*e);
-  if (!map) variables.emplace_back(std::string(kStartUpVariable) + "=1");
+  if (!map) {
+    variables.emplace_back(std::string(gOptions.menu ? kMenuVariable : kStartUpVariable) + "=1");
+    if (gOptions.menu) variables.emplace_back("QEL_BENCH_FRAMES=" + frames);
+  }
   std::vector<char*> env;
   for (std::string& v : variables) env.push_back(v.data());
   env.push_back(nullptr);
@@ -279,17 +364,24 @@ int main(int argc, char** argv) {
     else if (a == "--no-limit") gOptions.noLimit = true;
     else if (a == "--fixed-clock") gOptions.fixedClock = true;
     else if (a == "--startup") gOptions.startUp = true;
+    else if (a == "--menu") gOptions.menu = true;
     else {
       std::fprintf(stderr,
-                   "usage: %s [--map 'Class\\name.qel' | --all | --startup] [--frames N] [--no-limit] "
+                   "usage: %s [--map 'Class\\name.qel' | --all | --startup | --menu] [--frames N] [--no-limit] "
                    "[--fixed-clock]\n",
                    argv[0]);
       return 2;
     }
   }
   if (argc == 1 && std::getenv(kStartUpVariable)) child = gOptions.startUp = true;
+  if (argc == 1 && std::getenv(kMenuVariable)) {
+    child = gOptions.menu = true;
+    if (const char* frames = std::getenv("QEL_BENCH_FRAMES")) gOptions.frames = std::max(1, std::atoi(frames));
+  }
   gIntervals.reserve(size_t(gOptions.frames));
   gWork.reserve(size_t(gOptions.frames));
+  gSwaps.reserve(size_t(gOptions.frames));
   if (child) return RunOne();
-  return gOptions.startUp ? (RunChild("/proc/self/exe", nullptr) ? 0 : 1) : RunMaps("/proc/self/exe");
+  if (gOptions.startUp || gOptions.menu) return RunChild("/proc/self/exe", nullptr) ? 0 : 1;
+  return RunMaps("/proc/self/exe");
 }

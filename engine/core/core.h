@@ -44,6 +44,10 @@ uint32_t GetTimer();
 void SyncFrame();
 void AutoSyncFrame();
 uint32_t ProcessMessages();
+// Waits until `period` ms of the millisecond clock have passed since the last frame time, taking the
+// window's messages as they arrive (ProcessMessages); the frame's drawing is handed to the renderer
+// first. 1 when a quit message was taken (the wait ends at once), else 0.
+uint32_t WaitFramePeriod(uint32_t period);
 void UpdateMediaModules();
 uint32_t PumpAndUpdate();
 

@@ -76,6 +76,7 @@ struct CoreTable {
   void (*BeginScene)();
   void (*EndScene)();
   void (*PresentFrame)();
+  HookFn FlushFrame;  // optional: starts the renderer on the frame drawn so far, before the frame's wait
   void (*OverrideHWND)(platform::window::Window* window);
   bool (*SetDisplayModeWH)(int32_t width, int32_t height);
   bool (*SetDisplayModeWHD)(int32_t width, int32_t height, int32_t depth);

@@ -40,6 +40,7 @@ void FillCoreTable(CoreTable& t) {
   t.BeginScene = BeginScene;
   t.EndScene = EndScene;
   t.PresentFrame = PresentFrame;
+  t.FlushFrame = FlushFrame;
   t.OverrideHWND = OverrideHWND;
   t.SetDisplayModeWH = SetDisplayModeWH;
   t.SetDisplayModeWHD = SetDisplayModeWHD;

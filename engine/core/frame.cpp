@@ -43,10 +43,7 @@ void SyncFrame() {
 
   if (core.skipPeriod > 0 && pw::TimeGetTime() - core.lastFrameTime < core.skipPeriod) return;
   if (core.framePeriod > 0) {
-    // A busy wait of message pumping: the window stays responsive while the frame waits.
-    while (pw::TimeGetTime() - core.lastFrameTime < core.framePeriod) {
-      if (ProcessMessages() == 1) return;
-    }
+    if (WaitFramePeriod(core.framePeriod) == 1) return;
   } else {
     UpdateMediaModules();
   }

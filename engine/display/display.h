@@ -46,6 +46,8 @@ void EndFrameScene();
 void BeginScene();
 void EndScene();
 void PresentFrame();
+// Starts the renderer on the frame drawn so far (the frame's wait runs while it draws).
+void FlushFrame();
 void RecoverLostDevice();
 
 // Lists into the ResultList: "%dx%dx%d" with width, height, bits; adapter names.

@@ -57,6 +57,10 @@ void PresentFrame() {
   if (result == gfx::kDeviceLost) RecoverLostDevice();
 }
 
+void FlushFrame() {
+  if (Display().device) Display().device->FlushCommands();
+}
+
 void RecoverLostDevice() {
   DisplayState& d = Display();
   if (!d.device) return;

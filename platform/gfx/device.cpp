@@ -326,6 +326,11 @@ Result DeviceImpl::Present(const Rect* sourceRect, const Rect* destRect, Window*
   return kOk;
 }
 
+void DeviceImpl::FlushCommands() {
+  MakeCurrent();
+  glFlush();
+}
+
 Result DeviceImpl::GetBackBuffer(uint32_t swapChain, uint32_t index, uint32_t, Surface** surface) {
   if (!surface) return kInvalidCall;
   *surface = nullptr;

@@ -29,6 +29,9 @@ class Device : public RefCounted {
   // and dirtyRegion are ignored.
   virtual Result Present(const Rect* sourceRect, const Rect* destRect, Window* overrideWindow,
                          const void* dirtyRegion) = 0;
+  // Hands the drawing sent so far to the renderer without waiting for it, so a software renderer
+  // draws while the caller sleeps and the next Present only copies; changes nothing drawn.
+  virtual void FlushCommands() = 0;
   virtual Result GetBackBuffer(uint32_t swapChain, uint32_t index, uint32_t type, Surface** surface) = 0;
   virtual void SetGammaRamp(uint32_t swapChain, uint32_t flags, const GammaRamp* ramp) = 0;
   virtual void GetGammaRamp(uint32_t swapChain, GammaRamp* ramp) = 0;

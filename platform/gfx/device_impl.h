@@ -70,6 +70,7 @@ class DeviceImpl final : public RefCountedImpl<Device> {
   Result Reset(PresentParams* params) override;
   Result Present(const Rect* sourceRect, const Rect* destRect, Window* overrideWindow,
                  const void* dirtyRegion) override;
+  void FlushCommands() override;
   Result GetBackBuffer(uint32_t swapChain, uint32_t index, uint32_t type, Surface** surface) override;
   void SetGammaRamp(uint32_t swapChain, uint32_t flags, const GammaRamp* ramp) override;
   void GetGammaRamp(uint32_t swapChain, GammaRamp* ramp) override;

@@ -209,6 +209,22 @@ void WithdrawQuitMessage() { g_quitPosted = false; }
 
 void SetEventHook(EventHook hook) { g_eventHook = hook; }
 
+bool WaitForEvents(uint32_t timeoutMs) {
+  if (!g_queue.empty() || g_quitPosted) return true;
+  for (const Window* window : g_windows)
+    if (window->paintQueued) return true;
+  if (!PlatformReady()) {
+    SDL_Delay(timeoutMs);  // no window, so no event can come
+    return false;
+  }
+  // A null event leaves what arrived in SDL's queue, for PeekMessage to take through the event hook.
+  const bool arrived = SDL_WaitEventTimeout(nullptr, int(timeoutMs)) == 1;
+  // The wait ends its pumping with SDL's end-of-poll marker ahead of what arrives later; left there it
+  // would end the next poll before the event that woke the wait.
+  SDL_FlushEvent(SDL_POLLSENTINEL);
+  return arrived;
+}
+
 void ClearMessageQueue() {
   PumpEvents();
   g_queue.clear();

@@ -108,6 +108,9 @@ bool HasClassIcon();
 // Message queue. PeekMessage pumps SDL's events into the queue and takes the oldest message; false
 // when the queue is empty.
 bool PeekMessage(Message& message);
+// Sleeps until a message or an SDL event is waiting, or `timeoutMs` have passed (to the millisecond
+// clock's precision); what arrived stays queued for PeekMessage. True when something is waiting.
+bool WaitForEvents(uint32_t timeoutMs);
 // Calls the window procedure of the message's window; 0 for messages without a window.
 intptr_t DispatchMessage(const Message& message);
 // Typed characters arrive as their own WM_CHAR messages, so translation has nothing to add.

@@ -143,12 +143,20 @@ TEST(FrameRateLimit, PeriodArithmetic) {
 }
 
 TEST_F(Frame, FramePeriodWaitsAndSkipsMediaUpdates) {
+  CoreTable& t = GetCoreTable();
+  RECORD(FlushFrame);
   SetFrameRateLimit(60);
   SyncFrame();
   const uint32_t first = Core().lastFrameTime;
+  g_calls.clear();
   SyncFrame();
   EXPECT_GE(Core().lastFrameTime - first, 15u);
   EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "SoundUpdate"), 0);
+  // The frame drawn so far goes to the renderer before the wait, once; the frame step follows the wait.
+  ASSERT_GE(g_calls.size(), 2u);
+  EXPECT_EQ(g_calls[0], "FlushFrame");
+  EXPECT_EQ(g_calls[1], "FileModuleUpdate");
+  EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "FlushFrame"), 1);
 }
 
 TEST_F(Frame, SkipPeriodDropsFramesThatComeTooSoon) {

@@ -145,6 +145,36 @@ TEST_F(DeviceTest, StatesSurviveClearsAndCopies) {
   EXPECT_EQ(v, 1u);
 }
 
+// The frame is handed to the renderer before the frame's wait, in the middle of what the next frame
+// draws over it: the picture and what Present shows stay those of a frame drawn in one go.
+TEST_F(DeviceTest, FlushingCommandsChangesNoPixel) {
+  dev->SetRenderState(gfx::RS_LIGHTING, 0);
+  dev->SetRenderState(gfx::RS_ZENABLE, 0);
+  gfx::Surface* front = nullptr;
+  ASSERT_EQ(dev->CreateOffscreenPlainSurface(kWidth, kHeight, gfx::FMT_A8R8G8B8, gfx::POOL_SYSTEMMEM, &front, nullptr),
+            gfx::kOk);
+  auto drawFrame = [&](bool flush) {
+    dev->Clear(0, nullptr, gfx::CLEAR_TARGET, 0xFF102030, 1.0f, 0);
+    FillRect(4, 4, 40, 30, 0xFF00FF00);
+    if (flush) dev->FlushCommands();
+    dev->SetRenderState(gfx::RS_ALPHABLENDENABLE, 1);
+    dev->SetRenderState(gfx::RS_SRCBLEND, gfx::BLEND_SRCALPHA);
+    dev->SetRenderState(gfx::RS_DESTBLEND, gfx::BLEND_INVSRCALPHA);
+    FillRect(20, 10, 60, 44, 0x80FF0000);
+    dev->SetRenderState(gfx::RS_ALPHABLENDENABLE, 0);
+    std::vector<uint32_t> picture = ReadTarget();
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), gfx::kOk);
+    EXPECT_EQ(dev->GetFrontBufferData(0, front), gfx::kOk);
+    const std::vector<uint32_t> shown = ReadSurface(front);
+    picture.insert(picture.end(), shown.begin(), shown.end());
+    return picture;
+  };
+  const std::vector<uint32_t> inOneGo = drawFrame(false);
+  EXPECT_TRUE(Near(inOneGo[12 * kWidth + 30] | 0xFF000000u, 0xFF807F00u)) << std::hex << inOneGo[12 * kWidth + 30];
+  EXPECT_EQ(drawFrame(true), inOneGo);
+  front->Release();
+}
+
 TEST_F(DeviceTest, ScenesPair) {
   EXPECT_EQ(dev->EndScene(), gfx::kInvalidCall);
   EXPECT_EQ(dev->BeginScene(), gfx::kOk);

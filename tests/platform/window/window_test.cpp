@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/d3dx/pictures/picture_writers.h"
@@ -90,6 +91,39 @@ TEST_F(WindowLayer, TypedTextAndControlKeysBecomeCharacters) {
       {pw::WM_KEYDOWN, pw::VK_RETURN}, {pw::WM_CHAR, 13},
       {pw::WM_KEYDOWN, pw::VK_ESCAPE}, {pw::WM_CHAR, 27}};
   EXPECT_EQ(got, expected);
+}
+
+// The frame's wait sleeps on the window's events: a quiet window's wait ends by its timeout, an event
+// from another thread wakes it, and what woke it stays queued for PeekMessage.
+TEST_F(WindowLayer, WaitForEventsSleepsUntilAnEventAndLeavesItQueued) {
+  window_->Show(true);
+  ASSERT_TRUE(WaitFor([&] {
+    Drain();  // the showing's own events
+    return !pw::WaitForEvents(20);
+  }));
+
+  std::thread pusher([this] {
+    SDL_Delay(50);
+    SDL_Event key = KeyDown(SDLK_ESCAPE);
+    SDL_PushEvent(&key);
+  });
+  const uint32_t start = pw::TimeGetTime();
+  EXPECT_TRUE(pw::WaitForEvents(20000));
+  EXPECT_LT(pw::TimeGetTime() - start, 10000u) << "the event did not end the wait";
+  pusher.join();
+  std::vector<uint32_t> got;
+  for (const pw::Message& m : Drain()) got.push_back(m.message);
+  EXPECT_EQ(got, (std::vector<uint32_t>{pw::WM_KEYDOWN, pw::WM_CHAR}));
+
+  // A message already queued, a queued paint and a posted quit need no wait.
+  pw::PostMessage(window_, pw::WM_USER, 0, 0);
+  EXPECT_TRUE(pw::WaitForEvents(20000));
+  Drain();
+  window_->Invalidate();
+  EXPECT_TRUE(pw::WaitForEvents(20000));
+  Drain();
+  pw::PostQuitMessage(0);
+  EXPECT_TRUE(pw::WaitForEvents(20000));
 }
 
 TEST_F(WindowLayer, MouseAndCloseMessages) {
@@ -265,6 +299,19 @@ TEST(Platform, MessageBoxesAreSkippedUnderTestAndClocksRun) {
   SDL_Delay(20);
   EXPECT_GE(pw::TimeGetTime() - ms, 19u);
   EXPECT_GE(pw::QueryPerformanceCounter() - ticks, pw::QueryPerformanceFrequency() / 100);
+
+  // The counter places every reading of the millisecond clock: a sleep to the counter's reading of a
+  // millisecond never wakes before the millisecond clock reads it.
+  for (int i = 0; i < 10; ++i) {
+    const uint32_t now = pw::TimeGetTime();
+    const uint64_t counter = pw::QueryPerformanceCounter();
+    if (pw::TimeGetTime() != now) continue;  // a millisecond ended in between
+    EXPECT_LE(pw::CounterAtTime(now), counter);
+    EXPECT_GT(pw::CounterAtTime(now + 1), counter);
+    EXPECT_EQ(pw::CounterAtTime(now + 5) - pw::CounterAtTime(now - 3), 8 * pw::QueryPerformanceFrequency() / 1000);
+    pw::SleepUntilCounter(pw::CounterAtTime(now + 2));
+    EXPECT_GE(int32_t(pw::TimeGetTime() - (now + 2)), 0);
+  }
 
   EXPECT_EQ(pw::ShowCursor(false), -1);
   EXPECT_EQ(pw::ShowCursor(true), 0);
