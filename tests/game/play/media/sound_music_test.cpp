@@ -83,7 +83,9 @@ TEST_F(SoundEffectsTest, AnEffectFileThatIsHugeOrMissingIsNamedWithItsReason) {
       fs::copy_file(MediaEngine::Root() / "Sound" / (std::string(kEffectNames[n - 1]) + ".ogg"),
                     elsewhere / "Sound" / (std::string(kEffectNames[n - 1]) + ".ogg"), fs::copy_options::overwrite_existing);
     fs::remove(elsewhere / "Sound" / "Door.ogg");
-    if (c.size) ASSERT_TRUE(usage::WriteSparseFile((elsewhere / "Sound" / "Door.ogg").c_str(), "OggS", c.size));
+    if (c.size) {
+      ASSERT_TRUE(usage::WriteSparseFile((elsewhere / "Sound" / "Door.ogg").c_str(), "OggS", c.size));
+    }
     fs::current_path(elsewhere);
     const uint64_t readBefore = usage::BytesRead(), peakBefore = usage::PeakResidentBytes();
     testing::internal::CaptureStderr();
