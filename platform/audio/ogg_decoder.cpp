@@ -23,6 +23,9 @@ struct OggDecoder::State {
   uint64_t sinceSound = 0;  // bytes read since the last frames came out
   OggVorbis_File file{};
   bool open = false;
+  // The decoder reported damage it cannot step over (a bad link, a bad packet): calling it again on
+  // such a stream can divide by zero inside the library, so reading stops until a fresh open.
+  bool broken = false;
 
   ~State() {
     if (open) ov_clear(&file);
@@ -128,7 +131,7 @@ const char* OggDecoder::OpenFile(std::string_view name, uint64_t offset, uint64_
 }
 
 uint32_t OggDecoder::Read(int16_t* out, uint32_t frames) {
-  if (!state_) return 0;
+  if (!state_ || state_->broken) return 0;
   const size_t frameBytes = size_t(channels_) * 2;
   size_t wanted = size_t(frames) * frameBytes;
   auto* bytes = reinterpret_cast<char*>(out);
@@ -138,6 +141,7 @@ uint32_t OggDecoder::Read(int16_t* out, uint32_t frames) {
     int section = 0;
     const long n = ov_read(&state_->file, bytes + got, int(std::min<size_t>(wanted - got, 1 << 20)), 0, 2, 1, &section);
     if (n == OV_HOLE && ++holes < 64) continue;  // a gap in the data: decoding goes on after it
+    if (n < 0) state_->broken = true;
     if (n <= 0) break;
     state_->sinceSound = 0;
     // A chained stream whose later part has another channel count is not ours to play.
@@ -151,8 +155,9 @@ uint32_t OggDecoder::Read(int16_t* out, uint32_t frames) {
 bool OggDecoder::Rewind() {
   if (!state_) return false;
   state_->sinceSound = 0;
-  if (state_->fd < 0) return ov_pcm_seek(&state_->file, 0) == 0;
+  if (state_->fd < 0) return !state_->broken && ov_pcm_seek(&state_->file, 0) == 0;
   ov_clear(&state_->file);
+  state_->broken = false;
   const vorbis_info* info = OpenVorbis(*state_) ? ov_info(&state_->file, -1) : nullptr;
   return info && info->channels == channels_ && uint32_t(info->rate) == rate_;
 }
