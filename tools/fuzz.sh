@@ -12,9 +12,13 @@ mode=${1:-smoke}
 list=tests/fuzz/sources.txt
 jobs=${QEL_JOBS:-$(nproc)}
 
+# Crash reports need files and lines only; -O1 is what libFuzzer's own builds use.
+flags="-O1 -gline-tables-only -DNDEBUG"
+
 # $1: the list of sources to build, empty for all.
 configure() {
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_FUZZ=ON \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="$flags" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$flags" \
     -DQEL_FUZZ_SOURCES="$1" >/dev/null
   targets=$(cmake --build build-fuzz --target help | sed -n 's/^\(fuzz_[a-z0-9_]*\):.*/\1/p' | sort -u)
 }

@@ -85,6 +85,7 @@ Result DeviceImpl::Init(PresentParams* params) {
   SetContextAttributes();
   context_ = SDL_GL_CreateContext(sdlWindow_);
   if (!context_) return kNotAvailable;
+  PinLoadedLibraries();
   current_ = nullptr;
   MakeCurrent();
   info_ = ReadCurrentGlInfo();

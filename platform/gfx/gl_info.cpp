@@ -70,6 +70,7 @@ std::unique_ptr<GlInfo> Probe() {
   SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
   if (context) ReadCurrent(info.get());
   if (context) {
+    PinLoadedLibraries();
     SDL_GL_MakeCurrent(window, nullptr);
     SDL_GL_DeleteContext(context);
   }
@@ -101,13 +102,13 @@ int PinLibrary(dl_phdr_info* info, size_t, void*) {
 
 }  // namespace
 
+void PinLoadedLibraries() { dl_iterate_phdr(PinLibrary, nullptr); }
+
 void ReleaseGlDriver() {
   if (!g_driverHeld) return;
   g_driverHeld = false;
-  // The driver's libraries stay mapped once it is let go: what they keep for the whole process is
-  // then still named by its library in a leak report (and matched by its suppression), and a later
-  // device does not load them again.
-  dl_iterate_phdr(PinLibrary, nullptr);
+  // The driver's libraries stay mapped once it is let go, so a later device does not load them again.
+  PinLoadedLibraries();
   SDL_GL_UnloadLibrary();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }

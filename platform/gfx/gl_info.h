@@ -25,6 +25,12 @@ GlInfo ReadCurrentGlInfo();
 // Null when no GL context could be made (no video driver).
 const GlInfo* QueryGlInfo();
 
+// Keeps every library loaded so far mapped for the rest of the process. Called once the GL driver is
+// loaded (a GL window or context exists): SDL unloads the driver with its last GL window, and what the
+// driver keeps for the whole process would then show in a leak report with no library to name it
+// (and no suppression to match it).
+void PinLoadedLibraries();
+
 // Context attributes of every context the layer makes: 2.1 compatibility.
 void SetContextAttributes();
 

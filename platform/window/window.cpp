@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/fs/path.h"
+#include "platform/gfx/gl_info.h"
 #include "platform/gfx/window.h"
 #include "platform/window/window_registry.h"
 
@@ -40,6 +41,7 @@ Window* Window::Create(const char* title, uint32_t style, int x, int y, int widt
     if (why) *why = SDL_GetError();
     return nullptr;
   }
+  platform::gfx::PinLoadedLibraries();
   auto* window = new Window();
   window->window_ = native;
   window->hook_ = new DeviceHook(native);
