@@ -4,7 +4,8 @@
 // intervals between buffer swaps (when the picture changes; with the count over the period + 1.5 ms
 // and over two periods), the frame times (between the ends of two waits for the frame period) and the
 // work of each frame (everything the main thread does between two waits), the work as a share of the
-// period, and the process's CPU use (CPUs busy on average, the renderer's threads included). Run by hand:
+// period, and the process's CPU use (CPUs busy on average, the renderer's threads included, and the
+// main thread's share: the rest is the GL driver's own threads). Run by hand:
 //   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy taskset -c 0,1 build/bench/level/bench_level
 //   ... bench_level --map 'Tutorial\tutor00.qel' --frames 1200
 //   ... bench_level --all          (every map of assets/Maps, each in a process of its own)
@@ -82,20 +83,26 @@ std::vector<double> gIntervals, gWork, gSwaps;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // --- the process's CPU time against the wall clock over the measured frames
-double ProcessCpuSeconds() {
+// (the hooks that start and stop a span run on the main thread, so the thread clock is the main thread's)
+double CpuSeconds(clockid_t clock) {
   timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  clock_gettime(clock, &t);
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 struct CpuSpan {
-  double cpuStart = 0, cpuEnd = 0;
+  double cpuStart = 0, cpuEnd = 0, mainStart = 0, mainEnd = 0;
   Clock::time_point wallStart, wallEnd;
-  void Start() { cpuStart = ProcessCpuSeconds(), wallStart = Clock::now(); }
-  void Stop() { cpuEnd = ProcessCpuSeconds(), wallEnd = Clock::now(); }
-  double Busy() const {
-    const double wall = std::chrono::duration<double>(wallEnd - wallStart).count();
-    return wall > 0 ? (cpuEnd - cpuStart) / wall : 0;
+  void Start() {
+    cpuStart = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID), mainStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    wallStart = Clock::now();
   }
+  void Stop() {
+    cpuEnd = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID), mainEnd = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    wallEnd = Clock::now();
+  }
+  double Wall() const { return std::chrono::duration<double>(wallEnd - wallStart).count(); }
+  double Busy() const { return Wall() > 0 ? (cpuEnd - cpuStart) / Wall() : 0; }
+  double MainBusy() const { return Wall() > 0 ? (mainEnd - mainStart) / Wall() : 0; }
 };
 CpuSpan gCpu;
 
@@ -251,10 +258,10 @@ size_t CountOver(const std::vector<double>& values, double limit) {
 void ReportSwaps(const char* what) {
   const double period = kPeriodMs;
   std::printf("%-28s swaps %5zu  swap ms median %5.2f p90 %5.2f p99 %5.2f max %6.1f  over %.1f ms: %zu"
-              "  over %.0f ms: %zu  CPUs busy %.2f\n",
+              "  over %.0f ms: %zu  CPUs busy %.2f (main thread %.2f)\n",
               what, gSwaps.size(), Percentile(gSwaps, 50), Percentile(gSwaps, 90), Percentile(gSwaps, 99),
               gSwaps.empty() ? 0.0 : *std::max_element(gSwaps.begin(), gSwaps.end()), period + 1.5,
-              CountOver(gSwaps, period + 1.5), 2 * period, CountOver(gSwaps, 2 * period), gCpu.Busy());
+              CountOver(gSwaps, period + 1.5), 2 * period, CountOver(gSwaps, 2 * period), gCpu.Busy(), gCpu.MainBusy());
 }
 
 void Report() {
