@@ -14,6 +14,8 @@ int WinMain(void* instance, void* previous, const char* commandLine, int show) {
     const std::string text = std::string("qel could not start: ") + StartUpFailureReason();
     platform::window::MessageBox(GetCoreDataPointer()->window, text.c_str(), "qel",
                                  platform::window::MB_ICONERROR);
+    // What start-up did build goes as on the way out, so the driver's threads end before the process.
+    ExitEngine();
     return 1;
   }
   GameMain();
