@@ -213,15 +213,17 @@ void MenuFrameHook() {
   }
   if (gFileUpdate) gFileUpdate();
 }
-int32_t FirstMenuFrame() {
+// Runs the main menu with `hook` in the file module's update (called once a frame), then quits.
+int32_t MenuWithFrameHook(HookFn hook) {
   CoreTable& table = GetCoreTable();
   gFileUpdate = table.FileModuleUpdate;
-  table.FileModuleUpdate = MenuFrameHook;
+  table.FileModuleUpdate = hook;
   gFrame = 0;
   MainMenu();
   Game().state = kStateQuit;
   return 0;
 }
+int32_t FirstMenuFrame() { return MenuWithFrameHook(MenuFrameHook); }
 
 // --- the idle menu: its frames after it settled, at the game's own frame limit
 void IdleMenuFrameHook() {
@@ -233,14 +235,8 @@ void IdleMenuFrameHook() {
   if (gFileUpdate) gFileUpdate();
 }
 int32_t IdleMenu() {
-  CoreTable& table = GetCoreTable();
-  gFileUpdate = table.FileModuleUpdate;
-  table.FileModuleUpdate = IdleMenuFrameHook;
   TimeSwaps();
-  gFrame = 0;
-  MainMenu();
-  Game().state = kStateQuit;
-  return 0;
+  return MenuWithFrameHook(IdleMenuFrameHook);
 }
 
 double Percentile(std::vector<double> values, double p) {

@@ -14,8 +14,6 @@ namespace {
 // errno for a file that is not a regular one.
 int NotRegular(const struct stat& st) { return S_ISDIR(st.st_mode) ? EISDIR : EINVAL; }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
 // Opens the file a path-only descriptor stands for, with real access. Through /proc the very file
 // checked is opened, whatever the name points at by now; without /proc the name is opened again
 // without blocking and must still be that file.

@@ -14,4 +14,7 @@ namespace platform::fs {
 // `info`, when given, receives the status of the file opened.
 int OpenRegularFile(const char* path, int flags, mode_t mode = 0666, struct stat* info = nullptr);
 
+// Whether two statuses are of the same file (device and inode).
+inline bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 }  // namespace platform::fs

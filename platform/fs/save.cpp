@@ -130,7 +130,7 @@ void RemoveStaleSaveTemporaries(std::string_view folder) {
     if (fd < 0) continue;
     struct stat opened, named;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 && lstat(name.c_str(), &named) == 0 &&
-        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
+        SameFile(opened, named))
       unlink(name.c_str());
     close(fd);
   }
