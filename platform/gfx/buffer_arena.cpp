@@ -1,5 +1,6 @@
 #include "platform/gfx/buffer_arena.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/gfx/gl_state.h"
@@ -42,15 +43,16 @@ BufferArena::Place BufferArena::Allocate(uint32_t size, uint32_t align, const vo
     while (glGetError() != GL_NO_ERROR) {
     }
     Block fresh;
+    fresh.size = blocks_.empty() ? kFirstBlockSize : std::min(kLargestBlockSize, blocks_.back().size * 2);
     glGenBuffers(1, &fresh.name);
     Bind(gl, fresh.name);
-    glBufferData(target_, GLsizeiptr(kBlockSize), nullptr, GL_STATIC_DRAW);
+    glBufferData(target_, GLsizeiptr(fresh.size), nullptr, GL_STATIC_DRAW);
     if (glGetError() != GL_NO_ERROR) {
       glDeleteBuffers(1, &fresh.name);
       gl.ForgetBuffer(fresh.name);
       return {};
     }
-    fresh.free[0] = kBlockSize;
+    fresh.free[0] = fresh.size;
     blocks_.push_back(std::move(fresh));
     block = &blocks_.back();
     if (!Take(block, size, align, &offset)) return {};

@@ -16,8 +16,12 @@ class GlState;
 
 class BufferArena {
  public:
-  static constexpr uint32_t kBlockSize = 8u << 20;      // bytes of one GL buffer
+  // Bytes of the GL buffers: the first holds the largest place, and each next one is twice the size of
+  // the last, up to the largest. The driver clears a new buffer's storage, so a device that holds a few
+  // meshes pays for a small buffer, not for room it never uses.
   static constexpr uint32_t kLargestPlace = 1u << 20;  // larger buffers keep a GL buffer of their own
+  static constexpr uint32_t kFirstBlockSize = kLargestPlace;
+  static constexpr uint32_t kLargestBlockSize = 8u << 20;
 
   struct Place {
     GLuint buffer = 0;  // 0: no place
@@ -39,6 +43,7 @@ class BufferArena {
  private:
   struct Block {
     GLuint name = 0;
+    uint32_t size = 0;
     std::map<uint32_t, uint32_t> free;  // offset -> size of every free run, runs never adjacent
   };
   void Bind(GlState& gl, GLuint name);

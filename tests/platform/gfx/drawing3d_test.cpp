@@ -1,5 +1,7 @@
 // The fixed-function 3D pipeline as the object, light, camera, particle and world modules use it.
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "gfx_fixture.h"
 
@@ -400,6 +402,49 @@ TEST_P(Buffers3D, OffsetsBaseVerticesAndDiscard) {
   dev->SetIndices(nullptr);
   vb->Release();
   ib->Release();
+}
+
+// Static buffers too many for the first shared GL buffer spill into further ones, each larger than the
+// last: every buffer still draws its own square, and the first GL buffer is no larger than one place,
+// so a device that holds a few meshes does not keep megabytes it never fills.
+TEST_P(Buffers3D, SharedStorageGrowsAsBuffersFillIt) {
+  constexpr uint32_t kVertices = 20000;  // 720 KB: one fits in the first GL buffer, two do not
+  const uint32_t colors[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+  std::vector<gfx::VertexBuffer*> vbs;
+  for (uint32_t color : colors) {
+    gfx::VertexBuffer* vb = nullptr;
+    ASSERT_EQ(dev->CreateVertexBuffer(kVertices * sizeof(Vertex), gfx::USAGE_WRITEONLY, kFvf, gfx::POOL_MANAGED, &vb,
+                                      nullptr),
+              gfx::kOk);
+    vbs.push_back(vb);
+    Vertex* v = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<void**>(&v), 0), gfx::kOk);
+    for (uint32_t i = 0; i < kVertices; ++i) v[i] = {3, 3, 5, 0, 0, -1, 0xFFFFFFFF, 0, 0};  // off screen
+    // The square over the centre sits at the end of the buffer.
+    for (uint32_t i = 0; i < 4; ++i)
+      v[kVertices - 4 + i] = {(i & 1) ? 1.0f : -1.0f, (i & 2) ? -1.0f : 1.0f, 5, 0, 0, -1, color, 0, 0};
+    ASSERT_EQ(vb->Unlock(), gfx::kOk);
+  }
+  dev->SetFVF(kFvf);
+  dev->SetRenderState(gfx::RS_CULLMODE, gfx::CULL_NONE);
+  std::vector<GLint> sizes;
+  for (size_t i = 0; i < vbs.size(); ++i) {
+    SCOPED_TRACE(i);
+    dev->Clear(0, nullptr, gfx::CLEAR_TARGET | gfx::CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    dev->SetStreamSource(0, vbs[i], 0, sizeof(Vertex));
+    ASSERT_EQ(dev->DrawPrimitive(gfx::PT_TRIANGLESTRIP, kVertices - 4, 2), gfx::kOk);
+    // The GL buffer the draw read from.
+    gfx::MakeDeviceContextCurrent(dev);
+    GLint size = 0;
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    sizes.push_back(size);
+    EXPECT_EQ(Centre(), colors[i]);
+  }
+  EXPECT_LE(sizes.front(), 1 << 20);
+  EXPECT_GT(sizes.back(), sizes.front());
+  EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), 8 << 20);
+  dev->SetStreamSource(0, nullptr, 0, 0);
+  for (gfx::VertexBuffer* vb : vbs) vb->Release();
 }
 
 // Small static buffers share the device's GL buffers: each must still draw its own vertices and
